@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+
+#include "file_kind.h"
+#include "host.h"
+#include "localized_text.h"
+#include "run_members.h"
+#include "sector_reader.h"
+
+namespace orlenta {
+
+// The log line added when a recovered file is started; it takes the file's full path.
+extern const LocalizedText FileRecoveredText;
+
+// "Missing file. Please reinstall!" and its translations.
+extern const LocalizedText MissingFileText;
+
+// What CarveFile tells the scan about where to go on.
+enum CarveResult : int32_t {
+  kCarveStopped = 0,      // not created, a write failed, or StopFlag was set
+  kCarveToEnd = 1,        // the file ran to the end of the volume
+  kCarveOneSector = 3,    // the very next sector holds a header: a one-sector file
+  kCarveToHeader = -1,    // a later sector holds a header
+};
+
+// Writes one recovered file: the header sector now in SectorBuffer and every following
+// sector up to, not including, the next header, the end of the volume or a stop request.
+class FileCarver {
+ public:
+  FileCarver(RunMembers& run, SectorReader& reader, RunHost& host);
+
+  // `kind` (1..10) is the kind of the header at CurrentSector. Leaves CurrentSector on the
+  // last sector read (on the header sector when none was read).
+  int32_t CarveFile(FileKind kind);
+
+  // Files this carver started, per kind, over its life (for summaries).
+  const std::array<uint64_t, kFileKindCount + 1>& FilesStarted() const { return started_; }
+  // True once a file could not be created or written.
+  bool HadFileError() const { return hadFileError_; }
+
+ private:
+  int32_t CopyUntilNextHeader(class RecoveredFile& file);
+  int32_t FailWrite(class RecoveredFile& file);
+
+  RunMembers& run_;
+  SectorReader& reader_;
+  RunHost& host_;
+  std::array<uint64_t, kFileKindCount + 1> started_{};
+  bool hadFileError_ = false;
+};
+
+}  // namespace orlenta

@@ -1,0 +1,106 @@
+#include "recovery_run.h"
+
+#include "file_kind.h"
+#include "sector_buffer.h"
+
+namespace orlenta {
+
+const LocalizedText CompletionText = {
+    "",
+    " Process completed!",
+    " Le processus a accompli!",
+    " Prozeß durchgeführt!",
+    " Processo realizzato!",
+    " ¡El proceso terminó!",
+    " Recuperarea s-a terminat",
+};
+
+const LocalizedText AbortText = {
+    "",
+    " Recovery process aborted!",
+    " Processus de rétablissement interrompu!",
+    " Wiederaufnahme Prozeß unterbrach!",
+    " Processo di recupero interrotto!",
+    " ¡Proceso de la recuperación interrumpió!",
+    " Recuperarea se intrerupe!",
+};
+
+const LocalizedText NotReadyText = {
+    "",
+    "Not inserted or not ready.",
+    "Non inséré ou ne pas préparer.",
+    "Nicht eingesetzt oder nicht vorbereiten.",
+    "Non inserito o non ready. ",
+    "No insertado o no alistar. ",
+    "Nu este insertat sau nu este gata ",
+};
+
+namespace {
+constexpr const char* kTitle = "Orlenta";
+}
+
+RecoveryRun::RecoveryRun(VolumeSource& volumes, RunHost& host)
+    : volumes_(volumes),
+      host_(host),
+      reader_(volumes, host, host),
+      carver_(members_, reader_, host) {}
+
+void RecoveryRun::OnStop() { StopFlag = true; }
+
+RunOutcome RecoveryRun::RunRecovery() {
+  members_.KindCounters.fill(0);
+  StopFlag = false;
+  const std::optional<char> drive = host_.SelectedDrive();
+  if (!drive) {
+    host_.ShowMessage("Please select an item", "Tessaline");
+    return RunOutcome::kRefused;
+  }
+  members_.CurrentDriveLetter = *drive;
+  // A drive that cannot tell its size is not scanned at all, rather than scanned with the
+  // sector count of an earlier medium.
+  if (!QueryDriveGeometry(volumes_, *drive)) {
+    host_.ShowMessage(PickText(NotReadyText, host_.LanguageIndex()), kTitle);
+    return RunOutcome::kNotReady;
+  }
+  TotalSectors = DriveGeometry.SectorCount();
+  host_.SetRunning(true);
+  host_.ClearLog();
+  reader_.BeginRun();
+  Scan();
+  reader_.Close();
+  return Finish();
+}
+
+void RecoveryRun::Scan() {
+  for (uint64_t i = 0; i < DriveGeometry.SectorCount(); ++i) {
+    members_.CurrentSector = static_cast<uint32_t>(i);
+    reader_.ReadSectors(members_.CurrentDriveLetter, members_.CurrentSector, 1);
+    if (StopFlag) break;
+    host_.SetProgress(ProgressPercent(members_.CurrentSector, TotalSectors));
+    const FileKind kind = DetectFileKind();
+    if (kind == kNoHeader) continue;
+    const int32_t result = carver_.CarveFile(kind);
+    if (result == kCarveToHeader || result == kCarveOneSector) {
+      // Step back so that the sector holding the new header is the next one processed.
+      --members_.CurrentSector;
+      i = members_.CurrentSector;
+    }
+    host_.PumpOneMessage();
+  }
+}
+
+RunOutcome RecoveryRun::Finish() {
+  host_.SetRunning(false);
+  host_.ClearLog();
+  const bool aborted = StopFlag;
+  const std::string_view closing = PickText(aborted ? AbortText : CompletionText,
+                                            host_.LanguageIndex());
+  host_.ShowRunEnd(closing);
+  host_.SetTitle(kTitle);
+  host_.AddLogLine(closing);
+  if (host_.OpenFolderWhenDone()) host_.OpenOutputFolder();
+  host_.SetTitle(kTitle);
+  return aborted ? RunOutcome::kAborted : RunOutcome::kCompleted;
+}
+
+}  // namespace orlenta

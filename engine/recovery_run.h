@@ -1,0 +1,47 @@
+#pragma once
+
+#include "file_carver.h"
+#include "host.h"
+#include "localized_text.h"
+#include "run_members.h"
+#include "sector_reader.h"
+#include "volume.h"
+
+namespace orlenta {
+
+extern const LocalizedText CompletionText;
+extern const LocalizedText AbortText;
+// Shown when the selected drive holds no medium that can be read.
+extern const LocalizedText NotReadyText;
+
+// How a run ended, for hosts that report it (the command line's exit status).
+enum class RunOutcome { kRefused, kNotReady, kCompleted, kAborted };
+
+// The whole scan of the selected drive: every sector from 0 to the last, each classified,
+// each header carved into a file, with progress, stop and a closing message.
+class RecoveryRun {
+ public:
+  RecoveryRun(VolumeSource& volumes, RunHost& host);
+
+  // What Start does. Returns only when the run has ended (or was refused).
+  RunOutcome RunRecovery();
+
+  // What Stop does: the run ends after its next sector read.
+  void OnStop();
+
+  const RunMembers& Members() const { return members_; }
+  const SectorReader& Reader() const { return reader_; }
+  const FileCarver& Carver() const { return carver_; }
+
+ private:
+  void Scan();
+  RunOutcome Finish();
+
+  VolumeSource& volumes_;
+  RunHost& host_;
+  RunMembers members_;
+  SectorReader reader_;
+  FileCarver carver_;
+};
+
+}  // namespace orlenta

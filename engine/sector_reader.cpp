@@ -1,0 +1,104 @@
+#include "sector_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace orlenta {
+
+bool QueryDriveGeometry(VolumeSource& volumes, char driveLetter) {
+  const std::unique_ptr<Volume> volume = volumes.Open(driveLetter);
+  if (!volume) return false;
+  const uint32_t sectorSize = volume->SectorSize();
+  if (sectorSize == 0 || sectorSize > kSectorBufferSize) return false;
+  DriveGeometry.sectorsPerCluster = 1;
+  DriveGeometry.bytesPerSector = sectorSize;
+  DriveGeometry.freeClusters = 0;
+  DriveGeometry.totalClusters =
+      static_cast<uint32_t>(std::min<uint64_t>(volume->SectorCount(), UINT32_MAX));
+  return true;
+}
+
+SectorReader::SectorReader(VolumeSource& volumes, MessageSink& messages, EventPump& pump)
+    : volumes_(volumes), messages_(messages), pump_(pump) {}
+
+int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t count) {
+  const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
+  if (count > 0 && bytesPerSector > 0 && EnsureOpen(driveLetter)) {
+    // Never write past the end of SectorBuffer, whatever the caller asks.
+    const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
+    const int32_t sectors = std::min(count, fits);
+    for (int32_t i = 0; i < sectors; ++i) {
+      CopySector(uint64_t{firstSector} + i, SectorBuffer.data() + i * bytesPerSector,
+                 bytesPerSector);
+    }
+  }
+  pump_.PumpOneMessage();
+  return 1;
+}
+
+void SectorReader::BeginRun() {
+  Close();
+  judgedUpTo_ = 0;
+  unreadable_ = 0;
+  reached_ = 0;
+  read_ = 0;
+}
+
+void SectorReader::Close() {
+  volume_.reset();
+  openLetter_ = 0;
+  openFailed_ = false;
+  blockSectors_ = 0;
+}
+
+bool SectorReader::EnsureOpen(char driveLetter) {
+  if (volume_ && openLetter_ == driveLetter) return true;
+  if (openFailed_ && openLetter_ == driveLetter) return false;
+  Close();
+  openLetter_ = driveLetter;
+  volume_ = volumes_.Open(driveLetter);
+  if (volume_) return true;
+  // Once per run, not once per sector: without its volume the run cannot go on.
+  openFailed_ = true;
+  messages_.ShowMessage("Error initiating reading", "Orlenta");
+  StopFlag = true;
+  return false;
+}
+
+void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector) {
+  const uint64_t volumeBytes = volume_->SectorCount() * volume_->SectorSize();
+  if ((sector + 1) * bytesPerSector > volumeBytes) return;  // past the end: left as it was
+  if (bytesPerSector != blockSectorSize_ || sector < blockFirst_ ||
+      sector >= blockFirst_ + blockSectors_) {
+    LoadBlock(sector, bytesPerSector);
+  }
+  std::memcpy(into, block_.data() + (sector - blockFirst_) * bytesPerSector, bytesPerSector);
+  reached_ = std::max(reached_, sector + 1);
+  ++read_;
+}
+
+void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
+  const uint64_t volumeSectors = volume_->SectorCount() * volume_->SectorSize() / bytesPerSector;
+  const uint64_t capacity = std::max<uint64_t>(1, kReadAheadBytes / bytesPerSector);
+  blockFirst_ = firstSector;
+  blockSectors_ = std::min(capacity, volumeSectors - firstSector);
+  blockSectorSize_ = bytesPerSector;
+  block_.resize(blockSectors_ * bytesPerSector);
+  const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
+  if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
+  judgedUpTo_ = std::max(judgedUpTo_, blockFirst_ + blockSectors_);
+}
+
+void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
+  // A block that failed somewhere: find the sectors that really cannot be read, so that
+  // one bad sector never costs its neighbours their data.
+  for (uint64_t i = 0; i < blockSectors_; ++i) {
+    const uint64_t sector = blockFirst_ + i;
+    const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
+    if (volume_->ReadAt(sector * bytesPerSector, bytes) == bytesPerSector) continue;
+    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+    if (sector >= judgedUpTo_) ++unreadable_;
+  }
+}
+
+}  // namespace orlenta

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host.h"
+#include "localized_text.h"
+#include "settings_record.h"
+
+namespace orlenta {
+
+extern const LocalizedText WriteErrorText;
+
+enum class SettingsStatus {
+  kLoaded,
+  kMissing,     // no settings file
+  kUnreadable,  // there, but it cannot be opened for reading
+};
+
+struct LoadedSettings {
+  SettingsStatus status = SettingsStatus::kMissing;
+  RecoverySettings record;  // all zero unless loaded; a short file reads as zero-padded
+};
+
+// Reads the record from the settings file at `path`.
+LoadedSettings LoadSettings(const std::string& path);
+
+// The output folder the settings file names now ("" when its field is empty); nullopt when
+// the file cannot be opened.
+std::optional<std::string> ReadOutputFolder(const std::string& path);
+
+// True when the file's CheckValue equals its byte 419, sign-extended.
+bool VerifySettings(const std::string& path);
+
+// The byte at offset 419 of the file, sign-extended; 0 when it cannot be opened.
+int32_t ComputeCheckValue(const std::string& path);
+
+// Stores `language` in the settings file at `path`, every other byte kept, as a 624-byte
+// file: the record followed by its check value once more. Failures are told in `language`.
+// Nothing is written when a check failed, and the new file replaces the old one in one
+// step, so a failed save never leaves a blank or half-written settings file.
+void SaveLanguage(const std::string& path, int language, MessageSink& messages);
+
+}  // namespace orlenta

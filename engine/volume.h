@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+namespace orlenta {
+
+// One open volume: a disc image, a block device, or a test double. Every byte the engine
+// takes from a medium comes through ReadAt.
+class Volume {
+ public:
+  virtual ~Volume() = default;
+
+  // The size of one sector in bytes (2,048 for an image file, the kernel's logical sector
+  // size for a block device).
+  virtual uint32_t SectorSize() const = 0;
+
+  // The number of whole sectors the volume holds.
+  virtual uint64_t SectorCount() const = 0;
+
+  // Reads into.size() bytes from byte `offset`. Return values: the number of bytes read
+  // (fewer than asked at the end of the volume or after an I/O error part-way), -1 when
+  // nothing could be read.
+  virtual int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) = 0;
+};
+
+// What stands behind a drive letter.
+class VolumeSource {
+ public:
+  virtual ~VolumeSource() = default;
+
+  // The volume of `driveLetter` opened for reading, or nullptr when there is none or it
+  // cannot be opened.
+  virtual std::unique_ptr<Volume> Open(char driveLetter) = 0;
+};
+
+}  // namespace orlenta

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "carve_options.h"
+#include "console_host.h"
+
+namespace orlenta {
+
+// Checks the source and the output folder, runs the recovery and tells the summary.
+// Returns the exit status.
+int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress);
+
+}  // namespace orlenta

@@ -1,0 +1,43 @@
+#include "carve_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace orlenta {
+
+std::string NameStemProblem(const std::string& stem) {
+  if (stem.size() > 3) return "a name stem has at most 3 characters";
+  if (stem.find('/') != std::string::npos) return "a name stem cannot hold '/'";
+  return "";
+}
+
+std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv) {
+  CarveOptions options;
+  CLI::App app{
+      "Recovers photos, sound and video from a disc or disc image: every sector that begins "
+      "with a JPEG, GIF, PNG, AVI, WAV, QuickTime, BMP, MP3 or MPEG header starts a new file "
+      "that runs up to the next header.",
+      "orlenta-carve"};
+  app.footer(
+      "Exit status: 0 completed, 1 completed but a file could not be written, 2 bad usage or "
+      "unreadable source, 130 interrupted (Ctrl-C; files so far are kept).");
+  app.add_option("SOURCE", options.source, "Disc image file or block device (e.g. /dev/sr0)")
+      ->required();
+  app.add_option("OUTPUT_FOLDER", options.outputFolder,
+                 "Folder for recovered files (created when missing; default: the settings' "
+                 "output folder, else ~/RecoveredByQuarn)");
+  app.add_option("--stem", options.stem,
+                 "Text between number and extension of each file name (default: the "
+                 "settings' stem, else REC)")
+      ->check([](const std::string& stem) { return NameStemProblem(stem); });
+  app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
+  app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    return status == 0 ? 0 : kExitUsage;
+  }
+  return options;
+}
+
+}  // namespace orlenta

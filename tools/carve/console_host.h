@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "engine/host.h"
+#include "progress_line.h"
+
+namespace orlenta {
+
+class RecoveryRun;
+
+// Where the command line writes: file lines to `out`, everything else to `err`.
+struct ConsoleStreams {
+  std::FILE* out = stdout;
+  std::FILE* err = stderr;
+};
+
+// The command line as the host of a recovery run: the source is drive D, files go to one
+// fixed folder, file lines go to stdout, messages and progress to stderr.
+class ConsoleHost final : public RunHost {
+ public:
+  static constexpr char kDrive = 'D';
+
+  ConsoleHost(std::string outputFolder, std::string stem, bool quiet, bool showProgress,
+              ConsoleStreams streams = {});
+
+  // The run whose progress the line shows.
+  void Watch(const RecoveryRun& run) { run_ = &run; }
+
+  bool ShowedError() const { return showedError_; }
+
+  std::optional<char> SelectedDrive() override { return kDrive; }
+  int LanguageIndex() const override { return 1; }
+  std::string NameStem() const override { return stem_; }
+  bool OpenFolderWhenDone() const override { return false; }
+  std::optional<std::string> OutputFolderForNextFile() override { return outputFolder_; }
+  void SetRunning(bool running) override;
+  void SetProgress(int) override {}
+  void ClearLog() override {}
+  void AddLogLine(std::string_view line) override;
+  void SetTitle(std::string_view) override {}
+  void ShowRunEnd(std::string_view text) override;
+  void OpenOutputFolder() override {}
+  void FileError(const std::string& path, int errnum) override;
+  void EndProgram(int exitCode) override;
+  void ShowMessage(std::string_view text, std::string_view caption) override;
+  void PumpOneMessage() override;
+
+ private:
+  void RefreshProgress(bool now);
+  void ClearProgress();
+
+  std::string outputFolder_;
+  std::string stem_;
+  bool quiet_;
+  bool showProgress_;
+  ConsoleStreams streams_;
+  const RecoveryRun* run_ = nullptr;
+  ProgressLine progress_;
+  bool running_ = false;
+  bool progressShown_ = false;
+  bool showedError_ = false;
+  unsigned pumps_ = 0;
+};
+
+}  // namespace orlenta

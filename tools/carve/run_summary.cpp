@@ -1,0 +1,42 @@
+#include "run_summary.h"
+
+#include <cstdio>
+
+#include "progress_line.h"
+
+namespace orlenta {
+namespace {
+
+std::string Line(const char* format, auto... values) {
+  char text[200];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+}  // namespace
+
+std::string FormatSummary(const RunSummary& summary) {
+  uint64_t files = 0;
+  std::string kinds;
+  for (int kind = 1; kind <= kFileKindCount; ++kind) {
+    const uint64_t count = summary.filesPerKind[static_cast<std::size_t>(kind)];
+    files += count;
+    if (count > 0) {
+      kinds += Line("  %-18s %llu\n", FileKindName(kind), static_cast<unsigned long long>(count));
+    }
+  }
+  const double megabytes =
+      static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
+  const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
+  std::string text = Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
+  text += kinds;
+  text += Line("Sectors scanned: %llu of %llu (%u bytes each)\n",
+               static_cast<unsigned long long>(summary.sectorsScanned),
+               static_cast<unsigned long long>(summary.sectorsTotal), summary.sectorSize);
+  text += Line("Sectors unreadable: %llu\n",
+               static_cast<unsigned long long>(summary.sectorsUnreadable));
+  text += Line("Elapsed: %s (%.1f MB/s)\n", FormatDuration(summary.elapsedSeconds).c_str(), rate);
+  return text;
+}
+
+}  // namespace orlenta

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "engine/file_kind.h"
+
+namespace orlenta {
+
+// What the command line tells at the end of a run.
+struct RunSummary {
+  std::array<uint64_t, kFileKindCount + 1> filesPerKind{};
+  uint64_t sectorsScanned = 0;
+  uint64_t sectorsTotal = 0;
+  uint64_t sectorsUnreadable = 0;
+  uint32_t sectorSize = 0;
+  double elapsedSeconds = 0;
+};
+
+// Several lines, each ending in '\n': files per kind (kinds with none left out), sectors
+// scanned and unreadable, elapsed time and throughput.
+std::string FormatSummary(const RunSummary& summary);
+
+}  // namespace orlenta
