@@ -1,0 +1,220 @@
+// orlenta-carve run as a user runs it: a separate process, its own settings folder, real
+// files on disk, and the sample disc image built from samples/media.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "engine/file_kind.h"
+#include "engine/settings_record.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class CarveProcessTest : public ::testing::Test {
+ protected:
+  TempDir home_;
+
+  // Starts orlenta-carve with `args`, HOME and XDG_CONFIG_HOME inside the test's folder.
+  pid_t Start(const std::vector<std::string>& args) {
+    std::vector<std::string> words{ORLENTA_CARVE_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env{"HOME=" + home_.Path().string(),
+                                 "XDG_CONFIG_HOME=" + (home_.Path() / "config").string(),
+                                 "PATH=/usr/bin:/bin"};
+    std::vector<char*> envp;
+    for (auto& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, OutPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, ErrPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+
+  Outcome Wait(pid_t pid) {
+    int raw = 0;
+    EXPECT_EQ(waitpid(pid, &raw, 0), pid);
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    outcome.out = ReadAll(OutPath());
+    outcome.err = ReadAll(ErrPath());
+    return outcome;
+  }
+
+  Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
+
+  fs::path OutPath() const { return home_.Path() / "stdout.txt"; }
+  fs::path ErrPath() const { return home_.Path() / "stderr.txt"; }
+  fs::path Folder(const char* name) const { return home_.Path() / name; }
+};
+
+// The sample media files whose first sector the detection recognises.
+std::map<std::string, std::string> RecognisedSamples() {
+  std::map<std::string, std::string> samples;
+  for (const auto& entry : fs::recursive_directory_iterator(ORLENTA_SAMPLE_MEDIA)) {
+    if (!entry.is_regular_file()) continue;
+    std::string bytes = ReadAll(entry.path());
+    std::string head = bytes.substr(0, 2048);
+    head.resize(kDetectionDepth, '\0');
+    if (DetectFileKindIn(reinterpret_cast<const uint8_t*>(head.data())) != kNoHeader) {
+      samples[entry.path().filename().string()] = std::move(bytes);
+    }
+  }
+  return samples;
+}
+
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = ReadAll(entry.path());
+  }
+  return files;
+}
+
+bool SomeFileBeginsWith(const std::map<std::string, std::string>& files,
+                        const std::string& original) {
+  for (const auto& [name, bytes] : files) {
+    if (bytes.size() >= original.size() && bytes.compare(0, original.size(), original) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(CarveProcessTest, RecoversEverySampleOfTheSampleDisc) {
+  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, Folder("out").string()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto samples = RecognisedSamples();
+  ASSERT_GE(samples.size(), 10u);
+  const auto recovered = FilesIn(Folder("out"));
+  for (const auto& [name, original] : samples) {
+    EXPECT_TRUE(SomeFileBeginsWith(recovered, original)) << name << " was not recovered";
+  }
+  // One "File recovered" line per file, naming its full path.
+  std::istringstream lines(outcome.out);
+  std::size_t count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    ASSERT_EQ(line.rfind("File recovered: " + Folder("out").string() + "/", 0), 0u) << line;
+    EXPECT_TRUE(fs::exists(line.substr(16))) << line;
+  }
+  EXPECT_EQ(count, recovered.size());
+  EXPECT_NE(outcome.err.find("Process completed!"), std::string::npos);
+  EXPECT_NE(outcome.err.find("Sectors unreadable: 0"), std::string::npos) << outcome.err;
+}
+
+TEST_F(CarveProcessTest, ASecondRunIntoTheSameFolderKeepsTheFirstRunsFiles) {
+  ASSERT_EQ(Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"}).status, 0);
+  const auto first = FilesIn(Folder("out"));
+  const Outcome second = Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"});
+  ASSERT_EQ(second.status, 0) << second.err;
+  EXPECT_EQ(second.out, "");
+  const auto both = FilesIn(Folder("out"));
+  EXPECT_EQ(both.size(), 2 * first.size());
+  for (const auto& [name, bytes] : first) EXPECT_EQ(both.at(name), bytes) << name;
+}
+
+TEST_F(CarveProcessTest, TakesStemAndFolderFromTheSettingsFile) {
+  RecoverySettings settings;
+  settings.SetNameStem("XY");
+  settings.SetOutputFolder(Folder("fromsettings").string() + "/");
+  fs::create_directories(Folder("config") / "orlenta");
+  const auto& bytes = settings.Bytes();
+  WriteAll(Folder("config") / "orlenta" / "propCD.pro",
+           std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(fs::exists(Folder("fromsettings") / "1XY.jpg"));
+}
+
+TEST_F(CarveProcessTest, WithoutSettingsFilesGoToTheDefaultFolderAsREC) {
+  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(fs::exists(Folder("RecoveredByQuarn") / "1REC.png"));
+}
+
+TEST_F(CarveProcessTest, BadInputGetsOneClearMessageAndStatus2) {
+  WriteAll(Folder("plain-file"), "x");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{Folder("missing.iso").string()}, "missing.iso: cannot be opened"},
+      {{home_.Path().string()}, "is a directory"},
+      {{ORLENTA_SAMPLE_DISC, (Folder("plain-file") / "sub").string()}, "cannot create"},
+      {{ORLENTA_SAMPLE_DISC, "--stem", "TOOLONG"}, "at most 3 characters"},
+      {{ORLENTA_SAMPLE_DISC, "--stem", "a/"}, "'/'"},
+  };
+  for (const auto& [args, expected] : cases) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 2) << expected;
+    EXPECT_NE(outcome.err.find(expected), std::string::npos) << outcome.err;
+  }
+}
+
+TEST_F(CarveProcessTest, SaysWhenTheImageEndsInAPartialSector) {
+  std::string image(3 * 2048 + 100, '\0');
+  image.replace(2048, 4, "\xFF\xD8\xFF\xE0");
+  WriteAll(Folder("odd.img"), image);
+  const Outcome outcome = Run({Folder("odd.img").string(), Folder("out").string()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_NE(outcome.err.find("the last 100 bytes are ignored"), std::string::npos) << outcome.err;
+  EXPECT_EQ(fs::file_size(Folder("out") / "1REC.jpg"), 2u * 2048);
+}
+
+TEST_F(CarveProcessTest, CtrlCEndsTheRunAsAbortedAndKeepsThePartialFile) {
+  // A large sparse image with a header at sector 0: the run is still carving when the
+  // interrupt comes.
+  {
+    std::ofstream image(Folder("big.img"), std::ios::binary);
+    image << "\xFF\xD8\xFF\xE0";
+  }
+  fs::resize_file(Folder("big.img"), uint64_t{16} << 30);
+  const pid_t pid = Start({Folder("big.img").string(), Folder("out").string()});
+  // Wait until the file has been started, then interrupt.
+  for (int i = 0; i < 500 && !fs::exists(Folder("out") / "1REC.jpg"); ++i) usleep(10000);
+  usleep(100000);
+  kill(pid, SIGINT);
+  const Outcome outcome = Wait(pid);
+  EXPECT_EQ(outcome.status, 130) << outcome.err;
+  EXPECT_NE(outcome.err.find("Recovery process aborted!"), std::string::npos) << outcome.err;
+  const auto kept = fs::file_size(Folder("out") / "1REC.jpg");
+  EXPECT_GT(kept, 0u);
+  EXPECT_EQ(kept % 2048, 0u);
+  EXPECT_EQ(ReadAll(Folder("out") / "1REC.jpg").substr(0, 4), "\xFF\xD8\xFF\xE0");
+}
+
+}  // namespace
+}  // namespace orlenta

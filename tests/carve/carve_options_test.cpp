@@ -1,0 +1,59 @@
+#include "carve_options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace orlenta {
+namespace {
+
+std::variant<CarveOptions, int> Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "orlenta-carve");
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  auto parsed = ParseCarveOptions(static_cast<int>(args.size()), args.data());
+  ::testing::internal::GetCapturedStdout();
+  ::testing::internal::GetCapturedStderr();
+  return parsed;
+}
+
+TEST(CarveOptionsTest, SourceFolderStemAndQuiet) {
+  const auto parsed = Parse({"disc.iso", "out", "--stem", "AB", "--quiet"});
+  ASSERT_TRUE(std::holds_alternative<CarveOptions>(parsed));
+  const auto& options = std::get<CarveOptions>(parsed);
+  EXPECT_EQ(options.source, "disc.iso");
+  EXPECT_EQ(options.outputFolder, "out");
+  EXPECT_EQ(options.stem, "AB");
+  EXPECT_TRUE(options.quiet);
+}
+
+TEST(CarveOptionsTest, DefaultsLeaveFolderAndStemToTheSettings) {
+  const auto parsed = Parse({"/dev/sr0"});
+  ASSERT_TRUE(std::holds_alternative<CarveOptions>(parsed));
+  EXPECT_FALSE(std::get<CarveOptions>(parsed).outputFolder);
+  EXPECT_FALSE(std::get<CarveOptions>(parsed).stem);
+  EXPECT_FALSE(std::get<CarveOptions>(parsed).quiet);
+}
+
+TEST(CarveOptionsTest, BadUsageEndsWithStatus2) {
+  EXPECT_EQ(std::get<int>(Parse({})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"disc.iso", "--stem", "ABCD"})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"disc.iso", "--stem", "../"})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"disc.iso", "--bogus"})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"a", "b", "c"})), kExitUsage);
+}
+
+TEST(CarveOptionsTest, HelpAndVersionEndWithStatus0) {
+  EXPECT_EQ(std::get<int>(Parse({"--help"})), 0);
+  EXPECT_EQ(std::get<int>(Parse({"--version"})), 0);
+}
+
+TEST(CarveOptionsTest, StemRules) {
+  EXPECT_EQ(NameStemProblem(""), "");
+  EXPECT_EQ(NameStemProblem("REC"), "");
+  EXPECT_NE(NameStemProblem("RECX"), "");
+  EXPECT_NE(NameStemProblem("a/b"), "");
+}
+
+}  // namespace
+}  // namespace orlenta
