@@ -48,9 +48,19 @@ def kind_at(buf, pos):
     return None
 
 
+KINDS = {"gif", "png", "avi", "wav", "mpeg-ps", "mov-moov", "bmp", "mp3-id3",
+         "mp3-frame", "mov-mdat", "jpeg-jfif", "jpeg-exif", "none"}
+
+
 def check(path, want):
-    with open(path, "rb") as f:
-        buf = f.read()
+    if want not in KINDS:
+        sys.exit(f"unknown kind {want!r}; one of: {', '.join(sorted(KINDS))}")
+    try:
+        with open(path, "rb") as f:
+            buf = f.read()
+    except OSError as e:
+        print(f"FAIL {path}: {e.strerror}")
+        return False
     problems = []
     got = kind_at(buf, 0) if buf else None
     if (got or "none") != want:
