@@ -4,6 +4,8 @@
 // turn, over and over, each starting on a 2,048-byte sector boundary, with a run of 0 to 64
 // junk sectors before each. The same arguments always give the same image, so timings of
 // different builds compare.
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -42,26 +44,22 @@ class JunkGenerator {
 
   // One sector of junk the carver must read as no header, else it would start a file of
   // its own and the image would not be what it claims.
-  void FillSector(uint8_t* sector) {
+  const uint8_t* NextSector() {
     for (std::size_t i = 0; i < kSectorBytes; i += 8) {
       const uint64_t word = Next();
-      std::memcpy(sector + i, &word, 8);
+      std::memcpy(sector_.data() + i, &word, 8);
     }
-    sector[0] = 0x55;  // no header begins with 0x55, RIFF included
-    while (orlenta::DetectFileKindIn(Padded(sector).data()) != orlenta::kNoHeader) {
-      sector[4] ^= 0xFF;  // a QuickTime atom name at offset 4 ignores the first byte
+    sector_[0] = 0x55;  // no header begins with 0x55, RIFF included
+    while (orlenta::DetectFileKindIn(sector_.data()) != orlenta::kNoHeader) {
+      sector_[4] ^= 0xFF;  // a QuickTime atom name at offset 4 ignores the first byte
     }
+    return sector_.data();
   }
 
  private:
-  // DetectFileKindIn looks a little past one sector; beyond it the junk counts as zeros.
-  static std::vector<uint8_t> Padded(const uint8_t* sector) {
-    std::vector<uint8_t> padded(orlenta::kDetectionDepth, 0);
-    std::memcpy(padded.data(), sector, kSectorBytes);
-    return padded;
-  }
-
   uint64_t state_ = 0x0123456789ABCDEFull;
+  // DetectFileKindIn looks a little past one sector; the bytes beyond it stay zero.
+  std::array<uint8_t, std::max(kSectorBytes, orlenta::kDetectionDepth)> sector_{};
 };
 
 struct Sample {
@@ -123,7 +121,7 @@ std::optional<Sample> LoadSample(const std::string& path) {
   }
   std::ifstream in(path, std::ios::binary);
   Sample sample{path, {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}};
-  if (!in.good() && !in.eof()) {
+  if (!in.is_open() || in.bad()) {
     std::fprintf(stderr, "make_bench_image: %s: cannot be read\n", path.c_str());
     return std::nullopt;
   }
@@ -152,12 +150,10 @@ struct Counts {
 
 bool WriteImage(ImageWriter& image, const std::vector<Sample>& samples, Counts& counts) {
   JunkGenerator junk;
-  uint8_t sector[kSectorBytes];
   for (std::size_t next = 0; !image.Full(); next = (next + 1) % samples.size()) {
     const uint64_t junkSectors = junk.Next() % (kMostJunkSectors + 1);
     for (uint64_t i = 0; i < junkSectors && !image.Full(); ++i) {
-      junk.FillSector(sector);
-      if (!image.Put(sector, kSectorBytes)) return false;
+      if (!image.Put(junk.NextSector(), kSectorBytes)) return false;
       ++counts.junkSectors;
     }
     if (image.Full()) break;
@@ -175,6 +171,52 @@ int Fail(const std::string& output, const char* what, int errnum) {
   return kExitFailed;
 }
 
+// Every sample, or nullopt once one cannot be used (the reason already told).
+std::optional<std::vector<Sample>> LoadSamples(const std::string& output, int count, char** paths) {
+  std::vector<Sample> samples;
+  for (int i = 0; i < count; ++i) {
+    std::error_code error;
+    if (std::filesystem::equivalent(output, paths[i], error)) {
+      Usage("OUTPUT is one of the sample files");
+      return std::nullopt;
+    }
+    std::optional<Sample> sample = LoadSample(paths[i]);
+    if (!sample) return std::nullopt;
+    WarnWithoutHeader(*sample);
+    samples.push_back(std::move(*sample));
+  }
+  return samples;
+}
+
+int CreateImage(const std::string& output, uint64_t mebibytes, const std::vector<Sample>& samples) {
+  // Only a plain file is written, and so only a plain file is removed after a failure:
+  // never a device or anything else that happens to sit at OUTPUT.
+  std::error_code error;
+  const auto status = std::filesystem::status(output, error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    return Usage("OUTPUT exists and is not a regular file");
+  }
+  std::FILE* file = std::fopen(output.c_str(), "wb");
+  if (!file) {
+    std::fprintf(stderr, "make_bench_image: %s: cannot be created (%s)\n", output.c_str(),
+                 std::strerror(errno));
+    return kExitFailed;
+  }
+  ImageWriter image(file, mebibytes * kMebibyte);
+  Counts counts;
+  if (!WriteImage(image, samples, counts)) {
+    const int writeErrno = errno;
+    std::fclose(file);
+    return Fail(output, "cannot be written", writeErrno);
+  }
+  if (std::fclose(file) != 0) return Fail(output, "cannot be written", errno);
+  std::printf("%s: %llu MiB, %llu sample files, %llu junk sectors\n", output.c_str(),
+              static_cast<unsigned long long>(mebibytes),
+              static_cast<unsigned long long>(counts.samples),
+              static_cast<unsigned long long>(counts.junkSectors));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,37 +224,7 @@ int main(int argc, char** argv) {
   const std::string output = argv[1];
   const std::optional<uint64_t> mebibytes = ParseMiB(argv[2]);
   if (!mebibytes) return Usage("SIZE_MIB must be a whole number from 1 to 1048576");
-
-  std::vector<Sample> samples;
-  for (int i = 3; i < argc; ++i) {
-    std::error_code error;
-    if (std::filesystem::equivalent(output, argv[i], error)) {
-      return Usage("OUTPUT is one of the sample files");
-    }
-    std::optional<Sample> sample = LoadSample(argv[i]);
-    if (!sample) return kExitUsage;
-    WarnWithoutHeader(*sample);
-    samples.push_back(std::move(*sample));
-  }
-
-  std::FILE* file = std::fopen(output.c_str(), "wb");
-  if (!file) {
-    std::fprintf(stderr, "make_bench_image: %s: cannot be created (%s)\n", output.c_str(),
-                 std::strerror(errno));
-    return kExitFailed;
-  }
-  ImageWriter image(file, *mebibytes * kMebibyte);
-  Counts counts;
-  const bool written = WriteImage(image, samples, counts);
-  const int writeErrno = errno;
-  if (!written) {
-    std::fclose(file);
-    return Fail(output, "cannot be written", writeErrno);
-  }
-  if (std::fclose(file) != 0) return Fail(output, "cannot be written", errno);
-  std::printf("%s: %llu MiB, %llu sample files, %llu junk sectors\n", output.c_str(),
-              static_cast<unsigned long long>(*mebibytes),
-              static_cast<unsigned long long>(counts.samples),
-              static_cast<unsigned long long>(counts.junkSectors));
-  return 0;
+  const std::optional<std::vector<Sample>> samples = LoadSamples(output, argc - 3, argv + 3);
+  if (!samples) return kExitUsage;
+  return CreateImage(output, *mebibytes, *samples);
 }

@@ -18,10 +18,10 @@ extern const LocalizedText MissingFileText;
 
 // What CarveFile tells the scan about where to go on.
 enum CarveResult : int32_t {
-  kCarveStopped = 0,      // not created, a write failed, or StopFlag was set
-  kCarveToEnd = 1,        // the file ran to the end of the volume
-  kCarveOneSector = 3,    // the very next sector holds a header: a one-sector file
-  kCarveToHeader = -1,    // a later sector holds a header
+  kCarveStopped = 0,    // not created, a write failed, or StopFlag was set
+  kCarveToEnd = 1,      // the file ran to the end of the volume
+  kCarveOneSector = 3,  // the very next sector holds a header: a one-sector file
+  kCarveToHeader = -1,  // a later sector holds a header
 };
 
 // Writes one recovered file: the header sector now in SectorBuffer and every following

@@ -30,9 +30,13 @@ bool StartsWith(const uint8_t* data, const char* text, std::size_t length) {
   return std::memcmp(data, text, length) == 0;
 }
 
-bool IsRiff(const uint8_t* d) { return StartsWith(d, "RIFF", 4); }
+bool IsRiff(const uint8_t* d) {
+  return StartsWith(d, "RIFF", 4);
+}
 
-bool IsAtomAtOffset4(const uint8_t* d, const char* atom) { return StartsWith(d + 4, atom, 4); }
+bool IsAtomAtOffset4(const uint8_t* d, const char* atom) {
+  return StartsWith(d + 4, atom, 4);
+}
 
 bool IsMpegPack(const uint8_t* d) {
   return d[0] == 0x00 && d[1] == 0x00 && d[2] == 0x01 && d[3] == 0xBA && d[4] == 0x21 &&
@@ -89,6 +93,8 @@ FileKind DetectFileKindIn(const uint8_t* d) {
   return kNoHeader;
 }
 
-FileKind DetectFileKind() { return DetectFileKindIn(SectorBuffer.data()); }
+FileKind DetectFileKind() {
+  return DetectFileKindIn(SectorBuffer.data());
+}
 
 }  // namespace orlenta

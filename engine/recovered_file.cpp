@@ -19,7 +19,9 @@ std::string RecoveredFileName(int32_t counter, const std::string& stem, int kind
   return std::to_string(counter) + safeStem + FileKindExtension(kind);
 }
 
-RecoveredFile::~RecoveredFile() { Close(); }
+RecoveredFile::~RecoveredFile() {
+  Close();
+}
 
 bool RecoveredFile::Create(const std::string& folder, const std::string& stem, int kind,
                            int32_t& counter) {

@@ -45,7 +45,9 @@ RecoveryRun::RecoveryRun(VolumeSource& volumes, RunHost& host)
       reader_(volumes, host, host),
       carver_(members_, reader_, host) {}
 
-void RecoveryRun::OnStop() { StopFlag = true; }
+void RecoveryRun::OnStop() {
+  StopFlag = true;
+}
 
 RunOutcome RecoveryRun::RunRecovery() {
   members_.KindCounters.fill(0);
@@ -93,8 +95,8 @@ RunOutcome RecoveryRun::Finish() {
   host_.SetRunning(false);
   host_.ClearLog();
   const bool aborted = StopFlag;
-  const std::string_view closing = PickText(aborted ? AbortText : CompletionText,
-                                            host_.LanguageIndex());
+  const std::string_view closing =
+      PickText(aborted ? AbortText : CompletionText, host_.LanguageIndex());
   host_.ShowRunEnd(closing);
   host_.SetTitle(kTitle);
   host_.AddLogLine(closing);

@@ -38,7 +38,6 @@ int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t co
 
 void SectorReader::BeginRun() {
   Close();
-  judgedUpTo_ = 0;
   unreadable_ = 0;
   reached_ = 0;
   read_ = 0;
@@ -72,7 +71,11 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
       sector >= blockFirst_ + blockSectors_) {
     LoadBlock(sector, bytesPerSector);
   }
-  std::memcpy(into, block_.data() + (sector - blockFirst_) * bytesPerSector, bytesPerSector);
+  const uint64_t inBlock = sector - blockFirst_;
+  std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
+  // A bad sector counts when the scan first gets there: not when it is merely read ahead,
+  // and not again when the scan steps back over it.
+  if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
   reached_ = std::max(reached_, sector + 1);
   ++read_;
 }
@@ -84,9 +87,9 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);
   blockSectorSize_ = bytesPerSector;
   block_.resize(blockSectors_ * bytesPerSector);
+  blockBad_.assign(blockSectors_, false);
   const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
   if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
-  judgedUpTo_ = std::max(judgedUpTo_, blockFirst_ + blockSectors_);
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
@@ -97,7 +100,7 @@ void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
     const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
     if (volume_->ReadAt(sector * bytesPerSector, bytes) == bytesPerSector) continue;
     std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-    if (sector >= judgedUpTo_) ++unreadable_;
+    blockBad_[i] = true;
   }
 }
 

@@ -65,7 +65,7 @@ class SectorReader {
   uint64_t blockFirst_ = 0;
   uint64_t blockSectors_ = 0;
   uint32_t blockSectorSize_ = 0;
-  uint64_t judgedUpTo_ = 0;  // sectors below this were already counted as read or not
+  std::vector<bool> blockBad_;  // which sectors of the block could not be read
   uint64_t unreadable_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;

@@ -27,7 +27,9 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File OpenForReading(const std::string& path) { return File(std::fopen(path.c_str(), "rb")); }
+File OpenForReading(const std::string& path) {
+  return File(std::fopen(path.c_str(), "rb"));
+}
 
 bool Exists(const std::string& path) {
   std::error_code error;
@@ -39,11 +41,20 @@ std::optional<RecoverySettings> ReadRecord(const std::string& path) {
   if (!file) return std::nullopt;
   std::array<uint8_t, RecoverySettings::kSize> bytes{};
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+  // A short file reads as zero-padded; a file that fails to read is not read at all.
+  if (std::ferror(file.get())) return std::nullopt;
   return RecoverySettings::FromBytes(std::span(bytes.data(), got));
 }
 
+// Writes the record and its trailer to a new file beside the settings file, then puts it in
+// the old one's place in one step. A settings file reached through a symbolic link is
+// replaced where it really lives, and keeps its permissions.
 bool WriteWhole(const std::string& path, const RecoverySettings& record) {
-  const std::string temporary = path + ".new";
+  std::error_code error;
+  const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+  if (error) return false;
+  const std::filesystem::perms permissions = std::filesystem::status(target, error).permissions();
+  const std::string temporary = target.string() + ".new";
   File file(std::fopen(temporary.c_str(), "wb"));
   if (!file) return false;
   const auto& bytes = record.Bytes();
@@ -53,8 +64,8 @@ bool WriteWhole(const std::string& path, const RecoverySettings& record) {
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
                  std::fwrite(trailer.data(), 1, trailer.size(), file.get()) == trailer.size();
   written = (std::fclose(file.release()) == 0) && written;
-  std::error_code error;
-  if (written) std::filesystem::rename(temporary, path, error);
+  if (written) std::filesystem::permissions(temporary, permissions, error);
+  if (written && !error) std::filesystem::rename(temporary, target, error);
   if (!written || error) std::filesystem::remove(temporary, error);
   return written && !error;
 }

@@ -25,8 +25,8 @@ class PosixVolume final : public Volume {
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     std::size_t done = 0;
     while (done < into.size()) {
-      const ssize_t got = ::pread(fd_, into.data() + done, into.size() - done,
-                                  static_cast<off_t>(offset + done));
+      const ssize_t got =
+          ::pread(fd_, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
       if (got < 0 && errno == EINTR) continue;
       if (got <= 0) break;
       done += static_cast<std::size_t>(got);
@@ -64,14 +64,17 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
   uint32_t sectorSize = kImageSectorSize;
   uint64_t bytes = 0;
   bool usable = ::fstat(fd, &info) == 0;
-  if (usable && S_ISBLK(info.st_mode)) {
+  if (!usable) {
+    Fail(error, errno, "cannot be examined");
+  } else if (S_ISBLK(info.st_mode)) {
     usable = DeviceGeometry(fd, sectorSize, bytes);
     if (!usable) Fail(error, errno, "does not report its size (no medium?)");
-  } else if (usable && S_ISREG(info.st_mode)) {
+  } else if (S_ISREG(info.st_mode)) {
     bytes = static_cast<uint64_t>(info.st_size);
   } else {
     usable = false;
-    Fail(error, 0, S_ISDIR(info.st_mode) ? "is a directory" : "is not an image file or a block device");
+    Fail(error, 0,
+         S_ISDIR(info.st_mode) ? "is a directory" : "is not an image file or a block device");
   }
   if (!usable) {
     ::close(fd);

@@ -9,8 +9,8 @@ namespace orlenta {
 
 // Why a volume could not be opened, for messages that name the problem.
 struct VolumeOpenError {
-  int errnum = 0;           // from the system, 0 when the reason is ours
-  std::string reason;       // e.g. "is a directory"
+  int errnum = 0;      // from the system, 0 when the reason is ours
+  std::string reason;  // e.g. "is a directory"
 };
 
 // Opens an image file (2,048-byte sectors, a tail shorter than a sector ignored) or a block

@@ -28,13 +28,17 @@ std::string SettingsFolder() {
   return WithTrailingSeparator(base) + "orlenta/";
 }
 
-std::string SettingsPath() { return SettingsFolder() + "propCD.pro"; }
+std::string SettingsPath() {
+  return SettingsFolder() + "propCD.pro";
+}
 
 std::string DefaultOutputFolder() {
   return WithTrailingSeparator(HomeFolder()) + "RecoveredByQuarn";
 }
 
-std::string DefaultOutputFolderWithSeparator() { return DefaultOutputFolder() + "/"; }
+std::string DefaultOutputFolderWithSeparator() {
+  return DefaultOutputFolder() + "/";
+}
 
 void CreateDefaultOutputFolder() {
   std::error_code ignored;

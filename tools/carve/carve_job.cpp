@@ -71,8 +71,8 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
     return false;
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    Refuse(streams, folder + ": cannot write into the output folder (" +
-                        std::strerror(errno) + ")");
+    Refuse(streams,
+           folder + ": cannot write into the output folder (" + std::strerror(errno) + ")");
     return false;
   }
   return true;

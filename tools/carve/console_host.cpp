@@ -9,8 +9,8 @@
 
 namespace orlenta {
 
-ConsoleHost::ConsoleHost(std::string outputFolder, std::string stem, bool quiet,
-                         bool showProgress, ConsoleStreams streams)
+ConsoleHost::ConsoleHost(std::string outputFolder, std::string stem, bool quiet, bool showProgress,
+                         ConsoleStreams streams)
     : outputFolder_(std::move(outputFolder)),
       stem_(std::move(stem)),
       quiet_(quiet),
@@ -42,7 +42,9 @@ void ConsoleHost::FileError(const std::string& path, int errnum) {
                std::strerror(errnum));
 }
 
-void ConsoleHost::EndProgram(int exitCode) { std::exit(exitCode); }
+void ConsoleHost::EndProgram(int exitCode) {
+  std::exit(exitCode);
+}
 
 void ConsoleHost::ShowMessage(std::string_view text, std::string_view caption) {
   ClearProgress();

@@ -7,7 +7,9 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+extern "C" void OnInterrupt(int) {
+  interrupted = 1;
+}
 
 }  // namespace
 
@@ -16,6 +18,8 @@ void InstallInterruptHandler() {
   std::signal(SIGTERM, OnInterrupt);
 }
 
-bool InterruptRequested() { return interrupted != 0; }
+bool InterruptRequested() {
+  return interrupted != 0;
+}
 
 }  // namespace orlenta

@@ -42,7 +42,8 @@ std::string ProgressLine::Render(const ProgressSample& sample) {
     std::snprintf(buffer, sizeof buffer, "%6.1f MB/s", *rate / 1e6);
     speed = buffer;
     const uint64_t remaining = sample.total > sample.position ? sample.total - sample.position : 0;
-    if (*rate > 0) left = "ETA " + FormatDuration(static_cast<double>(remaining) * sample.sectorSize / *rate);
+    if (*rate > 0)
+      left = "ETA " + FormatDuration(static_cast<double>(remaining) * sample.sectorSize / *rate);
   }
   std::snprintf(text, sizeof text, "%3d%%  %s  %s  %llu file%s", percent, speed.c_str(),
                 left.c_str(), static_cast<unsigned long long>(sample.files),
@@ -56,7 +57,8 @@ std::string FormatDuration(double seconds) {
   const auto whole = static_cast<long long>(seconds + 0.5);
   char text[32];
   if (whole >= 3600) {
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60, whole % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
+                  whole % 60);
   } else {
     std::snprintf(text, sizeof text, "%lld:%02lld", whole / 60, whole % 60);
   }

@@ -25,8 +25,7 @@ std::string FormatSummary(const RunSummary& summary) {
       kinds += Line("  %-18s %llu\n", FileKindName(kind), static_cast<unsigned long long>(count));
     }
   }
-  const double megabytes =
-      static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
+  const double megabytes = static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
   std::string text = Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
   text += kinds;

@@ -1,0 +1,183 @@
+#include "engine/sector_reader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/file_kind.h"
+#include "support/memory_volume.h"
+#include "support/recording_host.h"
+#include "support/volume_bytes.h"
+
+namespace orlenta {
+namespace {
+
+using ::testing::Each;
+using ::testing::ElementsAre;
+
+constexpr uint32_t kSector = 2048;
+
+class SectorReaderTest : public EngineTest {
+ protected:
+  std::shared_ptr<MemoryVolume> Use(uint64_t sectors, char letter = 'E') {
+    auto volume =
+        source.Assign(letter, std::make_shared<MemoryVolume>(BuildVolume(sectors, {{3, kJpeg}})));
+    EXPECT_TRUE(QueryDriveGeometry(source, letter));
+    return volume;
+  }
+  static std::vector<uint8_t> Buffer(std::size_t from, std::size_t to) {
+    return {SectorBuffer.begin() + from, SectorBuffer.begin() + to};
+  }
+  static std::vector<uint8_t> Sector(const MemoryVolume& volume, uint64_t sector) {
+    return SectorRange(volume.Bytes(), sector, 1);
+  }
+
+  MemoryVolumeSource source;
+  RecordingHost host;
+  SectorReader reader{source, host, host};
+};
+
+TEST_F(SectorReaderTest, GeometryIsOneSectorPerClusterOfTheVolume) {
+  Use(37);
+  EXPECT_EQ(DriveGeometry.sectorsPerCluster, 1u);
+  EXPECT_EQ(DriveGeometry.bytesPerSector, kSector);
+  EXPECT_EQ(DriveGeometry.totalClusters, 37u);
+  EXPECT_EQ(DriveGeometry.SectorCount(), 37u);
+}
+
+TEST_F(SectorReaderTest, FailedGeometryQueryLeavesTheOldValues) {
+  DriveGeometry = {2, 512, 3, 40};
+  EXPECT_FALSE(QueryDriveGeometry(source, 'Q'));  // no volume
+  source.Assign('H', std::make_shared<MemoryVolume>(std::vector<uint8_t>(32768), 16384));
+  EXPECT_FALSE(QueryDriveGeometry(source, 'H'));  // sectors larger than SectorBuffer
+  EXPECT_EQ(DriveGeometry.sectorsPerCluster, 2u);
+  EXPECT_EQ(DriveGeometry.bytesPerSector, 512u);
+  EXPECT_EQ(DriveGeometry.totalClusters, 40u);
+}
+
+TEST_F(SectorReaderTest, Sector0Then5LeavesExactlySector5AndTouchesNothingBeyond) {
+  const auto volume = Use(8);
+  std::fill(SectorBuffer.begin(), SectorBuffer.end(), uint8_t{0xA5});
+  EXPECT_EQ(reader.ReadSectors('E', 0, 1), 1);
+  EXPECT_EQ(reader.ReadSectors('E', 5, 1), 1);
+  EXPECT_EQ(Buffer(0, kSector),
+            std::vector<uint8_t>(volume->Bytes().begin() + 10240, volume->Bytes().begin() + 12288));
+  EXPECT_THAT(Buffer(kSector, kSectorBufferSize), Each(0xA5));
+  EXPECT_EQ(host.pumps, 2);
+}
+
+TEST_F(SectorReaderTest, SeveralSectorsNeverReachPastTheBuffer) {
+  const auto volume = Use(8);
+  std::fill(SectorBuffer.begin(), SectorBuffer.end(), uint8_t{0xA5});
+  reader.ReadSectors('E', 2, 2);
+  EXPECT_EQ(Buffer(0, 2 * kSector), SectorRange(volume->Bytes(), 2, 2));
+  EXPECT_THAT(Buffer(2 * kSector, kSectorBufferSize), Each(0xA5));
+  reader.ReadSectors('E', 1, 5);  // 5 sectors do not fit: only 4 are placed
+  EXPECT_EQ(Buffer(0, 4 * kSector), SectorRange(volume->Bytes(), 1, 4));
+  EXPECT_THAT(Buffer(4 * kSector, kSectorBufferSize), Each(0xA5));
+}
+
+TEST_F(SectorReaderTest, PastTheEndLeavesTheBufferAsItWas) {
+  const auto volume = Use(8);
+  reader.ReadSectors('E', 7, 1);
+  EXPECT_EQ(reader.ReadSectors('E', 8, 1), 1);
+  EXPECT_EQ(reader.ReadSectors('E', 4000000000u, 1), 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 7));
+  EXPECT_EQ(host.pumps, 3);
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(SectorReaderTest, OpenFailureIsToldOnceAndStopsTheRun) {
+  DriveGeometry = {1, kSector, 0, 100};
+  std::fill(SectorBuffer.begin(), SectorBuffer.end(), uint8_t{0x5A});
+  for (uint32_t sector = 0; sector < 3; ++sector) EXPECT_EQ(reader.ReadSectors('Z', sector, 1), 1);
+  EXPECT_THAT(host.messages, ElementsAre(ShownMessage{"Error initiating reading", "Orlenta"}));
+  EXPECT_TRUE(StopFlag);
+  EXPECT_THAT(Buffer(0, kSectorBufferSize), Each(0x5A));
+  EXPECT_EQ(host.pumps, 3);
+}
+
+TEST_F(SectorReaderTest, ReadsAheadInLargeBlocksThroughOneOpen) {
+  const auto volume = Use(1000);
+  const int opensBefore = source.Opens('E');
+  for (uint32_t sector = 0; sector < 1000; ++sector) {
+    reader.ReadSectors('E', sector, 1);
+    ASSERT_EQ(Buffer(0, kSector), Sector(*volume, sector)) << sector;
+  }
+  EXPECT_LE(volume->ReadCalls(), 4);
+  EXPECT_GE(volume->LargestRead(), std::size_t{256} * 1024);
+  EXPECT_EQ(source.Opens('E') - opensBefore, 1);
+  EXPECT_EQ(host.pumps, 1000);
+  EXPECT_EQ(reader.SectorsReached(), 1000u);
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
+}
+
+TEST_F(SectorReaderTest, JumpsBackAndForthAndBetweenDrives) {
+  const auto e = Use(900, 'E');
+  const auto f = source.Assign('F', std::make_shared<MemoryVolume>(BuildVolume(900, {})));
+  for (const auto& [letter, sector] : std::vector<std::pair<char, uint32_t>>{
+           {'E', 5}, {'E', 700}, {'E', 3}, {'F', 3}, {'E', 899}}) {
+    reader.ReadSectors(letter, sector, 1);
+    EXPECT_EQ(Buffer(0, kSector), Sector(letter == 'E' ? *e : *f, sector)) << letter << sector;
+  }
+  EXPECT_NE(Sector(*e, 3), Sector(*f, 3));
+}
+
+class SectorReaderFailureTest : public SectorReaderTest,
+                                public ::testing::WithParamInterface<MemoryVolume::Failure> {};
+
+TEST_P(SectorReaderFailureTest, OnlyTheFailingSectorIsZeroedAndCountedOnce) {
+  const auto volume = Use(600);
+  volume->FailSector(7, GetParam());
+  std::fill(SectorBuffer.begin(), SectorBuffer.end(), uint8_t{0x5A});
+  for (int pass = 0; pass < 2; ++pass) {  // the second pass re-reads the failing block
+    for (uint32_t sector = 0; sector < 600; ++sector) {
+      reader.ReadSectors('E', sector, 1);
+      if (sector == 7) {
+        ASSERT_THAT(Buffer(0, kSector), Each(0)) << "pass " << pass;
+      } else {
+        ASSERT_EQ(Buffer(0, kSector), Sector(*volume, sector)) << "pass " << pass << " " << sector;
+      }
+    }
+  }
+  EXPECT_EQ(reader.UnreadableSectors(), 1u);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(StopFlag);
+  reader.BeginRun();
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, SectorReaderFailureTest,
+                         ::testing::Values(MemoryVolume::Failure::kNothing,
+                                           MemoryVolume::Failure::kShort));
+
+// KNOWN ENGINE FAULT, left failing on purpose: a failing sector is counted when the
+// read-ahead block holding it is loaded, not when it is asked for, so a run stopped early
+// reports unreadable sectors it never reached.
+TEST_F(SectorReaderTest, SectorsNeverAskedForAreNotCountedUnreadable) {
+  const auto volume = Use(600);
+  volume->FailSector(300);
+  for (uint32_t sector = 0; sector < 10; ++sector) reader.ReadSectors('E', sector, 1);
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
+}
+
+TEST_F(SectorReaderTest, CloseReopensOnTheNextRead) {
+  const auto volume = Use(4);
+  const int opensBefore = source.Opens('E');
+  reader.ReadSectors('E', 1, 1);
+  reader.Close();
+  reader.ReadSectors('E', 2, 1);
+  EXPECT_EQ(source.Opens('E') - opensBefore, 2);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 2));
+}
+
+TEST(ProgressPercent, TruncatesIn64Bits) {
+  EXPECT_EQ(ProgressPercent(0, 0), 0);
+  EXPECT_EQ(ProgressPercent(99, 100), 99);
+  EXPECT_EQ(ProgressPercent(2, 3), 66);
+  EXPECT_EQ(ProgressPercent(50000000, 100000000), 50);  // a 32-bit product would wrap
+}
+
+}  // namespace
+}  // namespace orlenta

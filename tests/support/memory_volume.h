@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "engine/volume.h"
+
+namespace orlenta {
+
+// A volume held in memory that can be told to fail chosen sectors, and that counts the
+// reads made of it, so that tests can see both what the engine got and how it asked.
+class MemoryVolume final : public Volume {
+ public:
+  // How a read that covers a failing sector ends.
+  enum class Failure {
+    kNothing,  // -1: nothing read
+    kShort,    // the bytes before the failing sector, then a short count
+  };
+
+  explicit MemoryVolume(std::vector<uint8_t> bytes, uint32_t sectorSize = 2048);
+
+  void FailSector(uint64_t sector, Failure failure = Failure::kNothing);
+
+  uint32_t SectorSize() const override { return sectorSize_; }
+  uint64_t SectorCount() const override { return bytes_.size() / sectorSize_; }
+  // Bytes it did not read are scribbled over (0xEE), so that a caller relying on them shows.
+  int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override;
+
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  int ReadCalls() const { return readCalls_; }
+  // The largest number of bytes asked for in one read.
+  std::size_t LargestRead() const { return largestRead_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  uint32_t sectorSize_;
+  std::map<uint64_t, Failure> failing_;
+  int readCalls_ = 0;
+  std::size_t largestRead_ = 0;
+};
+
+// Drive letters standing for memory volumes; a letter can be made to fail to open, at once
+// or after a number of successful opens.
+class MemoryVolumeSource final : public VolumeSource {
+ public:
+  // Makes `letter` stand for `volume`; returns the volume for chaining.
+  std::shared_ptr<MemoryVolume> Assign(char letter, std::shared_ptr<MemoryVolume> volume);
+  // `letter` opens successfully `opensAllowed` times, then never again.
+  void FailOpen(char letter, int opensAllowed = 0) { openBudget_[letter] = opensAllowed; }
+
+  std::unique_ptr<Volume> Open(char driveLetter) override;
+
+  int Opens(char letter) const;
+
+ private:
+  std::map<char, std::shared_ptr<MemoryVolume>> volumes_;
+  std::map<char, int> openBudget_;
+  std::map<char, int> opens_;
+};
+
+}  // namespace orlenta
