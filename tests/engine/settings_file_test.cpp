@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "engine/file_carver.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -125,6 +127,26 @@ TEST_F(SettingsFileTest, MissingFileShowsMissingTwiceThenWriteError) {
   EXPECT_THAT(host.messages,
               ElementsAre(missing, missing, ShownMessage{WriteErrorText[6], "Orlenta"}));
   EXPECT_THAT(ListFolder(dir.Path()), IsEmpty());
+}
+
+TEST_F(SettingsFileTest, AFolderInPlaceOfTheFileIsUnreadableNotBlank) {
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(LoadSettings(path).status, SettingsStatus::kUnreadable);
+  EXPECT_EQ(ReadOutputFolder(path), std::nullopt);
+  EXPECT_FALSE(VerifySettings(path));
+}
+
+TEST_F(SettingsFileTest, SaveThroughASymbolicLinkKeepsTheLinkAndThePermissions) {
+  const std::string real = dir.File("real.pro");
+  ASSERT_TRUE(WriteFileBytes(real, Record(0x05, 0x05)));
+  std::filesystem::permissions(real, std::filesystem::perms(0600));
+  std::filesystem::create_symlink(real, path);
+  SaveLanguage(path, 4, host);
+  EXPECT_THAT(host.messages, IsEmpty());
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(ReadFileBytes(real).size(), 624u);
+  EXPECT_EQ(ReadFileBytes(real)[216], 4);
+  EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0600));
 }
 
 }  // namespace
