@@ -25,8 +25,15 @@ const LocalizedText MissingFileText = {
     "Fisier lipsa. Va rugam reinstalati!",
 };
 
+namespace {
+constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
+}
+
 FileCarver::FileCarver(RunMembers& run, SectorReader& reader, RunHost& host)
-    : run_(run), reader_(reader), host_(host) {}
+    : run_(run),
+      reader_(reader),
+      host_(host),
+      streamBuffer_(std::make_unique_for_overwrite<char[]>(kStreamBufferBytes)) {}
 
 int32_t FileCarver::CarveFile(FileKind kind) {
   const std::optional<std::string> folder = host_.OutputFolderForNextFile();
@@ -37,7 +44,8 @@ int32_t FileCarver::CarveFile(FileKind kind) {
     return kCarveStopped;
   }
   RecoveredFile file;
-  if (!file.Create(*folder, host_.NameStem(), kind, run_.KindCounters[kind])) {
+  if (!file.Create(*folder, host_.NameStem(), kind, run_.KindCounters[kind],
+                   {streamBuffer_.get(), kStreamBufferBytes})) {
     return FailWrite(file);
   }
   ++started_[kind];

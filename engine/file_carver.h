@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "file_kind.h"
 #include "host.h"
@@ -48,6 +49,9 @@ class FileCarver {
   RunHost& host_;
   std::array<uint64_t, kFileKindCount + 1> started_{};
   bool hadFileError_ = false;
+  // Large writes for every file, allocated once: files come by the thousand on a full disc.
+  // Never freed while a file may be open, as the program can end in the middle of one.
+  std::unique_ptr<char[]> streamBuffer_;
 };
 
 }  // namespace orlenta

@@ -6,12 +6,6 @@
 #include "file_kind.h"
 
 namespace orlenta {
-namespace {
-
-constexpr std::size_t kStreamBufferBytes = std::size_t{1} << 20;
-
-}  // namespace
-
 std::string RecoveredFileName(int32_t counter, const std::string& stem, int kind) {
   // Whatever the stem holds, the file stays in the output folder.
   std::string safeStem = stem;
@@ -24,7 +18,7 @@ RecoveredFile::~RecoveredFile() {
 }
 
 bool RecoveredFile::Create(const std::string& folder, const std::string& stem, int kind,
-                           int32_t& counter) {
+                           int32_t& counter, std::span<char> streamBuffer) {
   Close();
   error_ = 0;
   for (;;) {
@@ -38,8 +32,9 @@ bool RecoveredFile::Create(const std::string& folder, const std::string& stem, i
       return false;
     }
   }
-  streamBuffer_.resize(kStreamBufferBytes);
-  std::setvbuf(file_, streamBuffer_.data(), _IOFBF, streamBuffer_.size());
+  if (!streamBuffer.empty()) {
+    std::setvbuf(file_, streamBuffer.data(), _IOFBF, streamBuffer.size());
+  }
   return true;
 }
 

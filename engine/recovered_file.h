@@ -2,8 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
-#include <vector>
 
 namespace orlenta {
 
@@ -22,8 +22,10 @@ class RecoveredFile {
 
   // Creates `folder` + the name of the next number of `counter` (the folder text and the
   // name run together, nothing inserted). When that name exists already, the counter moves
-  // on to the next free number. Return values: true created, false failed (see Error()).
-  bool Create(const std::string& folder, const std::string& stem, int kind, int32_t& counter);
+  // on to the next free number. `streamBuffer`, when not empty, buffers the writes; it must
+  // outlive the file. Return values: true created, false failed (see Error()).
+  bool Create(const std::string& folder, const std::string& stem, int kind, int32_t& counter,
+              std::span<char> streamBuffer = {});
 
   // Appends bytes; false after a write error (see Error()).
   bool Append(const uint8_t* bytes, std::size_t length);
@@ -37,7 +39,6 @@ class RecoveredFile {
 
  private:
   std::FILE* file_ = nullptr;
-  std::vector<char> streamBuffer_;
   std::string path_;
   int error_ = 0;
 };
