@@ -5,6 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "engine/file_kind.h"
@@ -77,6 +81,44 @@ TEST(PosixVolume, MissingFileRefusedWithErrno) {
 TEST(DriveMap, UnknownLetterHasNoVolume) {
   DriveMap drives;
   EXPECT_EQ(drives.Open('E'), nullptr);
+}
+
+// A block device takes its size and sector size from the kernel. A read-only loop device
+// over an image stands in for an optical drive; without the rights to make one the test is
+// skipped.
+class LoopDevice {
+ public:
+  LoopDevice(const std::string& image, int sectorSize) {
+    const std::string command = "losetup --find --show --read-only --sector-size " +
+                                std::to_string(sectorSize) + " '" + image + "' 2>/dev/null";
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+      char line[256] = {};
+      if (std::fgets(line, sizeof line, pipe)) device_ = std::string(line, strcspn(line, "\n"));
+      ::pclose(pipe);
+    }
+  }
+  ~LoopDevice() {
+    if (!device_.empty()) std::system(("losetup -d " + device_ + " 2>/dev/null").c_str());
+  }
+  const std::string& Device() const { return device_; }
+
+ private:
+  std::string device_;
+};
+
+TEST(PosixVolume, BlockDeviceGeometryComesFromTheKernel) {
+  TempDir dir;  // a path of our own making, without quotes
+  const std::vector<uint8_t> bytes = BuildVolume(8, {{3, kPng}});
+  ASSERT_TRUE(WriteFileBytes(dir.File("disc.iso"), bytes));
+  const LoopDevice loop(dir.File("disc.iso"), 2048);
+  if (loop.Device().empty()) GTEST_SKIP() << "no loop device can be made here";
+  const auto volume = OpenPosixVolume(loop.Device());
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->SectorSize(), 2048u);
+  EXPECT_EQ(volume->SectorCount(), 8u);
+  std::vector<uint8_t> sector(2048);
+  EXPECT_EQ(volume->ReadAt(3 * 2048, sector), 2048);
+  EXPECT_EQ(sector, SectorRange(bytes, 3, 1));
 }
 
 }  // namespace
