@@ -80,6 +80,16 @@ class CarveProcessTest : public ::testing::Test {
 
   Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
 
+  void WriteSettings(const std::string& stem, const std::string& folder) {
+    RecoverySettings settings;
+    settings.SetNameStem(stem);
+    settings.SetOutputFolder(folder);
+    fs::create_directories(Folder("config") / "orlenta");
+    const auto& bytes = settings.Bytes();
+    WriteAll(Folder("config") / "orlenta" / "propCD.pro",
+             std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  }
+
   fs::path OutPath() const { return home_.Path() / "stdout.txt"; }
   fs::path ErrPath() const { return home_.Path() / "stderr.txt"; }
   fs::path Folder(const char* name) const { return home_.Path() / name; }
@@ -151,16 +161,21 @@ TEST_F(CarveProcessTest, ASecondRunIntoTheSameFolderKeepsTheFirstRunsFiles) {
 }
 
 TEST_F(CarveProcessTest, TakesStemAndFolderFromTheSettingsFile) {
-  RecoverySettings settings;
-  settings.SetNameStem("XY");
-  settings.SetOutputFolder(Folder("fromsettings").string() + "/");
-  fs::create_directories(Folder("config") / "orlenta");
-  const auto& bytes = settings.Bytes();
-  WriteAll(Folder("config") / "orlenta" / "propCD.pro",
-           std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  WriteSettings("XY", Folder("fromsettings").string() + "/");
   const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(fs::exists(Folder("fromsettings") / "1XY.jpg"));
+}
+
+TEST_F(CarveProcessTest, AStemFromTheSettingsThatWouldLeaveTheFolderIsRefused) {
+  WriteSettings("../", Folder("fromsettings").string() + "/");
+  const Outcome refused = Run({ORLENTA_SAMPLE_DISC});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("propCD.pro: name stem \"../\""), std::string::npos) << refused.err;
+  EXPECT_FALSE(fs::exists(Folder("fromsettings")));
+  // A stem given on the command line takes its place.
+  EXPECT_EQ(Run({ORLENTA_SAMPLE_DISC, "--stem", "ok", "--quiet"}).status, 0);
+  EXPECT_TRUE(fs::exists(Folder("fromsettings") / "1ok.jpg"));
 }
 
 TEST_F(CarveProcessTest, WithoutSettingsFilesGoToTheDefaultFolderAsREC) {

@@ -101,7 +101,9 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const Defaults defaults = DefaultsFromSettings();
   const std::string stem = options.stem.value_or(defaults.stem);
   if (const std::string problem = NameStemProblem(stem); !problem.empty()) {
-    return Refuse(streams, "--stem " + stem + ": " + problem);
+    // A stem typed with --stem was checked already; this one comes from the settings file.
+    return Refuse(streams, SettingsPath() + ": name stem \"" + stem + "\": " + problem +
+                               " (give another with --stem)");
   }
   const std::string folder = options.outputFolder.value_or(defaults.folder);
   if (!CheckSource(options.source, streams) || !PrepareOutputFolder(folder, streams)) {

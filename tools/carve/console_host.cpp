@@ -49,18 +49,18 @@ void ConsoleHost::EndProgram(int exitCode) {
 void ConsoleHost::ShowMessage(std::string_view text, std::string_view caption) {
   ClearProgress();
   showedError_ = true;
-  std::fprintf(streams_.err, "orlenta-carve: %.*s (%.*s)\n", static_cast<int>(text.size()),
-               text.data(), static_cast<int>(caption.size()), caption.data());
+  (void)caption;  // a window's notion; a terminal line names the program instead
+  std::fprintf(streams_.err, "orlenta-carve: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
 void ConsoleHost::PumpOneMessage() {
   if (InterruptRequested()) StopFlag = true;
   // Looking at the clock once every few thousand sectors is plenty for a line refreshed
   // four times a second.
-  if (showProgress_ && running_ && (++pumps_ & 0x3FF) == 0) RefreshProgress(false);
+  if (showProgress_ && running_ && (++pumps_ & 0x3FF) == 0) RefreshProgress();
 }
 
-void ConsoleHost::RefreshProgress(bool now) {
+void ConsoleHost::RefreshProgress() {
   if (!run_) return;
   ProgressSample sample;
   sample.position = run_->Members().CurrentSector;
@@ -68,8 +68,7 @@ void ConsoleHost::RefreshProgress(bool now) {
   sample.sectorsRead = run_->Reader().SectorsRead();
   sample.sectorSize = DriveGeometry.bytesPerSector;
   for (const uint64_t files : run_->Carver().FilesStarted()) sample.files += files;
-  const std::optional<std::string> line =
-      now ? std::optional(progress_.Render(sample)) : progress_.Update(sample);
+  const std::optional<std::string> line = progress_.Update(sample);
   if (!line) return;
   std::fprintf(streams_.err, "\r%s\x1b[K", line->c_str());
   std::fflush(streams_.err);

@@ -48,7 +48,7 @@ class ConsoleHost final : public RunHost {
   void PumpOneMessage() override;
 
  private:
-  void RefreshProgress(bool now);
+  void RefreshProgress();
   void ClearProgress();
 
   std::string outputFolder_;
