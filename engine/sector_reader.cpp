@@ -56,7 +56,10 @@ bool SectorReader::EnsureOpen(char driveLetter) {
   Close();
   openLetter_ = driveLetter;
   volume_ = volumes_.Open(driveLetter);
-  if (volume_) return true;
+  if (volume_) {
+    volumeBytes_ = volume_->SectorCount() * volume_->SectorSize();
+    return true;
+  }
   // Once per run, not once per sector: without its volume the run cannot go on.
   openFailed_ = true;
   messages_.ShowMessage("Error initiating reading", "Orlenta");
@@ -65,8 +68,7 @@ bool SectorReader::EnsureOpen(char driveLetter) {
 }
 
 void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector) {
-  const uint64_t volumeBytes = volume_->SectorCount() * volume_->SectorSize();
-  if ((sector + 1) * bytesPerSector > volumeBytes) return;  // past the end: left as it was
+  if ((sector + 1) * bytesPerSector > volumeBytes_) return;  // past the end: left as it was
   if (bytesPerSector != blockSectorSize_ || sector < blockFirst_ ||
       sector >= blockFirst_ + blockSectors_) {
     LoadBlock(sector, bytesPerSector);
@@ -81,7 +83,7 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
 }
 
 void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
-  const uint64_t volumeSectors = volume_->SectorCount() * volume_->SectorSize() / bytesPerSector;
+  const uint64_t volumeSectors = volumeBytes_ / bytesPerSector;
   const uint64_t capacity = std::max<uint64_t>(1, kReadAheadBytes / bytesPerSector);
   blockFirst_ = firstSector;
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);

@@ -58,6 +58,7 @@ class SectorReader {
   EventPump& pump_;
 
   std::unique_ptr<Volume> volume_;
+  uint64_t volumeBytes_ = 0;  // whole sectors only
   char openLetter_ = 0;
   bool openFailed_ = false;
 
