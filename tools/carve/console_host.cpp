@@ -55,9 +55,9 @@ void ConsoleHost::ShowMessage(std::string_view text, std::string_view caption) {
 
 void ConsoleHost::PumpOneMessage() {
   if (InterruptRequested()) StopFlag = true;
-  // Looking at the clock once every few thousand sectors is plenty for a line refreshed
-  // four times a second.
-  if (showProgress_ && running_ && (++pumps_ & 0x3FF) == 0) RefreshProgress();
+  // The clock is looked at every 16th event only: cheap on a fast image, and still often
+  // enough on a scratched disc where a single sector can take seconds.
+  if (showProgress_ && running_ && (++pumps_ & 0xF) == 0) RefreshProgress();
 }
 
 void ConsoleHost::RefreshProgress() {
