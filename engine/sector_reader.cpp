@@ -28,7 +28,8 @@ int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t co
     const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
     const int32_t sectors = std::min(count, fits);
     for (int32_t i = 0; i < sectors; ++i) {
-      CopySector(uint64_t{firstSector} + i, SectorBuffer.data() + i * bytesPerSector,
+      CopySector(uint64_t{firstSector} + i,
+                 SectorBuffer.data() + std::size_t{static_cast<uint32_t>(i)} * bytesPerSector,
                  bytesPerSector);
     }
   }

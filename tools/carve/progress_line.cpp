@@ -1,5 +1,6 @@
 #include "progress_line.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "engine/sector_buffer.h"
@@ -54,7 +55,7 @@ std::string ProgressLine::Render(const ProgressSample& sample) {
 std::string FormatDuration(double seconds) {
   // Beyond 99 hours the figure means nothing to anyone waiting for it.
   if (!(seconds < 99.0 * 3600)) return ">99h";
-  const auto whole = static_cast<long long>(seconds + 0.5);
+  const long long whole = std::llround(seconds);
   char text[32];
   if (whole >= 3600) {
     std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", whole / 3600, whole / 60 % 60,
