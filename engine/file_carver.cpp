@@ -50,7 +50,6 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   }
   ++started_[kind];
   if (!file.Append(SectorBuffer.data(), DriveGeometry.bytesPerSector)) return FailWrite(file);
-  host_.FileStarted(file.Path(), kind);
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
   const int32_t result = CopyUntilNextHeader(file);
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);

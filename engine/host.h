@@ -56,9 +56,6 @@ class RunHost : public MessageSink, public EventPump {
   // Opens the folder the run's files went to in the desktop's file manager.
   virtual void OpenOutputFolder() = 0;
 
-  // A recovered file has been created at `path` (the log line is added separately).
-  virtual void FileStarted(const std::string& path, int kind) { (void)path, (void)kind; }
-
   // A recovered file could not be created or written; errnum says why. The window shows
   // the carver's fixed message; the command line says more.
   virtual void FileError(const std::string& path, int errnum) {

@@ -48,11 +48,6 @@ void RecordingHost::OpenOutputFolder() {
   events.emplace_back("open");
 }
 
-void RecordingHost::FileStarted(const std::string& path, int kind) {
-  (void)kind;
-  startedFiles.push_back(path);
-}
-
 void RecordingHost::FileError(const std::string& path, int errnum) {
   fileErrorPaths.push_back(path);
   fileErrorCodes.push_back(errnum);

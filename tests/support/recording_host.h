@@ -43,7 +43,6 @@ class RecordingHost final : public RunHost {
   std::vector<std::string> titles;
   std::vector<std::string> fileErrorPaths;
   std::vector<int> fileErrorCodes;
-  std::vector<std::string> startedFiles;
   std::vector<int> endProgramCodes;
   int pumps = 0;
   int openFolderCalls = 0;
@@ -66,7 +65,6 @@ class RecordingHost final : public RunHost {
   void AddLogLine(std::string_view line) override;
   void SetTitle(std::string_view title) override;
   void OpenOutputFolder() override;
-  void FileStarted(const std::string& path, int kind) override;
   void FileError(const std::string& path, int errnum) override;
   void EndProgram(int exitCode) override;
 
