@@ -11,6 +11,8 @@
 
 namespace orlenta {
 
+class RecoveredFile;
+
 // The log line added when a recovered file is started; it takes the file's full path.
 extern const LocalizedText FileRecoveredText;
 
@@ -41,8 +43,8 @@ class FileCarver {
   bool HadFileError() const { return hadFileError_; }
 
  private:
-  int32_t CopyUntilNextHeader(class RecoveredFile& file);
-  int32_t FailWrite(class RecoveredFile& file);
+  int32_t CopyUntilNextHeader(RecoveredFile& file);
+  int32_t FailWrite(RecoveredFile& file);
 
   RunMembers& run_;
   SectorReader& reader_;

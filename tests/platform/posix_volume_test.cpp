@@ -21,6 +21,17 @@
 namespace orlenta {
 namespace {
 
+// `volume` holds `sectors` whole sectors of 2,048 bytes, and sector `probe` reads as the
+// same sector of `bytes`.
+void ExpectSectors(Volume& volume, const std::vector<uint8_t>& bytes, uint64_t sectors,
+                   uint64_t probe) {
+  EXPECT_EQ(volume.SectorSize(), 2048u);
+  EXPECT_EQ(volume.SectorCount(), sectors);
+  std::vector<uint8_t> sector(2048);
+  EXPECT_EQ(volume.ReadAt(probe * 2048, sector), 2048);
+  EXPECT_EQ(sector, SectorRange(bytes, probe, 1));
+}
+
 TEST(PosixVolume, ImageOfWholeSectorsTailIgnored) {
   TempDir dir;
   std::vector<uint8_t> bytes = BuildVolume(5, {{2, kJpeg}});
@@ -28,11 +39,7 @@ TEST(PosixVolume, ImageOfWholeSectorsTailIgnored) {
   ASSERT_TRUE(WriteFileBytes(dir.File("disc.iso"), bytes));
   const auto volume = OpenPosixVolume(dir.File("disc.iso"));
   ASSERT_TRUE(volume);
-  EXPECT_EQ(volume->SectorSize(), 2048u);
-  EXPECT_EQ(volume->SectorCount(), 5u);
-  std::vector<uint8_t> sector(2048);
-  EXPECT_EQ(volume->ReadAt(2 * 2048, sector), 2048);
-  EXPECT_EQ(sector, SectorRange(bytes, 2, 1));
+  ExpectSectors(*volume, bytes, 5, 2);
   std::vector<uint8_t> across(4096);
   EXPECT_EQ(volume->ReadAt(4 * 2048, across), 2048 + 100);  // short at the end of the file
   EXPECT_EQ(volume->ReadAt(bytes.size(), across), -1);
@@ -114,11 +121,7 @@ TEST(PosixVolume, BlockDeviceGeometryComesFromTheKernel) {
   if (loop.Device().empty()) GTEST_SKIP() << "no loop device can be made here";
   const auto volume = OpenPosixVolume(loop.Device());
   ASSERT_TRUE(volume);
-  EXPECT_EQ(volume->SectorSize(), 2048u);
-  EXPECT_EQ(volume->SectorCount(), 8u);
-  std::vector<uint8_t> sector(2048);
-  EXPECT_EQ(volume->ReadAt(3 * 2048, sector), 2048);
-  EXPECT_EQ(sector, SectorRange(bytes, 3, 1));
+  ExpectSectors(*volume, bytes, 8, 3);
 }
 
 }  // namespace
