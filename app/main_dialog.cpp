@@ -1,0 +1,283 @@
+#include "main_dialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <vector>
+
+#include "engine/sector_buffer.h"
+#include "engine/settings_file.h"
+#include "launchers.h"
+#include "media/drive_tree.h"
+#include "media/media_properties.h"
+#include "platform/system_folders.h"
+
+namespace orlenta {
+namespace {
+
+constexpr const char* kTitle = "Orlenta";
+constexpr const char* kTemplateCaption = "Brinmoor";
+
+// The run pumps events after every sector; the window needs them far less often than
+// that. Between two pumps at most this long passes, which keeps Stop and the repaints
+// prompt while the scan itself runs at the speed of the disc.
+constexpr auto kPumpInterval = std::chrono::milliseconds(8);
+
+QString FromText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* text) {
+  auto* button = new QPushButton(QString::fromLatin1(text), parent);
+  // Enter must never press a button of this window: it does nothing here.
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+}  // namespace
+
+CMainDialog::CMainDialog(MainDialogSetup setup, QWidget* parent)
+    : QDialog(parent), setup_(std::move(setup)), shell_(*setup_.shell), run_(drives_, *this) {
+  CreateControls();
+  setWindowTitle(kTemplateCaption);
+}
+
+CMainDialog::~CMainDialog() = default;
+
+void CMainDialog::CreateControls() {
+  setFont(QFont("MS Sans Serif", 8));
+  setFixedSize(DialogUnitsToPixels(kClientDialogUnits));
+  driveTree_ = new QTreeWidget(this);
+  driveTree_->setHeaderHidden(true);
+  driveTree_->setRootIsDecorated(true);
+  driveTree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  logList_ = new QListWidget(this);
+  logList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  progressBar_ = new QProgressBar(this);
+  progressBar_->setTextVisible(false);
+  startButton_ = MakeButton(this, "Start");
+  stopButton_ = MakeButton(this, "Stop");
+  helpButton_ = MakeButton(this, "Help");
+  settingsButton_ = MakeButton(this, "Settings");
+  languageButton_ = MakeButton(this, "Language");
+  exitButton_ = MakeButton(this, "Exit");
+  for (const ControlPlace& place : kControlPlaces) PlaceControl(Control(place.id), place.id);
+
+  connect(startButton_, &QPushButton::clicked, this, &CMainDialog::RunRecovery);
+  connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::OnStop);
+  connect(driveTree_, &QTreeWidget::itemSelectionChanged, this, &CMainDialog::ShowMediaProperties);
+  connect(helpButton_, &QPushButton::clicked, this, &CMainDialog::OnHelp);
+  connect(settingsButton_, &QPushButton::clicked, this, &CMainDialog::OnSettings);
+  connect(exitButton_, &QPushButton::clicked, this, &CMainDialog::OnExit);
+}
+
+void CMainDialog::PlaceControl(QWidget* control, ControlId id) {
+  control->setGeometry(ControlRect(id));
+  control->setObjectName(QString::number(static_cast<int>(id)));
+}
+
+QWidget* CMainDialog::Control(ControlId id) const {
+  switch (id) {
+    case kDriveTreeId:
+      return driveTree_;
+    case kLogListId:
+      return logList_;
+    case kProgressBarId:
+      return progressBar_;
+    case kStartButtonId:
+      return startButton_;
+    case kStopButtonId:
+      return stopButton_;
+    case kHelpButtonId:
+      return helpButton_;
+    case kSettingsButtonId:
+      return settingsButton_;
+    case kLanguageButtonId:
+      return languageButton_;
+    case kExitButtonId:
+      return exitButton_;
+  }
+  return nullptr;
+}
+
+int CMainDialog::DoModal() {
+  if (!OnInitDialog()) return QDialog::Rejected;
+  return exec();
+}
+
+bool CMainDialog::OnInitDialog() {
+  PrepareProgressBar();
+  if (!LoadSettings()) return false;
+  PrepareButtons();
+  BuildDriveTree();
+  setWindowTitle(kTitle);
+  return true;
+}
+
+void CMainDialog::PrepareProgressBar() {
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->hide();
+}
+
+bool CMainDialog::LoadSettings() {
+  const LoadedSettings loaded = orlenta::LoadSettings(setup_.settingsPath);
+  if (loaded.status == SettingsStatus::kMissing) {
+    shell_.ShowMessage(this, "Error! Please reinstall!", kTitle);
+    shell_.EndProcess(1);
+    return false;
+  }
+  if (loaded.status == SettingsStatus::kUnreadable) {
+    shell_.EndProcess(1);
+    return false;
+  }
+  const RecoverySettings& record = loaded.record;
+  outputFolder_ = record.OutputFolder();
+  installFolder_ = record.InstallFolder();
+  openFolderWhenDone_ = record.OpenFolderWhenDone();
+  nameStem_ = record.NameStem();
+  languageIndex_ = record.LanguageIndex();
+  CreateDefaultOutputFolder();
+  return true;
+}
+
+void CMainDialog::PrepareButtons() {
+  // The tooltips of a fresh start are the English ones, whatever the language.
+  exitButton_->setToolTip("Exit");
+  helpButton_->setToolTip("Help");
+  settingsButton_->setToolTip("Setings");
+  languageButton_->setToolTip("set Language");
+  startButton_->setToolTip("Next");
+  stopButton_->setToolTip("Stop");
+  stopButton_->hide();
+}
+
+void CMainDialog::BuildDriveTree() {
+  drives_ = DiscoverDrives(setup_.drivePaths);
+  std::vector<char> letters;
+  for (const auto& [letter, path] : drives_.Paths()) letters.push_back(letter);
+  orlenta::BuildDriveTree(*driveTree_, letters);
+}
+
+void CMainDialog::RunRecovery() {
+  running_ = true;
+  run_.RunRecovery();
+  running_ = false;
+  if (endAfterRun_) QDialog::reject();
+}
+
+void CMainDialog::OnStop() {
+  run_.OnStop();
+}
+
+void CMainDialog::ShowMediaProperties() {
+  const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
+  if (!letter) return;
+  const MediaFigures figures = QueryMediaFigures(drives_, *letter);
+  logList_->clear();
+  for (const std::string& line : MediaPropertyLines(figures, languageIndex_)) {
+    logList_->addItem(FromText(line));
+  }
+}
+
+void CMainDialog::OnHelp() {
+  shell_.OpenPath(QString::fromStdString(HelpPagePath(installFolder_, languageIndex_)));
+}
+
+void CMainDialog::OnSettings() {
+  shell_.StartProgram(QString::fromStdString(ConfygPath(installFolder_)));
+}
+
+void CMainDialog::OnExit() {
+  StopFlag = true;
+  QDialog::reject();
+  shell_.EndProcess(1);
+}
+
+void CMainDialog::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    OnOK();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CMainDialog::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  OnExit();
+}
+
+void CMainDialog::reject() {
+  // Escape ends the dialog, but a running scan first finishes its handler, with the window
+  // still on screen.
+  if (running_) {
+    endAfterRun_ = true;
+    return;
+  }
+  QDialog::reject();
+}
+
+std::optional<char> CMainDialog::SelectedDrive() {
+  return SelectedDriveLetter(*driveTree_);
+}
+
+std::optional<std::string> CMainDialog::OutputFolderForNextFile() {
+  const std::optional<std::string> folder = ReadOutputFolder(setup_.settingsPath);
+  if (!folder) return std::nullopt;
+  // Files are named by appending to the folder, so it must end in a separator even when
+  // the settings file was written by hand without one.
+  outputFolder_ =
+      folder->empty() ? DefaultOutputFolderWithSeparator() : WithTrailingSeparator(*folder);
+  return outputFolder_;
+}
+
+void CMainDialog::SetRunning(bool running) {
+  progressBar_->setVisible(running);
+  stopButton_->setVisible(running);
+  startButton_->setVisible(!running);
+}
+
+void CMainDialog::SetProgress(int percent) {
+  progressBar_->setValue(percent);
+}
+
+void CMainDialog::ClearLog() {
+  logList_->clear();
+}
+
+void CMainDialog::AddLogLine(std::string_view line) {
+  logList_->addItem(FromText(line));
+}
+
+void CMainDialog::SetTitle(std::string_view title) {
+  setWindowTitle(FromText(title));
+}
+
+void CMainDialog::OpenOutputFolder() {
+  const std::string folder = outputFolder_.empty() ? DefaultOutputFolder() : outputFolder_;
+  shell_.OpenPath(QString::fromStdString(folder));
+}
+
+void CMainDialog::EndProgram(int exitCode) {
+  shell_.EndProcess(exitCode);
+}
+
+void CMainDialog::ShowMessage(std::string_view text, std::string_view caption) {
+  shell_.ShowMessage(this, FromText(text), FromText(caption));
+}
+
+void CMainDialog::PumpOneMessage() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < kPumpInterval) return;
+  lastPump_ = now;
+  QCoreApplication::processEvents();
+}
+
+}  // namespace orlenta

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QDialog>
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "desktop_shell.h"
+#include "dialog_template.h"
+#include "engine/host.h"
+#include "engine/recovery_run.h"
+#include "platform/drive_discovery.h"
+#include "platform/drive_map.h"
+
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTreeWidget;
+
+namespace orlenta {
+
+// What the main window needs from the machine it runs on.
+struct MainDialogSetup {
+  std::string settingsPath;        // the settings file
+  DriveDiscoveryPaths drivePaths;  // where the drives are looked for
+  DesktopShell* shell = nullptr;   // message boxes, opening files, starting programs
+};
+
+// The one window of the program: the drive tree, the log list, the progress bar and the
+// command buttons. It is also the host of the recovery run that Start begins, so the run
+// shows its progress, its log lines and its messages here.
+class CMainDialog : public QDialog, private RunHost {
+  Q_OBJECT
+
+ public:
+  explicit CMainDialog(MainDialogSetup setup, QWidget* parent = nullptr);
+  ~CMainDialog() override;
+
+  // Initialises the window and runs it until it is closed. Returns QDialog::Rejected when
+  // the program was told to end while initialising.
+  int DoModal();
+
+  // Everything between construction and showing the window, in its fixed order. False
+  // when the settings could not be loaded (the process has then been told to end).
+  bool OnInitDialog();
+
+  // The control with id `id`.
+  QWidget* Control(ControlId id) const;
+
+  int CurrentLanguage() const { return languageIndex_; }
+  const RecoveryRun& Run() const { return run_; }
+  bool IsRunning() const { return running_; }
+
+ public slots:
+  void RunRecovery();
+  void OnStop();
+  void ShowMediaProperties();
+  void OnHelp();
+  void OnSettings();
+  void OnExit();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  void CreateControls();
+  void PlaceControl(QWidget* control, ControlId id);
+  void PrepareProgressBar();
+  bool LoadSettings();
+  void PrepareButtons();
+  void BuildDriveTree();
+  void OnOK() {}
+
+  // RunHost: the run reaches the window only through these.
+  std::optional<char> SelectedDrive() override;
+  int LanguageIndex() const override { return languageIndex_; }
+  std::string NameStem() const override { return nameStem_; }
+  bool OpenFolderWhenDone() const override { return openFolderWhenDone_ == 1; }
+  std::optional<std::string> OutputFolderForNextFile() override;
+  void SetRunning(bool running) override;
+  void SetProgress(int percent) override;
+  void ClearLog() override;
+  void AddLogLine(std::string_view line) override;
+  void SetTitle(std::string_view title) override;
+  void OpenOutputFolder() override;
+  void EndProgram(int exitCode) override;
+  void ShowMessage(std::string_view text, std::string_view caption) override;
+  void PumpOneMessage() override;
+
+  MainDialogSetup setup_;
+  DesktopShell& shell_;
+
+  QTreeWidget* driveTree_ = nullptr;
+  QListWidget* logList_ = nullptr;
+  QProgressBar* progressBar_ = nullptr;
+  QPushButton* startButton_ = nullptr;
+  QPushButton* stopButton_ = nullptr;
+  QPushButton* helpButton_ = nullptr;
+  QPushButton* settingsButton_ = nullptr;
+  QPushButton* languageButton_ = nullptr;
+  QPushButton* exitButton_ = nullptr;
+
+  // From the settings file, read once while initialising.
+  std::string outputFolder_;
+  std::string installFolder_;
+  std::string nameStem_;
+  int32_t openFolderWhenDone_ = 0;
+  int languageIndex_ = 1;
+
+  DriveMap drives_;
+  RecoveryRun run_;
+  bool running_ = false;
+  bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
+  std::chrono::steady_clock::time_point lastPump_{};
+};
+
+}  // namespace orlenta

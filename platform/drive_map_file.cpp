@@ -1,0 +1,58 @@
+#include "drive_map_file.h"
+
+#include <cctype>
+
+namespace orlenta {
+namespace {
+
+// `text` without a trailing carriage return, so that a file saved with CRLF line ends
+// still names the right paths.
+std::string_view WithoutCarriageReturn(std::string_view text) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  return text;
+}
+
+std::string_view WithoutLeadingBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  return text;
+}
+
+void ParseLine(std::string_view line, std::map<char, std::string>& drives) {
+  line = WithoutLeadingBlanks(WithoutCarriageReturn(line));
+  if (line.size() < 3 || line[0] == '#' || line[1] != '=') return;
+  const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
+  if (!IsDriveLetter(letter)) return;
+  drives[letter] = std::string(line.substr(2));
+}
+
+}  // namespace
+
+bool IsDriveLetter(char letter) {
+  return letter >= kFirstDriveLetter && letter <= kLastDriveLetter;
+}
+
+std::map<char, std::string> ParseDriveMap(std::string_view text) {
+  std::map<char, std::string> drives;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    ParseLine(text.substr(0, end), drives);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return drives;
+}
+
+std::string FormatDriveMap(const std::map<char, std::string>& drives) {
+  std::string text;
+  for (const auto& [letter, path] : drives) {
+    // A path with a line break could not be read back as one line; such a drive is left out.
+    if (!IsDriveLetter(letter) || path.empty() || path.find('\n') != std::string::npos) continue;
+    text += letter;
+    text += '=';
+    text += path;
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace orlenta

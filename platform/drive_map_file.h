@@ -1,0 +1,29 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+namespace orlenta {
+
+// The drive letters a user may give a volume: B to M, twelve in all.
+inline constexpr char kFirstDriveLetter = 'B';
+inline constexpr char kLastDriveLetter = 'M';
+
+// True for an upper-case letter from B to M.
+bool IsDriveLetter(char letter);
+
+// The drive map file: one "LETTER=PATH" line per drive. Blank lines and lines starting
+// with '#' are ignored, a lower-case letter counts as its upper-case one, letters outside
+// B..M and lines without '=' are skipped, and a later line for a letter replaces an
+// earlier one. The path runs to the end of the line as it stands (spaces included).
+std::map<char, std::string> ParseDriveMap(std::string_view text);
+
+// The file text for `drives`, one line per drive in letter order, that ParseDriveMap reads
+// back as the same map.
+std::string FormatDriveMap(const std::map<char, std::string>& drives);
+
+// The name of the drive map file in the settings folder.
+inline constexpr const char* kDriveMapFileName = "drives";
+
+}  // namespace orlenta
