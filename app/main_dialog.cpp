@@ -59,6 +59,9 @@ void CMainDialog::CreateControls() {
   driveTree_->setSelectionMode(QAbstractItemView::SingleSelection);
   logList_ = new QListWidget(this);
   logList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // One line per recovered file: a disc can give thousands. Lines of one height are laid
+  // out without measuring each text again at every repaint.
+  logList_->setUniformItemSizes(true);
   progressBar_ = new QProgressBar(this);
   progressBar_->setTextVisible(false);
   startButton_ = MakeButton(this, "Start");

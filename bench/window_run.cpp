@@ -1,0 +1,75 @@
+// window_run IMAGE OUTPUT_FOLDER
+//
+// Recovers IMAGE into OUTPUT_FOLDER the way a user does in the window: the image mapped as
+// drive E, its item selected, Start pressed. Runs on any Qt platform (offscreen for
+// timing); the closing message goes to stderr instead of a box. Exit status 0 when the run
+// completed.
+#include <QApplication>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/desktop_shell.h"
+#include "app/main_dialog.h"
+#include "engine/settings_record.h"
+
+namespace {
+
+// Says on stderr what the window would show in a box, and remembers how the run ended.
+class ConsoleShell final : public orlenta::DesktopShell {
+ public:
+  void ShowMessage(QWidget*, const QString& text, const QString& caption) override {
+    std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+    completed = text == " Process completed!";
+  }
+  void OpenPath(const QString&) override {}
+  void StartProgram(const QString&) override {}
+  void EndProcess(int exitCode) override { std::exit(exitCode); }
+  bool completed = false;
+};
+
+// A settings folder of its own, so that the user's settings play no part in the timing.
+std::string WriteSettings(const std::filesystem::path& folder, const std::string& outputFolder,
+                          const std::string& image) {
+  orlenta::RecoverySettings settings;
+  settings.SetNameStem("REC");
+  settings.SetOutputFolder(outputFolder);
+  settings.SetLanguageIndex(1);
+  settings.UpdateCheckValue();
+  const std::string path = (folder / "propCD.pro").string();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(settings.Bytes().data()), settings.kSize);
+  std::ofstream(folder / "drives") << "E=" << image << "\n";
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: window_run IMAGE OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const std::string output = std::filesystem::absolute(argv[2]).string() + "/";
+  std::filesystem::create_directories(output);
+  const std::filesystem::path settingsFolder = output + ".window-run-settings";
+  std::filesystem::create_directories(settingsFolder);
+  ConsoleShell shell;
+  orlenta::MainDialogSetup setup;
+  setup.settingsPath = WriteSettings(settingsFolder, output, argv[1]);
+  setup.drivePaths = {(settingsFolder / "drives").string(), "/nonexistent", "/nonexistent"};
+  setup.shell = &shell;
+  orlenta::CMainDialog window(setup);
+  if (!window.OnInitDialog()) return 2;
+  window.show();
+  auto* tree = static_cast<QTreeWidget*>(window.Control(orlenta::kDriveTreeId));
+  tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+  static_cast<QPushButton*>(window.Control(orlenta::kStartButtonId))->click();
+  std::filesystem::remove_all(settingsFolder);
+  return shell.completed ? 0 : 1;
+}
