@@ -13,6 +13,7 @@
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
 #include "launchers.h"
+#include "localisation.h"
 #include "media/drive_tree.h"
 #include "media/media_properties.h"
 #include "platform/system_folders.h"
@@ -201,6 +202,22 @@ void CMainDialog::OnExit() {
   StopFlag = true;
   QDialog::reject();
   shell_.EndProcess(1);
+}
+
+void CMainDialog::OnLanguageCommand(int n) {
+  languageIndex_ = n;
+  ApplyLanguage(n);
+  ShowMessage(PickText(RestartNotice, n), kTitle);
+  SaveLanguage(setup_.settingsPath, n, *this);
+}
+
+void CMainDialog::ApplyLanguage(int n) {
+  startButton_->setToolTip(FromText(PickText(StartTip, n)));
+  stopButton_->setToolTip(FromText(PickText(StopTip, n)));
+  languageButton_->setToolTip(FromText(PickText(LanguageTip, n)));
+  settingsButton_->setToolTip(FromText(PickText(SettingsTip, n)));
+  helpButton_->setToolTip(FromText(PickText(HelpTip, n)));
+  exitButton_->setToolTip(FromText(PickText(ExitTip, n)));
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {

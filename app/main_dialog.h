@@ -58,6 +58,8 @@ class CMainDialog : public QDialog, private RunHost {
   void OnHelp();
   void OnSettings();
   void OnExit();
+  // What choosing language `n` (1..6) from the language menu does.
+  void OnLanguageCommand(int n);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -71,6 +73,7 @@ class CMainDialog : public QDialog, private RunHost {
   bool LoadSettings();
   void PrepareButtons();
   void BuildDriveTree();
+  void ApplyLanguage(int n);
   void OnOK() {}
 
   // RunHost: the run reaches the window only through these.

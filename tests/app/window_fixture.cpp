@@ -33,6 +33,14 @@ void WindowTest::StartWindow(DesktopShell& desktop) {
   const auto& bytes = settings.Bytes();
   ASSERT_TRUE(WriteFileBytes(SettingsPath(), {bytes.begin(), bytes.end()}));
   std::ofstream(temp.File(kDriveMapFileName)) << driveMap;
+  OpenWindow(desktop);
+}
+
+void WindowTest::StartWindowOverCurrentSettings() {
+  OpenWindow(shell);
+}
+
+void WindowTest::OpenWindow(DesktopShell& desktop) {
   MainDialogSetup setup;
   setup.settingsPath = SettingsPath();
   // No real optical drive of the machine running the tests gets into the tree.

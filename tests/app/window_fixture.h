@@ -28,6 +28,8 @@ class WindowTest : public ::testing::Test {
   // Writes the settings file and the drive map, then initialises and shows the window.
   void StartWindow(DesktopShell& shell);
   void StartWindow() { StartWindow(shell); }
+  // Starts a new window over the settings file as it is now (a restart of the program).
+  void StartWindowOverCurrentSettings();
   void MapDrive(char letter, const std::string& path);
 
   // Selects a tree item the way a user does: opens the root and clicks the item.
@@ -41,6 +43,8 @@ class WindowTest : public ::testing::Test {
   std::string OutputFolder() const { return temp.Folder() + "out/"; }
   std::string InstallFolder() const { return temp.Folder() + "install"; }
   std::string SettingsPath() const { return temp.File("propCD.pro"); }
+
+  void OpenWindow(DesktopShell& desktop);
 
   TempDir temp;
   RecordingShell shell;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/localized_text.h"
+
+namespace orlenta {
+
+// The tooltips of the six buttons once a language has been chosen, and the notice that
+// the choice is complete only after a restart.
+extern const LocalizedText StartTip;
+extern const LocalizedText StopTip;
+extern const LocalizedText HelpTip;
+extern const LocalizedText ExitTip;
+extern const LocalizedText LanguageTip;
+extern const LocalizedText SettingsTip;
+extern const LocalizedText RestartNotice;
+
+// The language menu's commands: the first stands for English, the last for Romanian.
+inline constexpr int kFirstLanguageCommand = 32771;
+inline constexpr int kLastLanguageCommand = 32776;
+
+// The language a menu command chooses (1..6), or 0 for any other command.
+int LanguageOfCommand(int commandId);
+
+}  // namespace orlenta
