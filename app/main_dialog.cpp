@@ -5,8 +5,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QProgressBar>
-#include <QPushButton>
 #include <QTreeWidget>
 #include <vector>
 
@@ -17,6 +15,10 @@
 #include "media/drive_tree.h"
 #include "media/media_properties.h"
 #include "platform/system_folders.h"
+#include "res/bitmap_resource.h"
+#include "ui/hover_button.h"
+#include "ui/shaded_progress_ctrl.h"
+#include "ui/skinned_window.h"
 
 namespace orlenta {
 namespace {
@@ -33,13 +35,9 @@ QString FromText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* text) {
-  auto* button = new QPushButton(QString::fromLatin1(text), parent);
-  // Enter must never press a button of this window: it does nothing here.
-  button->setAutoDefault(false);
-  button->setDefault(false);
-  return button;
-}
+constexpr int kSkinBitmap = 129;
+constexpr int kAppIcon = 128;
+constexpr QRgb kBarColor = qRgb(255, 0, 0);
 
 }  // namespace
 
@@ -52,33 +50,35 @@ CMainDialog::CMainDialog(MainDialogSetup setup, QWidget* parent)
 CMainDialog::~CMainDialog() = default;
 
 void CMainDialog::CreateControls() {
-  setFont(QFont("MS Sans Serif", 8));
-  setFixedSize(DialogUnitsToPixels(kClientDialogUnits));
-  driveTree_ = new QTreeWidget(this);
+  skin_ = new SkinnedWindow(this, [this] { OnExit(); });
+  QWidget* client = skin_->Client();
+  client->setFont(QFont("MS Sans Serif", 8));
+  driveTree_ = new QTreeWidget(client);
   driveTree_->setHeaderHidden(true);
   driveTree_->setRootIsDecorated(true);
   driveTree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  logList_ = new QListWidget(this);
+  logList_ = new QListWidget(client);
   logList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // One line per recovered file: a disc can give thousands. Lines of one height are laid
   // out without measuring each text again at every repaint.
   logList_->setUniformItemSizes(true);
-  progressBar_ = new QProgressBar(this);
-  progressBar_->setTextVisible(false);
-  startButton_ = MakeButton(this, "Start");
-  stopButton_ = MakeButton(this, "Stop");
-  helpButton_ = MakeButton(this, "Help");
-  settingsButton_ = MakeButton(this, "Settings");
-  languageButton_ = MakeButton(this, "Language");
-  exitButton_ = MakeButton(this, "Exit");
+  progressBar_ = new CShadedProgressCtrl(client);
+  progressBar_->SetBorder(true);
+  // Help overlaps Language by a few pixels: made first, it lies below.
+  startButton_ = new CHoverButton(client);
+  stopButton_ = new CHoverButton(client);
+  helpButton_ = new CHoverButton(client);
+  settingsButton_ = new CHoverButton(client);
+  languageButton_ = new CHoverButton(client);
+  exitButton_ = new CHoverButton(client);
   for (const ControlPlace& place : kControlPlaces) PlaceControl(Control(place.id), place.id);
 
-  connect(startButton_, &QPushButton::clicked, this, &CMainDialog::RunRecovery);
-  connect(stopButton_, &QPushButton::clicked, this, &CMainDialog::OnStop);
+  connect(startButton_, &QAbstractButton::clicked, this, &CMainDialog::RunRecovery);
+  connect(stopButton_, &QAbstractButton::clicked, this, &CMainDialog::OnStop);
   connect(driveTree_, &QTreeWidget::itemSelectionChanged, this, &CMainDialog::ShowMediaProperties);
-  connect(helpButton_, &QPushButton::clicked, this, &CMainDialog::OnHelp);
-  connect(settingsButton_, &QPushButton::clicked, this, &CMainDialog::OnSettings);
-  connect(exitButton_, &QPushButton::clicked, this, &CMainDialog::OnExit);
+  connect(helpButton_, &QAbstractButton::clicked, this, &CMainDialog::OnHelp);
+  connect(settingsButton_, &QAbstractButton::clicked, this, &CMainDialog::OnSettings);
+  connect(exitButton_, &QAbstractButton::clicked, this, &CMainDialog::OnExit);
 }
 
 void CMainDialog::PlaceControl(QWidget* control, ControlId id) {
@@ -116,7 +116,9 @@ int CMainDialog::DoModal() {
 }
 
 bool CMainDialog::OnInitDialog() {
+  skin_->SetSkinBitmap(kSkinBitmap);
   PrepareProgressBar();
+  setWindowIcon(LoadIconResource(kAppIcon));
   if (!LoadSettings()) return false;
   PrepareButtons();
   BuildDriveTree();
@@ -125,8 +127,10 @@ bool CMainDialog::OnInitDialog() {
 }
 
 void CMainDialog::PrepareProgressBar() {
-  progressBar_->setRange(0, 100);
-  progressBar_->setValue(0);
+  progressBar_->SetRange(0, 100);
+  progressBar_->SetStep(1);
+  progressBar_->SetPos(0);
+  progressBar_->SetBarColor(kBarColor);
   progressBar_->hide();
 }
 
@@ -153,13 +157,18 @@ bool CMainDialog::LoadSettings() {
 
 void CMainDialog::PrepareButtons() {
   // The tooltips of a fresh start are the English ones, whatever the language.
-  exitButton_->setToolTip("Exit");
-  helpButton_->setToolTip("Help");
-  settingsButton_->setToolTip("Setings");
-  languageButton_->setToolTip("set Language");
-  startButton_->setToolTip("Next");
-  stopButton_->setToolTip("Stop");
+  PrepareButton(exitButton_, 130, "Exit");
+  PrepareButton(helpButton_, 131, "Help");
+  PrepareButton(settingsButton_, 133, "Setings");
+  PrepareButton(languageButton_, 132, "set Language");
+  PrepareButton(startButton_, 135, "Next");
+  PrepareButton(stopButton_, 138, "Stop");
   stopButton_->hide();
+}
+
+void CMainDialog::PrepareButton(CHoverButton* button, unsigned strip, const char* tip) {
+  button->LoadStrip(strip);
+  button->SetTip(tip, true);
 }
 
 void CMainDialog::BuildDriveTree() {
@@ -212,12 +221,12 @@ void CMainDialog::OnLanguageCommand(int n) {
 }
 
 void CMainDialog::ApplyLanguage(int n) {
-  startButton_->setToolTip(FromText(PickText(StartTip, n)));
-  stopButton_->setToolTip(FromText(PickText(StopTip, n)));
-  languageButton_->setToolTip(FromText(PickText(LanguageTip, n)));
-  settingsButton_->setToolTip(FromText(PickText(SettingsTip, n)));
-  helpButton_->setToolTip(FromText(PickText(HelpTip, n)));
-  exitButton_->setToolTip(FromText(PickText(ExitTip, n)));
+  startButton_->SetTip(PickText(StartTip, n).data(), true);
+  stopButton_->SetTip(PickText(StopTip, n).data(), true);
+  languageButton_->SetTip(PickText(LanguageTip, n).data(), true);
+  settingsButton_->SetTip(PickText(SettingsTip, n).data(), true);
+  helpButton_->SetTip(PickText(HelpTip, n).data(), true);
+  exitButton_->SetTip(PickText(ExitTip, n).data(), true);
 }
 
 void CMainDialog::keyPressEvent(QKeyEvent* event) {
@@ -265,7 +274,7 @@ void CMainDialog::SetRunning(bool running) {
 }
 
 void CMainDialog::SetProgress(int percent) {
-  progressBar_->setValue(percent);
+  progressBar_->SetPos(percent);
 }
 
 void CMainDialog::ClearLog() {

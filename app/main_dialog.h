@@ -13,11 +13,13 @@
 #include "platform/drive_map.h"
 
 class QListWidget;
-class QProgressBar;
-class QPushButton;
 class QTreeWidget;
 
 namespace orlenta {
+
+class CHoverButton;
+class CShadedProgressCtrl;
+class SkinnedWindow;
 
 // What the main window needs from the machine it runs on.
 struct MainDialogSetup {
@@ -46,6 +48,7 @@ class CMainDialog : public QDialog, private RunHost {
 
   // The control with id `id`.
   QWidget* Control(ControlId id) const;
+  const SkinnedWindow& Skin() const { return *skin_; }
 
   int CurrentLanguage() const { return languageIndex_; }
   const RecoveryRun& Run() const { return run_; }
@@ -72,6 +75,7 @@ class CMainDialog : public QDialog, private RunHost {
   void PrepareProgressBar();
   bool LoadSettings();
   void PrepareButtons();
+  void PrepareButton(CHoverButton* button, unsigned strip, const char* tip);
   void BuildDriveTree();
   void ApplyLanguage(int n);
   void OnOK() {}
@@ -95,15 +99,16 @@ class CMainDialog : public QDialog, private RunHost {
   MainDialogSetup setup_;
   DesktopShell& shell_;
 
+  SkinnedWindow* skin_ = nullptr;
   QTreeWidget* driveTree_ = nullptr;
   QListWidget* logList_ = nullptr;
-  QProgressBar* progressBar_ = nullptr;
-  QPushButton* startButton_ = nullptr;
-  QPushButton* stopButton_ = nullptr;
-  QPushButton* helpButton_ = nullptr;
-  QPushButton* settingsButton_ = nullptr;
-  QPushButton* languageButton_ = nullptr;
-  QPushButton* exitButton_ = nullptr;
+  CShadedProgressCtrl* progressBar_ = nullptr;
+  CHoverButton* startButton_ = nullptr;
+  CHoverButton* stopButton_ = nullptr;
+  CHoverButton* helpButton_ = nullptr;
+  CHoverButton* settingsButton_ = nullptr;
+  CHoverButton* languageButton_ = nullptr;
+  CHoverButton* exitButton_ = nullptr;
 
   // From the settings file, read once while initialising.
   std::string outputFolder_;

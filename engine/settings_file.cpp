@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "file_carver.h"
+#include "replace_file.h"
 
 namespace orlenta {
 
@@ -46,30 +47,6 @@ std::optional<RecoverySettings> ReadRecord(const std::string& path) {
   return RecoverySettings::FromBytes(std::span(bytes.data(), got));
 }
 
-// Writes the record and its trailer to a new file beside the settings file, then puts it in
-// the old one's place in one step. A settings file reached through a symbolic link is
-// replaced where it really lives, and keeps its permissions.
-bool WriteWhole(const std::string& path, const RecoverySettings& record) {
-  std::error_code error;
-  const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
-  if (error) return false;
-  const std::filesystem::perms permissions = std::filesystem::status(target, error).permissions();
-  const std::string temporary = target.string() + ".new";
-  File file(std::fopen(temporary.c_str(), "wb"));
-  if (!file) return false;
-  const auto& bytes = record.Bytes();
-  const int32_t check = record.ComputedCheckValue();
-  std::array<uint8_t, 4> trailer{};
-  for (std::size_t i = 0; i < 4; ++i) trailer[i] = (static_cast<uint32_t>(check) >> (8 * i)) & 0xFF;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                 std::fwrite(trailer.data(), 1, trailer.size(), file.get()) == trailer.size();
-  written = (std::fclose(file.release()) == 0) && written;
-  if (written) std::filesystem::permissions(temporary, permissions, error);
-  if (written && !error) std::filesystem::rename(temporary, target, error);
-  if (!written || error) std::filesystem::remove(temporary, error);
-  return written && !error;
-}
-
 }  // namespace
 
 LoadedSettings LoadSettings(const std::string& path) {
@@ -95,6 +72,16 @@ int32_t ComputeCheckValue(const std::string& path) {
   return record ? record->ComputedCheckValue() : 0;
 }
 
+bool WriteSettingsFile(const std::string& path, const RecoverySettings& record) {
+  const auto& bytes = record.Bytes();
+  std::array<uint8_t, RecoverySettings::kSize + 4> whole{};
+  std::copy(bytes.begin(), bytes.end(), whole.begin());
+  const auto check = static_cast<uint32_t>(record.ComputedCheckValue());
+  for (std::size_t i = 0; i < 4; ++i)
+    whole[RecoverySettings::kSize + i] = (check >> (8 * i)) & 0xFF;
+  return ReplaceFileContents(path, whole);
+}
+
 void SaveLanguage(const std::string& path, int language, MessageSink& messages) {
   bool checksPassed = true;
   if (!Exists(path)) {
@@ -112,7 +99,7 @@ void SaveLanguage(const std::string& path, int language, MessageSink& messages) 
   }
   if (!checksPassed) return;
   record->SetLanguageIndex(language);
-  if (!WriteWhole(path, *record)) {
+  if (!WriteSettingsFile(path, *record)) {
     messages.ShowMessage(PickText(WriteErrorText, language), "Orlenta");
   }
 }

@@ -36,6 +36,11 @@ bool VerifySettings(const std::string& path);
 // The byte at offset 419 of the file, sign-extended; 0 when it cannot be opened.
 int32_t ComputeCheckValue(const std::string& path);
 
+// Writes `record` as the whole settings file at `path`, followed by its check value once more
+// (624 bytes, the shape every save of the program has), replacing any old file in one step.
+// False on failure, the old file then untouched.
+bool WriteSettingsFile(const std::string& path, const RecoverySettings& record);
+
 // Stores `language` in the settings file at `path`, every other byte kept, as a 624-byte
 // file: the record followed by its check value once more. Failures are told in `language`.
 // Nothing is written when a check failed, and the new file replaces the old one in one

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/localisation.h"
+#include "ui/hover_button.h"
 #include "window_fixture.h"
 
 namespace orlenta {
@@ -21,7 +22,9 @@ class LanguageTest : public WindowTest {
     MapDrive('E', image);
     settings.SetOpenFolderWhenDone(7);  // bytes the window must keep as they are
   }
-  QString Tip(ControlId id) const { return window->Control(id)->toolTip(); }
+  QString Tip(ControlId id) const {
+    return static_cast<CHoverButton*>(window->Control(id))->TipText();
+  }
 };
 
 TEST_F(LanguageTest, ChoosingGermanSpeaksGermanAtOnceAndStoresTheChoice) {

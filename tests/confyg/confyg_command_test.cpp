@@ -1,0 +1,104 @@
+#include "confyg_command.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "confyg_test_support.h"
+#include "engine/settings_file.h"
+#include "settings_store.h"
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Pair;
+
+// The options of `args` (after the program's name), or the exit status parsing ended with.
+std::variant<ConfygOptions, int> Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "confyg");
+  return ParseConfygOptions(static_cast<int>(args.size()), args.data());
+}
+
+TEST(ConfygOptionsTest, ValuesAreTakenAsGivenAndMadeAbsolute) {
+  const auto parsed = Parse({"--init", "--language", "DE", "--stem", "ab", "--open-folder", "yes",
+                             "--output-folder", "out", "--drive", "e=disc.iso", "--drive", "F="});
+  ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
+  const ConfygOptions& options = std::get<ConfygOptions>(parsed);
+  EXPECT_TRUE(options.init);
+  EXPECT_EQ(options.edit.language, 3);
+  EXPECT_EQ(options.edit.nameStem, "ab");
+  EXPECT_EQ(options.edit.openFolderWhenDone, true);
+  EXPECT_EQ(options.edit.outputFolder, (fs::current_path() / "out").string());
+  EXPECT_THAT(options.drives,
+              ElementsAre(Pair('E', (fs::current_path() / "disc.iso").string()), Pair('F', "")));
+}
+
+TEST(ConfygOptionsTest, MalformedValuesAreUsageErrors) {
+  EXPECT_EQ(std::get<int>(Parse({"--language", "klingon"})), kConfygUsage);
+  EXPECT_EQ(std::get<int>(Parse({"--drive", "/dev/sr0"})), kConfygUsage);
+  EXPECT_EQ(std::get<int>(Parse({"--open-folder", "maybe"})), kConfygUsage);
+  EXPECT_EQ(std::get<int>(Parse({"--bogus"})), kConfygUsage);
+}
+
+class ConfygCommandTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  const ConfygPaths paths = PathsIn(dir);
+  std::ostringstream out, err;
+
+  int Run(const ConfygOptions& options) { return RunConfygCommand(options, paths, out, err); }
+};
+
+TEST_F(ConfygCommandTest, ABadValueIsToldAndChangesNothing) {
+  ASSERT_EQ(Run({.init = true}), kConfygOk);
+  const auto before = ReadFileBytes(paths.settingsFile);
+  const std::vector<ConfygOptions> bad = {
+      {.edit = {.nameStem = "ABCD"}},
+      {.edit = {.language = 2}, .drives = {{'E', dir.File("missing.iso")}}},
+      {.edit = {.nameStem = "OK", .outputFolder = dir.File("missing")}},
+      {.drives = {{'A', "/dev/sr0"}}},
+  };
+  for (const ConfygOptions& options : bad) {
+    err.str("");
+    EXPECT_EQ(Run(options), kConfygUsage);
+    EXPECT_THAT(err.str(), HasSubstr("nothing was changed"));
+    EXPECT_EQ(ReadFileBytes(paths.settingsFile), before);
+    EXPECT_FALSE(fs::exists(paths.driveMapFile));
+  }
+}
+
+TEST_F(ConfygCommandTest, EditsWithoutAFileStartFromTheDefaults) {
+  ASSERT_EQ(Run({.edit = {.language = 4}}), kConfygOk);
+  const RecoverySettings record = LoadSettings(paths.settingsFile).record;
+  EXPECT_EQ(record.RawLanguageIndex(), 4);
+  EXPECT_EQ(record.NameStem(), "REC");
+  EXPECT_EQ(record.InstallFolder(), paths.installFolder);
+  EXPECT_TRUE(VerifySettings(paths.settingsFile));
+}
+
+TEST_F(ConfygCommandTest, DrivesAreSetReplacedAndTakenAway) {
+  ASSERT_TRUE(WriteFileBytes(dir.File("a.iso"), {1}));
+  ASSERT_TRUE(WriteFileBytes(dir.File("b.iso"), {2}));
+  ASSERT_EQ(Run({.drives = {{'E', dir.File("a.iso")}, {'F', dir.File("a.iso")}}}), kConfygOk);
+  ASSERT_EQ(Run({.drives = {{'E', dir.File("b.iso")}, {'F', ""}}}), kConfygOk);
+  EXPECT_THAT(LoadDriveMapFile(paths.driveMapFile).value(),
+              ElementsAre(Pair('E', dir.File("b.iso"))));
+  ASSERT_EQ(Run({.show = true}), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("drive E: " + dir.File("b.iso")));
+  EXPECT_THAT(out.str(), HasSubstr("install folder: " + paths.installFolder));
+}
+
+TEST_F(ConfygCommandTest, AnUnwritableFileIsAFileError) {
+  fs::create_directories(paths.settingsFile);  // a folder where the file should be
+  EXPECT_EQ(Run({.init = true}), kConfygFileError);
+  EXPECT_EQ(Run({.edit = {.nameStem = "X"}}), kConfygFileError);
+  EXPECT_THAT(err.str(), HasSubstr("cannot read"));
+}
+
+}  // namespace
+}  // namespace orlenta

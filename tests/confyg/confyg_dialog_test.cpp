@@ -1,0 +1,151 @@
+#include "confyg_dialog.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "confyg_test_support.h"
+#include "engine/settings_file.h"
+#include "settings_store.h"
+#include "support/recording_host.h"
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Pair;
+
+class ConfygDialogTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  const ConfygPaths paths = PathsIn(dir);
+  std::vector<std::string> problems;
+  std::unique_ptr<ConfygDialog> dialog;
+
+  // Writes the pattern record as the settings file and opens the window over it.
+  void Open(std::map<char, std::string> drives = {}) {
+    fs::create_directories(fs::path(paths.settingsFile).parent_path());
+    ASSERT_TRUE(WriteFileBytes(paths.settingsFile, PatternRecord()));
+    dialog = std::make_unique<ConfygDialog>(paths, *LoadSettingsForEditing(paths), drives);
+    dialog->SetProblemSink([this](const QString& text) { problems.push_back(text.toStdString()); });
+    dialog->show();
+  }
+
+  template <typename Widget>
+  Widget* Find(const char* name) {
+    auto* widget = dialog->findChild<Widget*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  void Retype(const char* name, const QString& text) {
+    auto* field = Find<QLineEdit>(name);
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Delete);
+    QTest::keyClicks(field, text);
+  }
+
+  void Click(const char* name) { QTest::mouseClick(Find<QPushButton>(name), Qt::LeftButton); }
+
+  // The bytes of the settings file that differ from the pattern it started as.
+  std::vector<std::size_t> Changed() {
+    return ChangedBytes(PatternRecord(), ReadFileBytes(paths.settingsFile));
+  }
+};
+
+TEST_F(ConfygDialogTest, EditingTheStemChangesOnlyItsBytes) {
+  Open();
+  Retype("nameStem", "XY");
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_THAT(Changed(), ElementsAre(0, 1, 2));
+  EXPECT_EQ(LoadSettings(paths.settingsFile).record.NameStem(), "XY");
+  EXPECT_TRUE(VerifySettings(paths.settingsFile));
+}
+
+TEST_F(ConfygDialogTest, SavingWithoutEditsWritesNothing) {
+  Open();
+  Click("save");
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+  EXPECT_FALSE(fs::exists(paths.driveMapFile));
+}
+
+TEST_F(ConfygDialogTest, LanguageFolderAndOpeningAreStoredInTheirOwnBytes) {
+  Open();
+  Find<QComboBox>("language")->setCurrentIndex(3);
+  QTest::mouseClick(Find<QCheckBox>("openFolder"), Qt::LeftButton);
+  Retype("outputFolder", QString::fromStdString(dir.Path().string()));
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  for (const std::size_t i : Changed()) {
+    EXPECT_TRUE((i >= 4 && i <= 203) || (i >= 208 && i <= 211) || i == 216) << "byte " << i;
+  }
+  const RecoverySettings record = LoadSettings(paths.settingsFile).record;
+  EXPECT_EQ(record.RawLanguageIndex(), 4);
+  EXPECT_EQ(record.OpenFolderWhenDone(), 1);
+  EXPECT_EQ(record.OutputFolder(), dir.Folder());
+}
+
+TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsItWas) {
+  Open();
+  Find<QLineEdit>("nameStem")->setText(QString::fromUtf8("\xC3\x89\xC3\x89"));  // 4 bytes
+  Click("save");
+  Retype("nameStem", "OK");
+  Retype("outputFolder", QString::fromStdString(dir.File("missing")));
+  Click("save");
+  EXPECT_THAT(problems, ElementsAre(HasSubstr("at most 3"), HasSubstr("does not exist")));
+  EXPECT_NE(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+}
+
+TEST_F(ConfygDialogTest, SaveKeepsALanguageTheProgramStoredMeanwhile) {
+  Open();
+  RecordingHost program;  // the running program picks Romanian while the window is open
+  SaveLanguage(paths.settingsFile, 6, program);
+  ASSERT_THAT(program.messages, IsEmpty());
+  Retype("nameStem", "NEW");
+  Click("save");
+  const RecoverySettings record = LoadSettings(paths.settingsFile).record;
+  EXPECT_EQ(record.NameStem(), "NEW");
+  EXPECT_EQ(record.RawLanguageIndex(), 6);
+}
+
+TEST_F(ConfygDialogTest, DrivesAreSetShownAndRemoved) {
+  ASSERT_TRUE(WriteFileBytes(dir.File("a.iso"), {1}));
+  Open({{'E', "/dev/sr0"}});
+  auto* list = Find<QTreeWidget>("driveList");
+  auto* letters = Find<QComboBox>("driveLetter");
+  EXPECT_EQ(list->topLevelItemCount(), 1);
+  EXPECT_EQ(letters->currentText(), "D");  // the first free letter from D on
+  EXPECT_EQ(letters->itemText('E' - 'B'), "E (in use)");
+
+  Retype("drivePath", QString::fromStdString(dir.File("missing.iso")));
+  Click("setDrive");
+  EXPECT_THAT(problems, ElementsAre(HasSubstr("does not exist")));
+  Retype("drivePath", QString::fromStdString(dir.File("a.iso")));
+  letters->setCurrentIndex('G' - 'B');
+  Click("setDrive");
+  list->setCurrentItem(list->topLevelItem(0));  // E: its letter and path come up below
+  EXPECT_EQ(letters->currentIndex(), 'E' - 'B');
+  EXPECT_EQ(Find<QLineEdit>("drivePath")->text(), "/dev/sr0");
+  Click("removeDrive");
+  Click("save");
+  EXPECT_THAT(LoadDriveMapFile(paths.driveMapFile).value(),
+              ElementsAre(Pair('G', dir.File("a.iso"))));
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+}
+
+}  // namespace
+}  // namespace orlenta

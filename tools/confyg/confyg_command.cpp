@@ -1,0 +1,110 @@
+#include "confyg_command.h"
+
+#include <map>
+
+#include "languages.h"
+#include "settings_store.h"
+#include "value_checks.h"
+
+namespace orlenta {
+namespace {
+
+// The first problem with any value of the command line, "" when there is none.
+std::string FirstProblem(const ConfygOptions& options) {
+  if (std::string problem = CheckSettingsEdit(options.edit); !problem.empty()) return problem;
+  for (const auto& [letter, path] : options.drives) {
+    if (std::string problem = CheckDriveLetter(letter); !problem.empty()) return problem;
+    if (path.empty()) continue;
+    if (std::string problem = CheckDrivePath(path); !problem.empty()) return problem;
+  }
+  return "";
+}
+
+// Creates or completes the settings file; false (having said why) when that failed.
+bool Init(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
+  const std::string& file = paths.settingsFile;
+  switch (InitSettings(paths)) {
+    case InitOutcome::kCreated:
+      out << "confyg: created " << file << '\n';
+      return true;
+    case InitOutcome::kKept:
+      return true;
+    case InitOutcome::kRepaired:
+      out << "confyg: completed the damaged settings file " << file << '\n';
+      return true;
+    case InitOutcome::kUnreadable:
+      err << "confyg: cannot read " << file << '\n';
+      return false;
+    case InitOutcome::kWriteFailed:
+      break;
+  }
+  err << "confyg: cannot write " << file << '\n';
+  return false;
+}
+
+bool StoreEdit(const ConfygPaths& paths, const SettingsEdit& edit, std::ostream& err) {
+  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
+  if (!record) {
+    err << "confyg: cannot read " << paths.settingsFile << '\n';
+    return false;
+  }
+  ApplySettingsEdit(edit, *record);
+  if (StoreSettings(paths, *record)) return true;
+  err << "confyg: cannot write " << paths.settingsFile << "; it is left as it was\n";
+  return false;
+}
+
+bool StoreDrives(const ConfygOptions& options, const std::string& file, std::ostream& err) {
+  std::optional<std::map<char, std::string>> drives = LoadDriveMapFile(file);
+  if (!drives) {
+    err << "confyg: cannot read " << file << '\n';
+    return false;
+  }
+  for (const auto& [letter, path] : options.drives) {
+    if (path.empty()) {
+      drives->erase(letter);
+    } else {
+      (*drives)[letter] = path;
+    }
+  }
+  if (StoreDriveMapFile(file, *drives)) return true;
+  err << "confyg: cannot write " << file << "; it is left as it was\n";
+  return false;
+}
+
+bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
+  const std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
+  const auto drives = LoadDriveMapFile(paths.driveMapFile);
+  if (!record || !drives) {
+    err << "confyg: cannot read the settings\n";
+    return false;
+  }
+  out << "settings file: " << paths.settingsFile << '\n'
+      << "name stem: " << record->NameStem() << '\n'
+      << "output folder: " << record->OutputFolder() << '\n'
+      << "open folder when done: " << (record->OpenFolderWhenDone() == 1 ? "yes" : "no") << '\n'
+      << "language: " << record->LanguageIndex() << " ("
+      << kLanguageNames[static_cast<std::size_t>(record->LanguageIndex())] << ")\n"
+      << "install folder: " << record->InstallFolder() << '\n';
+  for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
+  return true;
+}
+
+}  // namespace
+
+int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std::ostream& out,
+                     std::ostream& err) {
+  if (std::string problem = FirstProblem(options); !problem.empty()) {
+    err << "confyg: " << problem << "; nothing was changed\n";
+    return kConfygUsage;
+  }
+  if (options.init && !Init(paths, out, err)) return kConfygFileError;
+  if (!options.edit.Empty() && !StoreEdit(paths, options.edit, err)) return kConfygFileError;
+  if (!options.drives.empty() && !StoreDrives(options, paths.driveMapFile, err)) {
+    return kConfygFileError;
+  }
+  if (options.show && !Show(paths, out, err)) return kConfygFileError;
+  return kConfygOk;
+}
+
+}  // namespace orlenta

@@ -1,0 +1,145 @@
+#include "confyg_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "drive_map_editor.h"
+#include "languages.h"
+#include "platform/system_folders.h"
+#include "settings_store.h"
+
+namespace orlenta {
+namespace {
+
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
+                           std::map<char, std::string> drives, QWidget* parent)
+    : QDialog(parent),
+      paths_(std::move(paths)),
+      shown_(record),
+      tellProblem_([this](const QString& text) {
+        QMessageBox::warning(this, tr("Orlenta settings"), text);
+      }),
+      stem_(new QLineEdit(Text(record.NameStem()), this)),
+      outputFolder_(new QLineEdit(Text(record.OutputFolder()), this)),
+      openFolder_(new QCheckBox(tr("Open the output folder when a recovery ends"), this)),
+      language_(new QComboBox(this)),
+      drives_(new DriveMapEditor(std::move(drives), this)) {
+  setWindowTitle(tr("Orlenta settings"));
+  setMinimumWidth(600);
+  setWindowIcon(QIcon::fromTheme("orlenta"));
+  stem_->setObjectName("nameStem");
+  stem_->setMaxLength(3);
+  stem_->setValidator(new QRegularExpressionValidator(QRegularExpression("[^/]*"), stem_));
+  outputFolder_->setObjectName("outputFolder");
+  outputFolder_->setPlaceholderText(Text(DefaultOutputFolderWithSeparator()));
+  openFolder_->setObjectName("openFolder");
+  openFolder_->setChecked(record.OpenFolderWhenDone() == 1);
+  language_->setObjectName("language");
+  for (int language = 1; language <= 6; ++language) language_->addItem(kLanguageNames[language]);
+  language_->setCurrentIndex(record.LanguageIndex() - 1);
+
+  auto* browse = new QPushButton(tr("Browse…"), this);
+  browse->setObjectName("browseOutputFolder");
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(outputFolder_, 1);
+  folderRow->addWidget(browse);
+  auto* form = new QFormLayout;
+  form->addRow(tr("Name stem (e.g. 1REC.jpg):"), stem_);
+  form->addRow(tr("Output folder:"), folderRow);
+  form->addRow(QString(), openFolder_);
+  form->addRow(tr("Language:"), language_);
+
+  auto* driveBox = new QGroupBox(tr("Drives"), this);
+  (new QVBoxLayout(driveBox))->addWidget(drives_);
+  auto* where = new QLabel(tr("Settings file: %1").arg(Text(paths_.settingsFile)), this);
+  where->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Save)->setObjectName("save");
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(driveBox, 1);
+  layout->addWidget(where);
+  layout->addWidget(buttons);
+
+  connect(browse, &QPushButton::clicked, this, &ConfygDialog::BrowseOutputFolder);
+  connect(buttons, &QDialogButtonBox::accepted, this, &ConfygDialog::Save);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(drives_, &DriveMapEditor::problem, this,
+          [this](const QString& text) { tellProblem_(text); });
+}
+
+// Stores what changed and closes; a value that cannot be stored, or a failed write, is told
+// and the window stays open with nothing written.
+void ConfygDialog::Save() {
+  const SettingsEdit edit = CollectEdit();
+  if (std::string problem = CheckSettingsEdit(edit); !problem.empty()) {
+    tellProblem_(Text(problem));
+    return;
+  }
+  if (!SaveSettings(edit)) return;
+  if (drives_->Changed() && !StoreDriveMapFile(paths_.driveMapFile, drives_->Drives())) {
+    tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.driveMapFile)));
+    return;
+  }
+  accept();
+}
+
+// Applies `edit` to the settings file as it is now (the running program may have changed
+// the language meanwhile); a missing file is created. False, having said why, on failure.
+bool ConfygDialog::SaveSettings(const SettingsEdit& edit) {
+  std::error_code error;
+  if (edit.Empty() && std::filesystem::exists(paths_.settingsFile, error)) return true;
+  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths_);
+  if (!record) {
+    tellProblem_(tr("Could not read %1.").arg(Text(paths_.settingsFile)));
+    return false;
+  }
+  ApplySettingsEdit(edit, *record);
+  if (StoreSettings(paths_, *record)) return true;
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.settingsFile)));
+  return false;
+}
+
+// Lets the user pick the output folder.
+void ConfygDialog::BrowseOutputFolder() {
+  const QString start =
+      outputFolder_->text().isEmpty() ? Text(DefaultOutputFolder()) : outputFolder_->text();
+  const QString folder = QFileDialog::getExistingDirectory(this, tr("Output folder"), start);
+  if (!folder.isEmpty()) outputFolder_->setText(Text(WithTrailingSeparator(folder.toStdString())));
+}
+
+// The fields whose shown value the user changed. Texts are compared as shown, so that a
+// stored text that is not valid UTF-8 survives unless the user edits it.
+SettingsEdit ConfygDialog::CollectEdit() const {
+  SettingsEdit edit;
+  if (stem_->text() != Text(shown_.NameStem())) edit.nameStem = stem_->text().toStdString();
+  if (outputFolder_->text() != Text(shown_.OutputFolder())) {
+    edit.outputFolder = outputFolder_->text().trimmed().toStdString();
+  }
+  const bool open = openFolder_->isChecked();
+  if (open != (shown_.OpenFolderWhenDone() == 1)) edit.openFolderWhenDone = open;
+  const int language = language_->currentIndex() + 1;
+  if (language != shown_.LanguageIndex()) edit.language = language;
+  return edit;
+}
+
+}  // namespace orlenta

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "confyg_paths.h"
+#include "engine/settings_record.h"
+#include "settings_edit.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace orlenta {
+
+class DriveMapEditor;
+
+// The configuration window: name stem, output folder, opening the folder after a run, the
+// interface language and the drives. Save writes only what the user changed, into the
+// settings file as it stands at that moment, and closes the window.
+class ConfygDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
+               std::map<char, std::string> drives, QWidget* parent = nullptr);
+
+  // Replaces how problems are told (a warning box by default).
+  void SetProblemSink(std::function<void(const QString&)> sink) { tellProblem_ = std::move(sink); }
+
+ private:
+  void Save();
+  bool SaveSettings(const SettingsEdit& edit);
+  void BrowseOutputFolder();
+  SettingsEdit CollectEdit() const;
+
+  const ConfygPaths paths_;
+  const RecoverySettings shown_;  // the record the fields were filled from
+  std::function<void(const QString&)> tellProblem_;
+  QLineEdit* stem_;
+  QLineEdit* outputFolder_;
+  QCheckBox* openFolder_;
+  QComboBox* language_;
+  DriveMapEditor* drives_;
+};
+
+}  // namespace orlenta

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "settings_edit.h"
+
+namespace orlenta {
+
+// What the command line asks of confyg. Without any of it, confyg opens its window.
+struct ConfygOptions {
+  bool init = false;  // create the settings file when missing, repair a damaged one
+  bool show = false;  // print the settings
+  SettingsEdit edit = {};
+  // Drives to set, in the order given; an empty path takes the letter out of the map.
+  std::vector<std::pair<char, std::string>> drives = {};
+
+  bool RunsWithoutWindow() const { return init || show || !edit.Empty() || !drives.empty(); }
+};
+
+// Exit statuses of confyg.
+inline constexpr int kConfygOk = 0;
+inline constexpr int kConfygFileError = 1;  // a file could not be read or written
+inline constexpr int kConfygUsage = 2;      // bad usage or a value that cannot be stored
+
+// The options of the command line, or the exit status to end with at once (after --help, or
+// a usage error, which has then been printed). Relative folders and drive paths are made
+// absolute from the current folder.
+std::variant<ConfygOptions, int> ParseConfygOptions(int argc, const char* const* argv);
+
+}  // namespace orlenta

@@ -1,0 +1,117 @@
+#include "settings_store.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "engine/localized_text.h"
+#include "engine/replace_file.h"
+#include "engine/settings_file.h"
+#include "platform/drive_map_file.h"
+#include "platform/system_folders.h"
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool CreateParentFolder(const std::string& path) {
+  std::error_code error;
+  fs::create_directories(fs::path(path).parent_path(), error);
+  return !error;
+}
+
+// True when the file holds a whole record whose check value agrees with it.
+bool IsWhole(const std::string& path, const RecoverySettings& record) {
+  std::error_code error;
+  const auto size = fs::file_size(path, error);
+  return !error && size >= RecoverySettings::kSize &&
+         record.CheckValue() == record.ComputedCheckValue();
+}
+
+// `record` with the fields a damaged file lost filled in.
+RecoverySettings Repaired(RecoverySettings record, const std::string& installFolder) {
+  if (record.InstallFolder().empty() &&
+      installFolder.size() <= RecoverySettings::kMaxFolderLength) {
+    record.SetInstallFolder(installFolder);
+  }
+  if (record.RawLanguageIndex() != record.LanguageIndex()) record.SetLanguageIndex(kEnglish);
+  record.UpdateCheckValue();
+  return record;
+}
+
+std::span<const uint8_t> AsBytes(const std::string& text) {
+  return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+}  // namespace
+
+RecoverySettings DefaultSettings(const std::string& installFolder) {
+  RecoverySettings record;
+  record.SetNameStem("REC");
+  record.SetOutputFolder(DefaultOutputFolderWithSeparator());
+  record.SetOpenFolderWhenDone(0);
+  record.SetLanguageIndex(kEnglish);
+  // A cut path would name some other folder: rather none, and the program then finds no help.
+  if (installFolder.size() <= RecoverySettings::kMaxFolderLength) {
+    record.SetInstallFolder(installFolder);
+  }
+  record.UpdateCheckValue();
+  return record;
+}
+
+InitOutcome InitSettings(const ConfygPaths& paths) {
+  const LoadedSettings loaded = LoadSettings(paths.settingsFile);
+  RecoverySettings record;
+  InitOutcome outcome = InitOutcome::kCreated;
+  switch (loaded.status) {
+    case SettingsStatus::kUnreadable:
+      return InitOutcome::kUnreadable;
+    case SettingsStatus::kMissing:
+      record = DefaultSettings(paths.installFolder);
+      break;
+    case SettingsStatus::kLoaded:
+      if (IsWhole(paths.settingsFile, loaded.record)) return InitOutcome::kKept;
+      record = Repaired(loaded.record, paths.installFolder);
+      outcome = InitOutcome::kRepaired;
+      break;
+  }
+  return StoreSettings(paths, record) ? outcome : InitOutcome::kWriteFailed;
+}
+
+std::optional<RecoverySettings> LoadSettingsForEditing(const ConfygPaths& paths) {
+  const LoadedSettings loaded = LoadSettings(paths.settingsFile);
+  switch (loaded.status) {
+    case SettingsStatus::kLoaded:
+      return loaded.record;
+    case SettingsStatus::kMissing:
+      return DefaultSettings(paths.installFolder);
+    case SettingsStatus::kUnreadable:
+      break;
+  }
+  return std::nullopt;
+}
+
+bool StoreSettings(const ConfygPaths& paths, const RecoverySettings& record) {
+  return CreateParentFolder(paths.settingsFile) && WriteSettingsFile(paths.settingsFile, record);
+}
+
+std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return std::map<char, std::string>{};
+  std::ifstream file(path, std::ios::binary);
+  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  if (file.bad()) return std::nullopt;
+  return ParseDriveMap(text);
+}
+
+bool StoreDriveMapFile(const std::string& path, const std::map<char, std::string>& drives) {
+  const std::string text =
+      "# Orlenta's drives: one LETTER=PATH line each, letters B to M, the path of a disc\n"
+      "# image or of a block device such as /dev/sr0.\n" +
+      FormatDriveMap(drives);
+  return CreateParentFolder(path) && ReplaceFileContents(path, AsBytes(text));
+}
+
+}  // namespace orlenta
