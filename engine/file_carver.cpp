@@ -49,11 +49,15 @@ int32_t FileCarver::CarveFile(FileKind kind) {
     return FailWrite(file);
   }
   ++started_[kind];
-  if (!file.Append(SectorBuffer.data(), DriveGeometry.bytesPerSector)) return FailWrite(file);
+  observed_ = observer_ != nullptr;
+  if (observed_) observer_->FileStarted(file.Path(), kind, run_.CurrentSector);
+  if (!Append(file, DriveGeometry.bytesPerSector)) return FailWrite(file);
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
   const int32_t result = CopyUntilNextHeader(file);
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
   if (!file.Close()) return FailWrite(file);
+  if (observed_) observer_->FileEnded(true);
+  observed_ = false;
   return result;
 }
 
@@ -70,7 +74,7 @@ int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
     if (DetectFileKind() != kNoHeader) {
       return sectorsInFile > 1 ? kCarveToHeader : kCarveOneSector;
     }
-    if (!file.Append(SectorBuffer.data(), bytesPerSector)) return kCarveStopped;
+    if (!Append(file, bytesPerSector)) return kCarveStopped;
     ++sectorsInFile;
   }
 }
@@ -79,9 +83,17 @@ int32_t FileCarver::FailWrite(RecoveredFile& file) {
   // The file keeps what was written; the user hears of it, and the scan goes on after the
   // header sector.
   file.Close();
+  if (observed_) observer_->FileEnded(false);
+  observed_ = false;
   hadFileError_ = true;
   host_.FileError(file.Path(), file.Error());
   return kCarveStopped;
+}
+
+bool FileCarver::Append(RecoveredFile& file, uint32_t length) {
+  if (!file.Append(SectorBuffer.data(), length)) return false;
+  if (observed_) observer_->BytesWritten({SectorBuffer.data(), length});
+  return true;
 }
 
 }  // namespace orlenta

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "carve_observer.h"
 #include "file_kind.h"
 #include "host.h"
 #include "localized_text.h"
@@ -42,15 +43,22 @@ class FileCarver {
   // True once a file could not be created or written.
   bool HadFileError() const { return hadFileError_; }
 
+  // Tells `observer` (none when nullptr) of every file from now on; it must outlive the
+  // carver or be replaced first.
+  void SetObserver(CarveObserver* observer) { observer_ = observer; }
+
  private:
   int32_t CopyUntilNextHeader(RecoveredFile& file);
   int32_t FailWrite(RecoveredFile& file);
+  bool Append(RecoveredFile& file, uint32_t length);
 
   RunMembers& run_;
   SectorReader& reader_;
   RunHost& host_;
   std::array<uint64_t, kFileKindCount + 1> started_{};
   bool hadFileError_ = false;
+  CarveObserver* observer_ = nullptr;
+  bool observed_ = false;  // the observer was told of the file being written
   // Large writes for every file, allocated once: files come by the thousand on a full disc.
   // Never freed while a file may be open, as the program can end in the middle of one.
   std::unique_ptr<char[]> streamBuffer_;

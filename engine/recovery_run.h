@@ -33,6 +33,9 @@ class RecoveryRun {
   const SectorReader& Reader() const { return reader_; }
   const FileCarver& Carver() const { return carver_; }
 
+  // Tells `observer` (none when nullptr) of every file the run's carver writes.
+  void SetCarveObserver(CarveObserver* observer) { carver_.SetObserver(observer); }
+
  private:
   void Scan();
   RunOutcome Finish();

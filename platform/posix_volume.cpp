@@ -8,6 +8,9 @@
 
 #include <cerrno>
 
+#include "image_layout.h"
+#include "raw_volume.h"
+
 namespace orlenta {
 namespace {
 
@@ -52,36 +55,71 @@ void Fail(VolumeOpenError* error, int errnum, const char* reason) {
   if (error) *error = {errnum, reason};
 }
 
-}  // namespace
-
-std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    Fail(error, errno, "cannot be opened");
-    return nullptr;
-  }
+// The layout of what `fd` (opened from `path`) holds; a block device is plain sectors of the
+// kernel's size.
+std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optional<int> track,
+                                     VolumeOpenError* error) {
   struct stat info {};
-  uint32_t sectorSize = kImageSectorSize;
-  uint64_t bytes = 0;
-  bool usable = ::fstat(fd, &info) == 0;
-  if (!usable) {
+  if (::fstat(fd, &info) != 0) {
     Fail(error, errno, "cannot be examined");
-  } else if (S_ISBLK(info.st_mode)) {
-    usable = DeviceGeometry(fd, sectorSize, bytes);
-    if (!usable) Fail(error, errno, "does not report its size (no medium?)");
-  } else if (S_ISREG(info.st_mode)) {
-    bytes = static_cast<uint64_t>(info.st_size);
-  } else {
-    usable = false;
+    return std::nullopt;
+  }
+  if (S_ISREG(info.st_mode)) {
+    return ProbeImageLayout(fd, path, static_cast<uint64_t>(info.st_size), track, error);
+  }
+  if (!S_ISBLK(info.st_mode)) {
     Fail(error, 0,
          S_ISDIR(info.st_mode) ? "is a directory" : "is not an image file or a block device");
+    return std::nullopt;
   }
-  if (!usable) {
+  SectorLayout layout;
+  uint64_t bytes = 0;
+  if (!DeviceGeometry(fd, layout.sectorSize, bytes)) {
+    Fail(error, errno, "does not report its size (no medium?)");
+    return std::nullopt;
+  }
+  layout.dataPath = path;
+  layout.stride = layout.sectorSize;
+  layout.sectorCount = bytes / layout.sectorSize;
+  return layout;
+}
+
+int OpenReadOnly(const std::string& path, VolumeOpenError* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Fail(error, errno, "cannot be opened");
+  return fd;
+}
+
+}  // namespace
+
+std::optional<SectorLayout> DescribePosixVolume(const std::string& path, VolumeOpenError* error,
+                                                std::optional<int> track) {
+  const int fd = OpenReadOnly(path, error);
+  if (fd < 0) return std::nullopt;
+  auto layout = LayoutOf(fd, path, track, error);
+  ::close(fd);
+  return layout;
+}
+
+std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error,
+                                        std::optional<int> track) {
+  int fd = OpenReadOnly(path, error);
+  if (fd < 0) return nullptr;
+  const std::optional<SectorLayout> layout = LayoutOf(fd, path, track, error);
+  if (layout && layout->dataPath != path) {  // a cue sheet: its data file is read instead
+    ::close(fd);
+    fd = OpenReadOnly(layout->dataPath, error);
+    if (fd < 0) return nullptr;
+  }
+  if (!layout) {
     ::close(fd);
     return nullptr;
   }
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  return std::make_unique<PosixVolume>(fd, sectorSize, bytes / sectorSize);
+  if (layout->rawMode != RawMode::kNone || layout->firstByte != 0 || !layout->Contiguous()) {
+    return MakeRawVolume(fd, *layout);
+  }
+  return std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount);
 }
 
 }  // namespace orlenta

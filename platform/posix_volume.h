@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "engine/volume.h"
+#include "sector_layout.h"
 
 namespace orlenta {
 
@@ -13,10 +15,20 @@ struct VolumeOpenError {
   std::string reason;  // e.g. "is a directory"
 };
 
-// Opens an image file (2,048-byte sectors, a tail shorter than a sector ignored) or a block
-// device such as /dev/sr0 (size and logical sector size from the kernel), read-only.
-// nullptr when it cannot be opened; `error`, when given, says why.
-std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error = nullptr);
+// Opens, read-only, a disc image or a block device such as /dev/sr0 (size and logical sector
+// size from the kernel). What an image holds is judged by its content, whatever its name:
+// plain 2,048-byte sectors; a raw image (2,352-byte sectors with the CD sync pattern), read
+// as the data of its sectors; or a cue sheet, read as its track `track`, by default its first
+// data track. A tail shorter than a sector is ignored. nullptr when it cannot be opened;
+// `error`, when given, says why.
+std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error = nullptr,
+                                        std::optional<int> track = std::nullopt);
+
+// Where the sectors of the volume OpenPosixVolume would open lie, without opening it for
+// reading: for reports that name the bytes of the image each recovered file came from.
+std::optional<SectorLayout> DescribePosixVolume(const std::string& path,
+                                                VolumeOpenError* error = nullptr,
+                                                std::optional<int> track = std::nullopt);
 
 inline constexpr uint32_t kImageSectorSize = 2048;
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <optional>
 
 #include "engine/file_kind.h"
 #include "support/memory_volume.h"
@@ -190,6 +191,73 @@ TEST_F(FileCarverTest, FailedWriteIsReportedAndTheFileKeepsWhatWasWritten) {
   EXPECT_THAT(host.fileErrorCodes, ElementsAre(EFBIG));
   EXPECT_THAT(host.messages, ElementsAre(ShownMessage{"Eroare fisier", "Pellavine"}));
   EXPECT_EQ(ReadFileBytes(out.File("1REC.jpg")), Sectors(0, 4));
+}
+
+// Remembers what a carver tells of its files, as a report beside the files would.
+struct RecordingObserver final : CarveObserver {
+  struct Seen {
+    std::string path;
+    FileKind kind = kNoHeader;
+    uint64_t firstSector = 0;
+    std::vector<uint8_t> bytes;
+    std::optional<bool> written;  // unset until the file ends
+  };
+  void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) override {
+    files.push_back({path, kind, firstSector, {}, std::nullopt});
+  }
+  void BytesWritten(std::span<const uint8_t> bytes) override {
+    files.back().bytes.insert(files.back().bytes.end(), bytes.begin(), bytes.end());
+  }
+  void FileEnded(bool written) override { files.back().written = written; }
+  std::vector<Seen> files;
+};
+
+TEST_F(FileCarverTest, TheObserverSeesEveryFileByteForByte) {
+  Load(9, {{1, kJpeg}, {4, kGif}, {5, kPng}});
+  RecordingObserver observer;
+  carver.SetObserver(&observer);
+  CarveAt(1);
+  CarveAt(4);
+  CarveAt(5);
+  ASSERT_EQ(observer.files.size(), 3u);
+  const std::vector<std::pair<uint64_t, uint64_t>> spans = {{1, 3}, {4, 1}, {5, 4}};
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    const auto& seen = observer.files[i];
+    EXPECT_EQ(seen.firstSector, spans[i].first);
+    EXPECT_EQ(seen.bytes, Sectors(spans[i].first, spans[i].second));
+    EXPECT_EQ(seen.bytes, ReadFileBytes(seen.path));
+    EXPECT_EQ(seen.written, true);
+  }
+  EXPECT_EQ(observer.files[1].kind, kGif);
+}
+
+TEST_F(FileCarverTest, TheObserverHearsOfStopsAndFailuresAsTheFilesEnd) {
+  Load(20, {{2, kJpeg}});
+  RecordingObserver observer;
+  carver.SetObserver(&observer);
+  host.outputFolder = out.Folder() + "missing/";
+  CarveAt(2);  // never created: nothing to tell
+  EXPECT_TRUE(observer.files.empty());
+
+  host.outputFolder = out.Folder();
+  host.OnPump(host.pumps + 6, [] { StopFlag = true; });
+  CarveAt(2);  // stopped: the file keeps what was written, and so does the record
+  ASSERT_EQ(observer.files.size(), 1u);
+  EXPECT_EQ(observer.files[0].bytes, ReadFileBytes(observer.files[0].path));
+  EXPECT_EQ(observer.files[0].written, true);
+
+  StopFlag = false;
+  const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit previous{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+  rlimit limited = previous;
+  limited.rlim_cur = 8192;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  CarveAt(2);
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previousSignal);
+  ASSERT_EQ(observer.files.size(), 2u);
+  EXPECT_EQ(observer.files[1].written, false);
 }
 
 struct LogLineCase {

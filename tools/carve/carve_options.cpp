@@ -30,7 +30,13 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "settings' stem, else REC)")
       ->check([](const std::string& stem) { return NameStemProblem(stem); });
   app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
+  app.add_option("--report", options.report,
+                 "Write a DFXML report (report.xml) naming every recovered file with its "
+                 "size, the bytes of the image it came from and its SHA-256");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
+  for (int i = 0; i < argc; ++i) {
+    options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -11,6 +11,8 @@ struct CarveOptions {
   std::optional<std::string> outputFolder;  // default: the settings' folder
   std::optional<std::string> stem;          // default: the settings' stem, else "REC"
   bool quiet = false;
+  std::optional<std::string> report;  // where to write the DFXML report, when asked for
+  std::string commandLine;            // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.

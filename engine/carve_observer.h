@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "file_kind.h"
+
+namespace orlenta {
+
+// Follows the files a carver writes, byte for byte, for records kept beside them (a report
+// with hashes): it sees each sector as it is written, so nothing is read twice.
+class CarveObserver {
+ public:
+  virtual ~CarveObserver() = default;
+
+  // A recovered file was created at `path`; its header is sector `firstSector`.
+  virtual void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) = 0;
+
+  // `bytes` were appended to the file started last.
+  virtual void BytesWritten(std::span<const uint8_t> bytes) = 0;
+
+  // The file started last is closed. `written` is false when a write failed, so that the
+  // file on disk may hold less than was passed on.
+  virtual void FileEnded(bool written) = 0;
+};
+
+}  // namespace orlenta

@@ -1,0 +1,153 @@
+#include "cue_sheet.h"
+
+#include <fcntl.h>
+#include <libcue.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+
+namespace orlenta {
+namespace {
+
+struct CdDeleter {
+  void operator()(Cd* cd) const { cd_delete(cd); }
+};
+
+bool FirstWordIs(std::string_view line, std::string_view word) {
+  std::size_t at = 0;
+  while (at < line.size() && (line[at] == ' ' || line[at] == '\t')) ++at;
+  if (line.size() - at <= word.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(line[at + i])) != word[i]) return false;
+  }
+  return line[at + word.size()] == ' ' || line[at + word.size()] == '\t';
+}
+
+// The data file of a track, beside the cue sheet unless its name is absolute.
+std::string DataPath(const std::string& cuePath, const char* name) {
+  const std::filesystem::path file(name ? name : "");
+  if (file.is_absolute()) return file.string();
+  return (std::filesystem::path(cuePath).parent_path() / file).string();
+}
+
+bool IsData(enum TrackMode mode) {
+  return mode != MODE_AUDIO;
+}
+
+// Sets the layout's framing for `mode`; false for a framing we cannot read.
+bool FrameTrack(SectorLayout& layout, enum TrackMode mode, const ImageReader& read,
+                uint64_t sectors) {
+  switch (mode) {
+    case MODE_MODE1:
+    case MODE_MODE2_FORM1:  // "MODE2/2048": the data alone
+      layout.stride = layout.sectorSize = 2048;
+      return true;
+    case MODE_MODE2_FORM2:  // "MODE2/2324": the data alone
+      SetFraming(layout, RawMode::kMode2Form2, 2324, 0);
+      layout.dataOffset = 0;
+      return true;
+    case MODE_MODE1_RAW:
+      SetFraming(layout, RawMode::kMode1, kRawSectorBytes, kHeaderBytes);
+      return true;
+    case MODE_MODE2_RAW:
+    case MODE_MODE2: {  // 2,352 bytes, or 2,336 without sync and header
+      const uint32_t stride = mode == MODE_MODE2 ? 2336 : kRawSectorBytes;
+      const uint32_t at = mode == MODE_MODE2 ? 0 : kHeaderBytes;
+      const bool form2 = MostlyForm2(read, layout.firstByte, stride, at, sectors);
+      SetFraming(layout, form2 ? RawMode::kMode2Form2 : RawMode::kMode2Form1, stride, at);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+uint32_t StrideOf(enum TrackMode mode) {
+  switch (mode) {
+    case MODE_MODE1:
+    case MODE_MODE2_FORM1:
+      return 2048;
+    case MODE_MODE2_FORM2:
+      return 2324;
+    case MODE_MODE2:
+      return 2336;
+    case MODE_MODE2_FORM_MIX:
+      return 2332;
+    default:
+      return kRawSectorBytes;
+  }
+}
+
+// The number of the track to read: `wanted` when it exists, else the first data track; 0
+// when there is none.
+int PickTrack(const Cd* cd, std::optional<int> wanted) {
+  const int tracks = cd_get_ntrack(cd);
+  if (wanted) return *wanted >= 1 && *wanted <= tracks ? *wanted : 0;
+  for (int i = 1; i <= tracks; ++i) {
+    if (IsData(track_get_mode(cd_get_track(cd, i)))) return i;
+  }
+  return 0;
+}
+
+std::optional<SectorLayout> Fail(CueSheetError& error, int errnum, std::string reason) {
+  error = {errnum, std::move(reason)};
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool LooksLikeCueSheet(std::string_view text) {
+  if (text.size() > kLargestCueSheet || text.find('\0') != std::string_view::npos) return false;
+  bool file = false, track = false;
+  std::size_t start = 0;
+  while (start < text.size() && !(file && track)) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    file = file || FirstWordIs(line, "FILE");
+    track = track || FirstWordIs(line, "TRACK");
+    start = end + 1;
+  }
+  return file && track;
+}
+
+std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std::string& text,
+                                           std::optional<int> track, CueSheetError& error) {
+  const std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(text.c_str()));
+  if (!cd) return Fail(error, 0, "is not a cue sheet that can be read");
+  const int number = PickTrack(cd.get(), track);
+  if (number == 0) return Fail(error, 0, "names no data track");
+  const Track* chosen = cd_get_track(cd.get(), number);
+  const enum TrackMode mode = track_get_mode(chosen);
+  SectorLayout layout;
+  layout.dataPath = DataPath(cuePath, track_get_filename(chosen));
+  const int fd = ::open(layout.dataPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail(error, errno, "names " + layout.dataPath + ", which cannot be opened");
+  struct stat info {};
+  const bool sized = ::fstat(fd, &info) == 0;
+  const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
+    return ::pread(fd, into.data(), into.size(), static_cast<off_t>(offset)) ==
+           static_cast<ssize_t>(into.size());
+  };
+  const uint32_t stride = StrideOf(mode);
+  const long start = track_get_start(chosen);
+  const long length = track_get_length(chosen);
+  layout.firstByte = static_cast<uint64_t>(start < 0 ? 0 : start) * stride;
+  const uint64_t fileBytes = sized ? static_cast<uint64_t>(info.st_size) : 0;
+  const uint64_t available =
+      fileBytes > layout.firstByte ? (fileBytes - layout.firstByte) / stride : 0;
+  layout.sectorCount =
+      length > 0 ? std::min<uint64_t>(static_cast<uint64_t>(length), available) : available;
+  const bool framed = IsData(mode) && FrameTrack(layout, mode, read, layout.sectorCount);
+  ::close(fd);
+  if (!framed) {
+    return Fail(error, 0, "track " + std::to_string(number) + " holds no data that can be read");
+  }
+  return layout;
+}
+
+}  // namespace orlenta

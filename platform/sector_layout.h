@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orlenta {
+
+// How a disc image frames its sectors. A raw image keeps every 2,352 bytes a CD carries per
+// sector (sync, header, error correction); only part of them is the data a file was made of.
+enum class RawMode {
+  kNone,        // plain: the image holds only the data
+  kMode1,       // 2,048 data bytes after a 16-byte sync and header
+  kMode2Form1,  // 2,048 data bytes after the header and an 8-byte subheader
+  kMode2Form2,  // 2,324 data bytes after the header and subheader (Video CD MPEG)
+};
+
+// "Mode 1", "Mode 2 Form 1", "Mode 2 Form 2"; "" for kNone.
+const char* RawModeName(RawMode mode);
+
+// Where the sectors of a volume lie in the file that holds them. Sector s of the volume is
+// `sectorSize` bytes at ImageOffset(s) of `dataPath`.
+struct SectorLayout {
+  std::string dataPath;     // the image itself, or the data file a cue sheet names
+  uint64_t firstByte = 0;   // where the first sector (with its framing) starts in that file
+  uint32_t stride = 2048;   // bytes from one sector to the next in the file
+  uint32_t dataOffset = 0;  // bytes of framing before the data in each sector
+  uint32_t sectorSize = 2048;
+  uint64_t sectorCount = 0;
+  RawMode rawMode = RawMode::kNone;
+
+  // The byte of `dataPath` where the data of `sector` begins.
+  uint64_t ImageOffset(uint64_t sector) const { return firstByte + sector * stride + dataOffset; }
+  // True when the sectors' data follow each other without framing between them.
+  bool Contiguous() const { return stride == sectorSize; }
+};
+
+}  // namespace orlenta

@@ -1,0 +1,46 @@
+#include "xml_text.h"
+
+#include <cstdint>
+
+namespace orlenta {
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// The length of the UTF-8 sequence starting `text` at `at` when it is one XML allows, else 0.
+std::size_t AllowedSequence(std::string_view text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[at + i]); };
+  const uint8_t lead = byte(0);
+  if (lead < 0x80) return lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r' ? 1 : 0;
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+  if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+  uint32_t code = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(i) & 0x3F);
+  }
+  const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+  const bool forbidden =
+      (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF || code > 0x10FFFF;
+  return overlong || forbidden ? 0 : length;
+}
+
+}  // namespace
+
+std::string XmlText(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t at = 0; at < bytes.size();) {
+    const std::size_t length = AllowedSequence(bytes, at);
+    if (length == 0) {
+      text += kReplacement;
+      ++at;
+    } else {
+      text.append(bytes.substr(at, length));
+      at += length;
+    }
+  }
+  return text;
+}
+
+}  // namespace orlenta
