@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -16,7 +17,9 @@
 #include "media/media_properties.h"
 #include "platform/system_folders.h"
 #include "res/bitmap_resource.h"
+#include "ui/bmp_menu.h"
 #include "ui/hover_button.h"
+#include "ui/menu_definition.h"
 #include "ui/shaded_progress_ctrl.h"
 #include "ui/skinned_window.h"
 
@@ -38,6 +41,10 @@ QString FromText(std::string_view text) {
 constexpr int kSkinBitmap = 129;
 constexpr int kAppIcon = 128;
 constexpr QRgb kBarColor = qRgb(255, 0, 0);
+constexpr int kFirstFlagPicture = 140;  // English; the other five languages follow
+constexpr int kCurrentLanguagePicture = 146;
+// Where the language menu opens, from the mouse: to its left and below it.
+constexpr QPoint kLanguageMenuOffset{-90, 20};
 
 }  // namespace
 
@@ -76,6 +83,7 @@ void CMainDialog::CreateControls() {
   connect(startButton_, &QAbstractButton::clicked, this, &CMainDialog::RunRecovery);
   connect(stopButton_, &QAbstractButton::clicked, this, &CMainDialog::OnStop);
   connect(driveTree_, &QTreeWidget::itemSelectionChanged, this, &CMainDialog::ShowMediaProperties);
+  connect(languageButton_, &QAbstractButton::clicked, this, &CMainDialog::OnLanguageButton);
   connect(helpButton_, &QAbstractButton::clicked, this, &CMainDialog::OnHelp);
   connect(settingsButton_, &QAbstractButton::clicked, this, &CMainDialog::OnSettings);
   connect(exitButton_, &QAbstractButton::clicked, this, &CMainDialog::OnExit);
@@ -211,6 +219,23 @@ void CMainDialog::OnExit() {
   StopFlag = true;
   QDialog::reject();
   shell_.EndProcess(1);
+}
+
+void CMainDialog::OnLanguageButton() {
+  CBmpMenu menu(0, false, QImage(), false);
+  menu.LoadMenu(LanguageMenuDefinition());
+  for (int position = 0; position < kLanguageCount; ++position) {
+    const bool current = position == languageIndex_ - 1;
+    const QImage picture =
+        LoadBitmapResource(current ? kCurrentLanguagePicture : kFirstFlagPicture + position);
+    menu.SetMenuItemBitmaps(position, BmpMenuByPosition, picture, picture);
+  }
+  const QPoint at = QCursor::pos() + kLanguageMenuOffset;
+  menu.TrackPopupMenu(0, at.x(), at.y(), this, this, nullptr);
+}
+
+void CMainDialog::OnMenuCommand(int id) {
+  if (const int language = LanguageOfCommand(id); language != 0) OnLanguageCommand(language);
 }
 
 void CMainDialog::OnLanguageCommand(int n) {

@@ -11,6 +11,7 @@
 #include "engine/recovery_run.h"
 #include "platform/drive_discovery.h"
 #include "platform/drive_map.h"
+#include "ui/bmp_menu_owner.h"
 
 class QListWidget;
 class QTreeWidget;
@@ -31,7 +32,7 @@ struct MainDialogSetup {
 // The one window of the program: the drive tree, the log list, the progress bar and the
 // command buttons. It is also the host of the recovery run that Start begins, so the run
 // shows its progress, its log lines and its messages here.
-class CMainDialog : public QDialog, private RunHost {
+class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   Q_OBJECT
 
  public:
@@ -61,8 +62,12 @@ class CMainDialog : public QDialog, private RunHost {
   void OnHelp();
   void OnSettings();
   void OnExit();
+  // Pops up the language menu under the mouse, the current language marked.
+  void OnLanguageButton();
   // What choosing language `n` (1..6) from the language menu does.
   void OnLanguageCommand(int n);
+  // A command chosen from the language menu, once the menu has closed.
+  void OnMenuCommand(int id) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

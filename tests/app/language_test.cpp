@@ -1,10 +1,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
 #include "app/localisation.h"
+#include "ui/bmp_menu.h"
+#include "ui/bmp_menu_toolbar.h"
 #include "ui/hover_button.h"
 #include "window_fixture.h"
 
@@ -27,11 +32,43 @@ class LanguageTest : public WindowTest {
   }
 };
 
+// The language menu now showing, or nullptr.
+CBmpMenu* OpenLanguageMenu() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* menu = qobject_cast<CBmpMenu*>(widget); menu && menu->isVisible()) return menu;
+  }
+  return nullptr;
+}
+
+// Once the menu is up, points at the item at `position` and clicks it (or, with -1,
+// dismisses the menu with Escape). Records whether the menu showed at all.
+void ChooseFromLanguageMenu(int position, bool* menuShown) {
+  QTimer::singleShot(0, [position, menuShown] {
+    CBmpMenu* menu = OpenLanguageMenu();
+    *menuShown = menu != nullptr;
+    if (!menu) return;
+    QWidget* strip = menu->Strip();
+    if (position < 0) {
+      QTest::keyClick(strip, Qt::Key_Escape);
+      return;
+    }
+    const QPoint item = menu->Strip()->ItemRect(position).center();
+    QTest::mouseMove(strip, item);
+    QTest::mouseClick(strip, Qt::LeftButton, {}, item);
+  });
+}
+
 TEST_F(LanguageTest, ChoosingGermanSpeaksGermanAtOnceAndStoresTheChoice) {
   StartWindow();
   EXPECT_EQ(Tip(kStartButtonId), "Next");
   const std::vector<uint8_t> before = ReadFileBytes(SettingsPath());
-  window->OnLanguageCommand(3);
+  bool menuShown = false;
+  ChooseFromLanguageMenu(2, &menuShown);
+  Click(kLanguageButtonId);
+  EXPECT_TRUE(menuShown);
+  // The command comes once the menu has closed, as the next event.
+  EXPECT_TRUE(shell.messages.empty());
+  QTest::qWait(50);
 
   EXPECT_THAT(shell.messages,
               ElementsAre(ShellMessage{
@@ -71,6 +108,19 @@ TEST_F(LanguageTest, TheCurrentLanguageChosenAgainStillShowsTheNoticeAndRewrites
                                        "Orlenta"}));
   EXPECT_EQ(Tip(kLanguageButtonId), "Seteaza limba!");
   EXPECT_EQ(ReadFileBytes(SettingsPath()).size(), 624u);
+}
+
+TEST_F(LanguageTest, DismissingTheMenuChangesNothingAndWritesNothing) {
+  StartWindow();
+  const std::vector<uint8_t> before = ReadFileBytes(SettingsPath());
+  bool menuShown = false;
+  ChooseFromLanguageMenu(-1, &menuShown);
+  Click(kLanguageButtonId);
+  QTest::qWait(50);
+  EXPECT_TRUE(menuShown);
+  EXPECT_TRUE(shell.messages.empty());
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), before);
+  EXPECT_EQ(Tip(kStartButtonId), "Next");
 }
 
 TEST(LanguageCommands, MapToTheirLanguagesAndNothingElse) {
