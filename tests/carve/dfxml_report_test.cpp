@@ -176,6 +176,21 @@ TEST_F(DfxmlReportTest, AReportThatCannotBeCreatedStopsTheRunBeforeItStarts) {
   EXPECT_TRUE(CarvedFiles(dir_.File("out")).empty());
 }
 
+TEST_F(DfxmlReportTest, AnExistingFileIsNeverReplacedByTheReport) {
+  // A slip of the keyboard names the image itself: it must come through untouched.
+  const std::string image = dir_.File("disc.iso");
+  std::filesystem::copy_file(ORLENTA_SAMPLE_DISC, image);
+  EXPECT_EQ(RunCarve(Home(), {"--report", image, image, dir_.File("out")}), 2);
+  EXPECT_TRUE(FileText(image) == FileText(ORLENTA_SAMPLE_DISC));
+  EXPECT_NE(FileText(dir_.File("stderr.txt")).find("cannot write the report"), std::string::npos);
+  EXPECT_TRUE(CarvedFiles(dir_.File("out")).empty());
+
+  const std::string earlier = dir_.File("earlier.xml");
+  ASSERT_TRUE(WriteFileBytes(earlier, {'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(RunCarve(Home(), {"--report", earlier, ORLENTA_SAMPLE_DISC, dir_.File("again")}), 2);
+  EXPECT_EQ(FileText(earlier), "keep");
+}
+
 TEST(XmlText, KeepsUtf8AndReplacesWhatXmlCannotHold) {
   EXPECT_EQ(XmlText("plain & <b> ü 日本 \xF0\x9F\x93\xB7"), "plain & <b> ü 日本 \xF0\x9F\x93\xB7");
   const std::string replacement = "\xEF\xBF\xBD";

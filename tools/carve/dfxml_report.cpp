@@ -46,7 +46,9 @@ DfxmlReport::~DfxmlReport() {
 
 bool DfxmlReport::Begin(const std::string& reportPath, const ReportSource& source,
                         const std::string& commandLine, std::time_t start) {
-  file_ = std::fopen(reportPath.c_str(), "wb");
+  // Never over an existing file: the path may well name the image being carved, or an
+  // earlier run's report.
+  file_ = std::fopen(reportPath.c_str(), "wbx");
   if (!file_) {
     error_ = errno;
     return false;

@@ -36,8 +36,9 @@ class DfxmlReport final : public CarveObserver {
   DfxmlReport() = default;
   ~DfxmlReport() override;
 
-  // Creates the report at `reportPath` and writes its creator and source. Return values:
-  // true created; false when it cannot be created (Error() holds the errno).
+  // Creates the report at `reportPath`, which must not exist yet, and writes its creator and
+  // source. Return values: true created; false when it cannot be created, an existing file
+  // left as it was (Error() holds the errno).
   bool Begin(const std::string& reportPath, const ReportSource& source,
              const std::string& commandLine, std::time_t start);
 
