@@ -3,8 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "drive_map_file.h"
@@ -15,14 +13,6 @@ namespace orlenta {
 namespace {
 
 constexpr char kFirstKernelLetter = 'D';
-
-std::map<char, std::string> ReadDriveMapFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return {};
-  std::ostringstream text;
-  text << file.rdbuf();
-  return ParseDriveMap(text.str());
-}
 
 // True when `a` and `b` name the same device or file, however each is spelled.
 bool SameFile(const std::string& a, const std::string& b) {
@@ -50,7 +40,9 @@ void AddKernelDrives(const DriveDiscoveryPaths& paths, std::map<char, std::strin
 }  // namespace
 
 DriveMap DiscoverDrives(const DriveDiscoveryPaths& paths) {
-  std::map<char, std::string> drives = ReadDriveMapFile(paths.driveMapFile);
+  // A drive map file that cannot be read names no drives; the kernel's are still found.
+  std::map<char, std::string> drives =
+      LoadDriveMapFile(paths.driveMapFile).value_or(std::map<char, std::string>{});
   AddKernelDrives(paths, drives);
   DriveMap map;
   for (const auto& [letter, path] : drives) {

@@ -1,6 +1,9 @@
 #include "drive_map_file.h"
 
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace orlenta {
 namespace {
@@ -53,6 +56,17 @@ std::string FormatDriveMap(const std::map<char, std::string>& drives) {
     text += '\n';
   }
   return text;
+}
+
+std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::exists(path, error)) return std::map<char, std::string>{};
+  std::ifstream file(path, std::ios::binary);
+  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  if (file.bad()) return std::nullopt;
+  return ParseDriveMap(text);
 }
 
 }  // namespace orlenta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ std::map<char, std::string> ParseDriveMap(std::string_view text);
 // The file text for `drives`, one line per drive in letter order, that ParseDriveMap reads
 // back as the same map.
 std::string FormatDriveMap(const std::map<char, std::string>& drives);
+
+// The drives of the drive map file at `path`: none when there is no such file, nullopt when
+// it is there but cannot be read.
+std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path);
 
 // The name of the drive map file in the settings folder.
 inline constexpr const char* kDriveMapFileName = "drives";

@@ -1,8 +1,6 @@
 #include "settings_store.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "engine/localized_text.h"
 #include "engine/replace_file.h"
@@ -94,16 +92,6 @@ std::optional<RecoverySettings> LoadSettingsForEditing(const ConfygPaths& paths)
 
 bool StoreSettings(const ConfygPaths& paths, const RecoverySettings& record) {
   return CreateParentFolder(paths.settingsFile) && WriteSettingsFile(paths.settingsFile, record);
-}
-
-std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path) {
-  std::error_code error;
-  if (!fs::exists(path, error)) return std::map<char, std::string>{};
-  std::ifstream file(path, std::ios::binary);
-  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(file)), {});
-  if (file.bad()) return std::nullopt;
-  return ParseDriveMap(text);
 }
 
 bool StoreDriveMapFile(const std::string& path, const std::map<char, std::string>& drives) {

@@ -6,6 +6,7 @@
 
 #include "confyg_paths.h"
 #include "engine/settings_record.h"
+#include "platform/drive_map_file.h"
 #include "settings_edit.h"
 
 namespace orlenta {
@@ -35,9 +36,6 @@ std::optional<RecoverySettings> LoadSettingsForEditing(const ConfygPaths& paths)
 // Writes `record` as the settings file, creating the settings folder when missing, in one
 // step that leaves an old file untouched when it fails. False on failure.
 bool StoreSettings(const ConfygPaths& paths, const RecoverySettings& record);
-
-// The drive map file's drives (none when there is no file); nullopt when it cannot be read.
-std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path);
 
 // Writes `drives` as the drive map file in one step, creating its folder when missing.
 bool StoreDriveMapFile(const std::string& path, const std::map<char, std::string>& drives);
