@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "read_fully.h"
+
 namespace orlenta {
 namespace {
 
@@ -130,8 +132,7 @@ std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std
   struct stat info {};
   const bool sized = ::fstat(fd, &info) == 0;
   const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
-    return ::pread(fd, into.data(), into.size(), static_cast<off_t>(offset)) ==
-           static_cast<ssize_t>(into.size());
+    return ReadFully(fd, offset, into) == into.size();
   };
   const uint32_t stride = StrideOf(mode);
   const long start = track_get_start(chosen);

@@ -1,31 +1,18 @@
 #include "image_layout.h"
 
-#include <unistd.h>
-
 #include "cue_sheet.h"
 #include "posix_volume.h"
 #include "raw_sectors.h"
+#include "read_fully.h"
 
 namespace orlenta {
 namespace {
-
-bool ReadFully(int fd, uint64_t offset, std::span<uint8_t> into) {
-  std::size_t done = 0;
-  while (done < into.size()) {
-    const ssize_t got =
-        ::pread(fd, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    done += static_cast<std::size_t>(got);
-  }
-  return true;
-}
 
 // The whole text of a file small enough to be a cue sheet; nullopt otherwise.
 std::optional<std::string> SmallFileText(int fd, uint64_t fileBytes) {
   if (fileBytes == 0 || fileBytes > kLargestCueSheet) return std::nullopt;
   std::string text(fileBytes, '\0');
-  if (!ReadFully(fd, 0, {reinterpret_cast<uint8_t*>(text.data()), text.size()})) {
+  if (ReadFully(fd, 0, {reinterpret_cast<uint8_t*>(text.data()), text.size()}) != text.size()) {
     return std::nullopt;
   }
   return text;
@@ -42,7 +29,7 @@ std::optional<SectorLayout> ProbeImageLayout(int fd, const std::string& path, ui
     return layout;
   }
   const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
-    return ReadFully(fd, offset, into);
+    return ReadFully(fd, offset, into) == into.size();
   };
   SectorLayout layout;
   if (const auto raw = DetectRawImage(read, fileBytes)) layout = *raw;

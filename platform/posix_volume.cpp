@@ -10,6 +10,7 @@
 
 #include "image_layout.h"
 #include "raw_volume.h"
+#include "read_fully.h"
 
 namespace orlenta {
 namespace {
@@ -26,14 +27,7 @@ class PosixVolume final : public Volume {
   uint64_t SectorCount() const override { return sectorCount_; }
 
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
-    std::size_t done = 0;
-    while (done < into.size()) {
-      const ssize_t got =
-          ::pread(fd_, into.data() + done, into.size() - done, static_cast<off_t>(offset + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
+    const std::size_t done = ReadFully(fd_, offset, into);
     return done == 0 && !into.empty() ? -1 : static_cast<int64_t>(done);
   }
 

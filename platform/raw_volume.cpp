@@ -3,9 +3,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "read_fully.h"
 
 namespace orlenta {
 namespace {
@@ -49,7 +50,7 @@ class RawVolume final : public Volume {
     // From the first sector's data to the end of the last sector's data: one read.
     const std::size_t span = (sectors - 1) * layout_.stride + size;
     raw_.resize(span);
-    const std::size_t got = ReadRaw(layout_.ImageOffset(first), span);
+    const std::size_t got = ReadFully(fd_, layout_.ImageOffset(first), {raw_.data(), span});
     std::size_t placed = 0;
     for (uint64_t i = 0; i < sectors && placed < into.size(); ++i) {
       const std::size_t from = i * layout_.stride + (i == 0 ? skip : 0);
@@ -61,20 +62,6 @@ class RawVolume final : public Volume {
       if (present < length) break;
     }
     return placed;
-  }
-
-  // Reads `length` bytes at `at` into raw_; returns how many arrived before the end or an
-  // error.
-  std::size_t ReadRaw(uint64_t at, std::size_t length) {
-    std::size_t done = 0;
-    while (done < length) {
-      const ssize_t got =
-          ::pread(fd_, raw_.data() + done, length - done, static_cast<off_t>(at + done));
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    return done;
   }
 
   int fd_;
