@@ -66,8 +66,6 @@ int SkinnedWindow::SetSkinBitmap(int id) {
 
 void SkinnedWindow::SetSkinImage(const QImage& picture) {
   skinBitmap_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
-  skinTileWidth_ = skinBitmap_.width();
-  skinTileHeight_ = skinBitmap_.height();
   client_->update();
 }
 

@@ -43,8 +43,8 @@ class SkinnedWindow : public QObject {
   // Takes `picture` as the skin; a null picture leaves the skin empty.
   void SetSkinImage(const QImage& picture);
   const QImage& SkinBitmap() const { return skinBitmap_; }
-  int SkinTileWidth() const { return skinTileWidth_; }
-  int SkinTileHeight() const { return skinTileHeight_; }
+  int SkinTileWidth() const { return skinBitmap_.width(); }
+  int SkinTileHeight() const { return skinBitmap_.height(); }
 
   // Paints the skin over `rect` of the client's painter; 0 when there is no skin.
   int TileSkin(QPainter& painter, const QRect& rect) const;
@@ -68,8 +68,6 @@ class SkinnedWindow : public QObject {
   SkinCaption* caption_;
   SkinClient* client_;
   QImage skinBitmap_;
-  int skinTileWidth_ = 0;
-  int skinTileHeight_ = 0;
 };
 
 }  // namespace orlenta
