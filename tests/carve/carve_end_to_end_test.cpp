@@ -9,10 +9,10 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 
+#include "carve_runner.h"
 #include "engine/file_kind.h"
 #include "engine/settings_record.h"
 #include "support/temp_dir.h"
@@ -23,11 +23,6 @@ namespace orlenta {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void WriteAll(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -73,8 +68,8 @@ class CarveProcessTest : public ::testing::Test {
     EXPECT_EQ(waitpid(pid, &raw, 0), pid);
     Outcome outcome;
     outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    outcome.out = ReadAll(OutPath());
-    outcome.err = ReadAll(ErrPath());
+    outcome.out = FileText(OutPath());
+    outcome.err = FileText(ErrPath());
     return outcome;
   }
 
@@ -100,7 +95,7 @@ std::map<std::string, std::string> RecognisedSamples() {
   std::map<std::string, std::string> samples;
   for (const auto& entry : fs::recursive_directory_iterator(ORLENTA_SAMPLE_MEDIA)) {
     if (!entry.is_regular_file()) continue;
-    std::string bytes = ReadAll(entry.path());
+    std::string bytes = FileText(entry.path());
     std::string head = bytes.substr(0, 2048);
     head.resize(kDetectionDepth, '\0');
     if (DetectFileKindIn(reinterpret_cast<const uint8_t*>(head.data())) != kNoHeader) {
@@ -108,14 +103,6 @@ std::map<std::string, std::string> RecognisedSamples() {
     }
   }
   return samples;
-}
-
-std::map<std::string, std::string> FilesIn(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    files[entry.path().filename().string()] = ReadAll(entry.path());
-  }
-  return files;
 }
 
 bool SomeFileBeginsWith(const std::map<std::string, std::string>& files,
@@ -133,7 +120,7 @@ TEST_F(CarveProcessTest, RecoversEverySampleOfTheSampleDisc) {
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto samples = RecognisedSamples();
   ASSERT_GE(samples.size(), 10u);
-  const auto recovered = FilesIn(Folder("out"));
+  const auto recovered = CarvedFiles(Folder("out"));
   for (const auto& [name, original] : samples) {
     EXPECT_TRUE(SomeFileBeginsWith(recovered, original)) << name << " was not recovered";
   }
@@ -151,11 +138,11 @@ TEST_F(CarveProcessTest, RecoversEverySampleOfTheSampleDisc) {
 
 TEST_F(CarveProcessTest, ASecondRunIntoTheSameFolderKeepsTheFirstRunsFiles) {
   ASSERT_EQ(Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"}).status, 0);
-  const auto first = FilesIn(Folder("out"));
+  const auto first = CarvedFiles(Folder("out"));
   const Outcome second = Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"});
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.out, "");
-  const auto both = FilesIn(Folder("out"));
+  const auto both = CarvedFiles(Folder("out"));
   EXPECT_EQ(both.size(), 2 * first.size());
   for (const auto& [name, bytes] : first) EXPECT_EQ(both.at(name), bytes) << name;
 }
@@ -229,7 +216,7 @@ TEST_F(CarveProcessTest, CtrlCEndsTheRunAsAbortedAndKeepsThePartialFile) {
   const auto kept = fs::file_size(Folder("out") / "1REC.jpg");
   EXPECT_GT(kept, 0u);
   EXPECT_EQ(kept % 2048, 0u);
-  EXPECT_EQ(ReadAll(Folder("out") / "1REC.jpg").substr(0, 4), "\xFF\xD8\xFF\xE0");
+  EXPECT_EQ(FileText(Folder("out") / "1REC.jpg").substr(0, 4), "\xFF\xD8\xFF\xE0");
 }
 
 }  // namespace
