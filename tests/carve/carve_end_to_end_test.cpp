@@ -1,9 +1,6 @@
 // orlenta-carve run as a user runs it: a separate process, its own settings folder, real
 // files on disk, and the sample disc image built from samples/media.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -16,8 +13,6 @@
 #include "engine/file_kind.h"
 #include "engine/settings_record.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace orlenta {
 namespace {
@@ -40,34 +35,15 @@ class CarveProcessTest : public ::testing::Test {
 
   // Starts orlenta-carve with `args`, HOME and XDG_CONFIG_HOME inside the test's folder.
   pid_t Start(const std::vector<std::string>& args) {
-    std::vector<std::string> words{ORLENTA_CARVE_BINARY};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env{"HOME=" + home_.Path().string(),
-                                 "XDG_CONFIG_HOME=" + (home_.Path() / "config").string(),
-                                 "PATH=/usr/bin:/bin"};
-    std::vector<char*> envp;
-    for (auto& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, OutPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, ErrPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = StartCarve(home_.Path().string(), args, OutPath().string());
+    EXPECT_NE(pid, -1);
     return pid;
   }
 
   Outcome Wait(pid_t pid) {
-    int raw = 0;
-    EXPECT_EQ(waitpid(pid, &raw, 0), pid);
     Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    outcome.status = WaitForCarve(pid);
+    EXPECT_NE(outcome.status, -1);
     outcome.out = FileText(OutPath());
     outcome.err = FileText(ErrPath());
     return outcome;

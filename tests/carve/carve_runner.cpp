@@ -8,11 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-extern char** environ;
-
 namespace orlenta {
 
-int RunCarve(const std::string& home, const std::vector<std::string>& args) {
+pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
+                 const std::string& stdoutPath) {
   std::vector<std::string> words{ORLENTA_CARVE_BINARY};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -25,16 +24,24 @@ int RunCarve(const std::string& home, const std::vector<std::string>& args) {
   envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  constexpr int kCreate = O_WRONLY | O_CREAT | O_TRUNC;
+  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), kCreate, 0644);
   const std::string err = home + "/stderr.txt";
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), kCreate, 0644);
   pid_t pid = -1;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return -1;
+  return spawned == 0 ? pid : -1;
+}
+
+int WaitForCarve(pid_t pid) {
   int raw = 0;
-  if (waitpid(pid, &raw, 0) != pid) return -1;
+  if (pid < 0 || waitpid(pid, &raw, 0) != pid) return -1;
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+int RunCarve(const std::string& home, const std::vector<std::string>& args) {
+  return WaitForCarve(StartCarve(home, args, "/dev/null"));
 }
 
 std::map<std::string, std::string> CarvedFiles(const std::string& folder) {

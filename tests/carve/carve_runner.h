@@ -1,10 +1,22 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <map>
 #include <string>
 #include <vector>
 
 namespace orlenta {
+
+// Starts orlenta-carve as its own process, with HOME and XDG_CONFIG_HOME in `home` so that
+// no settings file of the machine takes part; stdout goes to `stdoutPath`, stderr to
+// `home`/stderr.txt. Returns the child's pid, or -1 when it could not be started.
+pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
+                 const std::string& stdoutPath);
+
+// The exit status of the carve started as `pid` (128 + signal when a signal ended it), or
+// -1 when it cannot be waited for.
+int WaitForCarve(pid_t pid);
 
 // orlenta-carve run as its own process, with HOME and XDG_CONFIG_HOME in `home` so that no
 // settings file of the machine takes part. Returns the exit status; stderr goes to
