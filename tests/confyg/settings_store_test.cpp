@@ -2,15 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "confyg_test_support.h"
 #include "engine/settings_file.h"
 #include "platform/system_folders.h"
+#include "support/file_size_limit.h"
 
 namespace orlenta {
 namespace {
@@ -81,21 +80,6 @@ TEST_F(SettingsStoreTest, AnInstallFolderTooLongForItsFieldIsLeftOutNotCut) {
   EXPECT_EQ(record.InstallFolder(), "");
   EXPECT_EQ(DefaultSettings("/" + std::string(198, 'x')).InstallFolder().size(), 199u);
 }
-
-// Lets the process write files of at most `limit` bytes, as a full disk would.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit lowered{limit, saved_.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
-
- private:
-  rlimit saved_{};
-};
 
 TEST_F(SettingsStoreTest, AWriteThatFailsMidwayLeavesTheOldFileIntact) {
   WriteSettings(PatternRecord());

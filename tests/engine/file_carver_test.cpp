@@ -2,13 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <cerrno>
-#include <csignal>
 #include <optional>
 
 #include "engine/file_kind.h"
+#include "support/file_size_limit.h"
 #include "support/memory_volume.h"
 #include "support/recording_host.h"
 #include "support/temp_dir.h"
@@ -176,15 +175,11 @@ TEST_F(FileCarverTest, RemovedSettingsEndTheProgram) {
 TEST_F(FileCarverTest, FailedWriteIsReportedAndTheFileKeepsWhatWasWritten) {
   Load(20, {{0, kJpeg}});
   // A file size limit makes the writes fail part-way, as a full disk would.
-  const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit limited = previous;
-  limited.rlim_cur = 8192;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const int32_t result = CarveAt(0);
-  setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousSignal);
+  int32_t result = 0;
+  {
+    const FileSizeLimit limit(8192);
+    result = CarveAt(0);
+  }
 
   EXPECT_EQ(result, kCarveStopped);
   EXPECT_THAT(host.fileErrorPaths, ElementsAre(out.File("1REC.jpg")));
@@ -247,15 +242,10 @@ TEST_F(FileCarverTest, TheObserverHearsOfStopsAndFailuresAsTheFilesEnd) {
   EXPECT_EQ(observer.files[0].written, true);
 
   StopFlag = false;
-  const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit previous{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-  rlimit limited = previous;
-  limited.rlim_cur = 8192;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  CarveAt(2);
-  setrlimit(RLIMIT_FSIZE, &previous);
-  std::signal(SIGXFSZ, previousSignal);
+  {
+    const FileSizeLimit limit(8192);
+    CarveAt(2);
+  }
   ASSERT_EQ(observer.files.size(), 2u);
   EXPECT_EQ(observer.files[1].written, false);
 }
