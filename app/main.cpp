@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orlenta: the window. Pick a drive, press Start, and every photo, sound and video whose
 // header starts a sector of the disc is written to the output folder.
 #include <QApplication>

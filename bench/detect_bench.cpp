@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast DetectFileKind() judges one 2,048-byte sector. The scan calls it once for every
 // sector of the volume, so its cost per sector bounds how fast a run can go however fast
 // the medium reads.

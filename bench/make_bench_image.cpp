@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_bench_image OUTPUT SIZE_MIB SAMPLE_FILE...
 //
 // Writes a disc image of exactly SIZE_MIB MiB for timing the carver: the sample files in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make_raw_image INPUT OUTPUT
 //
 // Writes INPUT, a plain image of 2,048-byte sectors, as a raw Mode 1 image: every sector

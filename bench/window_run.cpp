@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // window_run IMAGE OUTPUT_FOLDER
 //
 // Recovers IMAGE into OUTPUT_FOLDER the way a user does in the window: the image mapped as

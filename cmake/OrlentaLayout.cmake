@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the programs and the install folder (help pages and the confyg link) lie, installed
 # and in the build tree. Both trees share one shape, so a program finds the install folder
 # from its own folder the same way whether it was installed or not.

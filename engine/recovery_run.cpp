@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recovery_run.h"
 
 #include "file_kind.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Check sample files against the sector headers Orlenta carves by.
 
     check-media.py FILE:KIND ...   each FILE's first sector must begin with a

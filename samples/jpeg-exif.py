@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Turn a JFIF JPEG into an Exif JPEG, the way a camera writes it.
 
     jpeg-exif.py IN.jpg OUT.jpg "DESCRIPTION" "YYYY:MM:DD HH:MM:SS"

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Rewrite a QuickTime movie so that it holds only its 'moov' and 'mdat'
 atoms, in the order asked for, and nothing in front of them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bmp_menu_item_painter.h"
 
 #include "bmp_menu_picture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws every picture of the program into one folder, as the numbered PNG files that the
 // program compiles in. Run by hand after changing a drawing; its output is kept in the
 // repository, so that a build never depends on the fonts of the machine it runs on.

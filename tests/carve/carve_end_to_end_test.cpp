@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orlenta-carve run as a user runs it: a separate process, its own settings folder, real
 // files on disk, and the sample disc image built from samples/media.
 #include <gtest/gtest.h>

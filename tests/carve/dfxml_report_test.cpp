@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DFXML report of a run over the sample disc, read back with libxml2 as any lab's tools
 // would read it, and checked against the recovered files, the image and sha256sum.
 #include <gtest/gtest.h>

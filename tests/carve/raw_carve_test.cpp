@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw images of the sample disc, made here from its ISO: carving them must give, byte for
 // byte, the files that carving the ISO gives.
 #include <gtest/gtest.h>

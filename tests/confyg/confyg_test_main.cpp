@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The confyg tests run with an application object, as its window needs one; without a
 // display they use the offscreen platform.
 #include <gtest/gtest.h>

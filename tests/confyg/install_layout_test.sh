@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh prefix and checks what lands where, then that the confyg of
 # the install folder (and of the build tree) writes settings naming its own install folder.
 # install_layout_test.sh BUILD_DIR BINDIR INSTALL_FOLDER DATADIR HAS_WINDOW_PROGRAM SOURCE_DIR

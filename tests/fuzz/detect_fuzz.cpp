@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Detection looks at a fixed depth of the sector buffer whatever a sector holds; it must
 // answer 0..10 and never read outside the buffer.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes at all, read as a settings record, must give texts that fit their members and
 // a language in 1..6, and write back the bytes the program does not interpret.
 #include <cstdlib>

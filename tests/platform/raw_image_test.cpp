@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Raw (2,352-byte) sector images and cue sheets, read through OpenPosixVolume as a run reads
 // them: whatever the file is called, the volume hands back the sectors' data only.
 #include "support/raw_image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The skinned window with stand-ins for its controls, at their places: to look at the
 // artwork and the custom controls together.
 //

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program on a real X server, from its first start: it makes the settings
 # naming its own install folder, Help opens that folder's help page through the desktop,
 # Settings starts the configuration window, and Exit ends the program with status 1.

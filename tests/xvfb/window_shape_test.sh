@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window on a real X server is an ellipse: the corners of its rectangle show the desktop
 # behind it and take no clicks (the caption's close box, cut away there, cannot end the
 # program), while inside it the window is drawn and its Exit button ends the program with

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Shared by the checks that drive the window on a real X server: a private Xvfb, fresh
 # settings and home folders, screenshots and pixel reads, and waiting for processes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orlenta-carve: the recovery run without a window.
 #include <unistd.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // confyg: Orlenta's configuration program, a window or (with options) a command.
 #include <QApplication>
 #include <QMessageBox>
