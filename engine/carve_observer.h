@@ -21,6 +21,10 @@ class CarveObserver {
   // `bytes` were appended to the file started last.
   virtual void BytesWritten(std::span<const uint8_t> bytes) = 0;
 
+  // `bytes` were appended to the file started last in place of a sector that could not be
+  // read: they are the zeros the reader filled it with, not bytes of the medium.
+  virtual void UnreadableBytesWritten(std::span<const uint8_t> bytes) { BytesWritten(bytes); }
+
   // The file started last is closed. `written` is false when a write failed, so that the
   // file on disk may hold less than was passed on.
   virtual void FileEnded(bool written) = 0;

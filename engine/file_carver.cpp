@@ -93,7 +93,13 @@ int32_t FileCarver::FailWrite(RecoveredFile& file) {
 
 bool FileCarver::Append(RecoveredFile& file, uint32_t length) {
   if (!file.Append(SectorBuffer.data(), length)) return false;
-  if (observed_) observer_->BytesWritten({SectorBuffer.data(), length});
+  if (!observed_) return true;
+  const std::span<const uint8_t> bytes(SectorBuffer.data(), length);
+  if (reader_.LastReadUnreadable()) {
+    observer_->UnreadableBytesWritten(bytes);
+  } else {
+    observer_->BytesWritten(bytes);
+  }
   return true;
 }
 

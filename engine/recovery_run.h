@@ -37,6 +37,9 @@ class RecoveryRun {
   // Tells `observer` (none when nullptr) of every file the run's carver writes.
   void SetCarveObserver(CarveObserver* observer) { carver_.SetObserver(observer); }
 
+  // Tells `observer` (none when nullptr) of every byte the run reads from its volume.
+  void SetVolumeReadObserver(VolumeReadObserver* observer) { reader_.SetReadObserver(observer); }
+
  private:
   void Scan();
   RunOutcome Finish();

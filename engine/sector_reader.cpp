@@ -24,6 +24,7 @@ SectorReader::SectorReader(VolumeSource& volumes, MessageSink& messages, EventPu
 
 int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t count) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
+  lastUnreadable_ = false;
   if (count > 0 && bytesPerSector > 0 && EnsureOpen(driveLetter)) {
     // Never write past the end of SectorBuffer, whatever the caller asks.
     const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
@@ -79,7 +80,10 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
   // A bad sector counts when the scan first gets there: not when it is merely read ahead,
   // and not again when the scan steps back over it.
-  if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
+  if (blockBad_[inBlock]) {
+    lastUnreadable_ = true;
+    if (sector >= reached_) ++unreadable_;
+  }
   reached_ = std::max(reached_, sector + 1);
   ++read_;
 }
@@ -94,6 +98,7 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockBad_.assign(blockSectors_, false);
   const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
   if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
+  if (readObserver_) readObserver_->VolumeBytesRead(firstSector * bytesPerSector, block_);
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "host.h"
@@ -15,6 +16,16 @@ namespace orlenta {
 // clusters, the sector count as total clusters. Returns false, leaving DriveGeometry as it
 // was, when the volume cannot be opened or holds no usable sector size.
 bool QueryDriveGeometry(VolumeSource& volumes, char driveLetter);
+
+// Sees every byte a SectorReader takes from its volume, once and in order, as it is read:
+// for a digest of the whole source without reading it twice.
+class VolumeReadObserver {
+ public:
+  virtual ~VolumeReadObserver() = default;
+  // `bytes` are the data of the volume from byte `offset` on, as the run got them: a sector
+  // that could not be read is there as the zeros that stand for it.
+  virtual void VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+};
 
 // Reads sectors of a drive's volume into SectorBuffer. The volume stays open from the first
 // read of a run to Close(), and is read ahead in large blocks; what lands in SectorBuffer is
@@ -46,6 +57,14 @@ class SectorReader {
   // Sector reads of this run, re-reads included: the work done so far.
   uint64_t SectorsRead() const { return read_; }
 
+  // True when a sector of the last ReadSectors could not be read, so that what it put in
+  // SectorBuffer holds zeros in its place.
+  bool LastReadUnreadable() const { return lastUnreadable_; }
+
+  // Tells `observer` (none when nullptr) of every block read from now on; it must outlive
+  // the reader or be replaced first.
+  void SetReadObserver(VolumeReadObserver* observer) { readObserver_ = observer; }
+
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
  private:
@@ -71,6 +90,8 @@ class SectorReader {
   uint64_t unreadable_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;
+  bool lastUnreadable_ = false;
+  VolumeReadObserver* readObserver_ = nullptr;
 };
 
 }  // namespace orlenta

@@ -44,6 +44,21 @@ TEST(CarveOptionsTest, BadUsageEndsWithStatus2) {
   EXPECT_EQ(std::get<int>(Parse({"a", "b", "c"})), kExitUsage);
 }
 
+TEST(CarveOptionsTest, WithOutputRootEveryWordIsASource) {
+  const auto parsed =
+      Parse({"a.iso", "b.bin", "c.cue", "-o", "root", "-j", "2", "--report", "r.xml"});
+  ASSERT_TRUE(std::holds_alternative<CarveOptions>(parsed));
+  const auto& options = std::get<CarveOptions>(parsed);
+  EXPECT_EQ(options.sources, (std::vector<std::string>{"a.iso", "b.bin", "c.cue"}));
+  EXPECT_EQ(options.outputRoot, "root");
+  EXPECT_FALSE(options.outputFolder);
+  EXPECT_EQ(options.jobs, 2u);
+  // The batch's report is a name inside each source's folder; -j belongs to the batch form.
+  EXPECT_EQ(std::get<int>(Parse({"a.iso", "-o", "root", "--report", "../r.xml"})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"a.iso", "out", "-j", "2"})), kExitUsage);
+  EXPECT_EQ(std::get<int>(Parse({"a.iso", "-o", "root", "-j", "0"})), kExitUsage);
+}
+
 TEST(CarveOptionsTest, HelpAndVersionEndWithStatus0) {
   EXPECT_EQ(std::get<int>(Parse({"--help"})), 0);
   EXPECT_EQ(std::get<int>(Parse({"--version"})), 0);

@@ -11,8 +11,10 @@
 
 namespace orlenta {
 
-pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
-                 const std::string& stdoutPath) {
+namespace {
+
+pid_t Spawn(const std::string& home, const std::vector<std::string>& args,
+            const std::string& stdoutPath, Streams streams) {
   std::vector<std::string> words{ORLENTA_CARVE_BINARY};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -26,13 +28,29 @@ pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   constexpr int kCreate = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), kCreate, 0644);
   const std::string err = home + "/stderr.txt";
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), kCreate, 0644);
+  if (streams == Streams::kClosed) {
+    posix_spawn_file_actions_addclose(&actions, 1);
+    posix_spawn_file_actions_addclose(&actions, 2);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), kCreate, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), kCreate, 0644);
+  }
   pid_t pid = -1;
   const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   return spawned == 0 ? pid : -1;
+}
+
+}  // namespace
+
+pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
+                 const std::string& stdoutPath) {
+  return Spawn(home, args, stdoutPath, Streams::kBoth);
+}
+
+int RunCarve(const std::string& home, const std::vector<std::string>& args, Streams streams) {
+  return WaitForCarve(Spawn(home, args, "/dev/null", streams));
 }
 
 int WaitForCarve(pid_t pid) {

@@ -15,6 +15,13 @@ namespace orlenta {
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
                  const std::string& stdoutPath);
 
+// Which of its standard streams a carve starts with.
+enum class Streams { kBoth, kClosed };
+
+// As RunCarve; with Streams::kClosed the carve starts with stdout and stderr closed, as a
+// careless script or service manager may start it.
+int RunCarve(const std::string& home, const std::vector<std::string>& args, Streams streams);
+
 // The exit status of the carve started as `pid` (128 + signal when a signal ended it), or
 // -1 when it cannot be waited for.
 int WaitForCarve(pid_t pid);

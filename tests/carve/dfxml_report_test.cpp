@@ -2,82 +2,18 @@
 // The DFXML report of a run over the sample disc, read back with libxml2 as any lab's tools
 // would read it, and checked against the recovered files, the image and sha256sum.
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
-#include <libxml/xpath.h>
-#include <libxml/xpathInternals.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include "carve_runner.h"
+#include "report_check.h"
 #include "support/raw_image.h"
 #include "support/temp_dir.h"
 #include "xml_text.h"
 
 namespace orlenta {
 namespace {
-
-// A parsed report and XPath queries over it, with the DFXML names bound to prefixes.
-class Report {
- public:
-  explicit Report(const std::string& path)
-      : doc_(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET), xmlFreeDoc) {
-    if (!doc_) return;
-    context_.reset(xmlXPathNewContext(doc_.get()));
-    xmlXPathRegisterNs(context_.get(), X("d"),
-                       X("http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML"));
-    xmlXPathRegisterNs(
-        context_.get(), X("x"),
-        X("http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML#extensions"));
-  }
-  bool Parsed() const { return doc_ != nullptr; }
-
-  // The text of every node `xpath` selects (attributes included).
-  std::vector<std::string> All(const std::string& xpath) const {
-    std::vector<std::string> texts;
-    std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> found(
-        xmlXPathEvalExpression(X(xpath.c_str()), context_.get()), xmlXPathFreeObject);
-    if (!found || !found->nodesetval) return texts;
-    for (int i = 0; i < found->nodesetval->nodeNr; ++i) {
-      xmlChar* text = xmlNodeGetContent(found->nodesetval->nodeTab[i]);
-      texts.emplace_back(reinterpret_cast<const char*>(text));
-      xmlFree(text);
-    }
-    return texts;
-  }
-  std::string One(const std::string& xpath) const {
-    const auto texts = All(xpath);
-    return texts.size() == 1 ? texts[0] : "<" + std::to_string(texts.size()) + " nodes>";
-  }
-
- private:
-  static const xmlChar* X(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-  struct ContextFree {
-    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
-  };
-  std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
-  std::unique_ptr<xmlXPathContext, ContextFree> context_;
-};
-
-// The path in single quotes for the shell, whatever it holds.
-std::string ShellQuoted(const std::string& path) {
-  std::string quoted = "'";
-  for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string Sha256Sum(const std::string& path) {
-  const std::string command = "sha256sum " + ShellQuoted(path);
-  std::string line(64, '\0');
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return "";
-  const std::size_t got = std::fread(line.data(), 1, line.size(), pipe);
-  ::pclose(pipe);
-  line.resize(got);
-  return line;
-}
 
 class DfxmlReportTest : public ::testing::Test {
  protected:
@@ -89,31 +25,6 @@ class DfxmlReportTest : public ::testing::Test {
     EXPECT_EQ(RunCarve(Home(), {"--quiet", "--report", report, source, folder}), 0)
         << FileText(dir_.File("stderr.txt"));
     return report;
-  }
-
-  // Every recovered file is named once, with its size, its SHA-256 as sha256sum gives it,
-  // and byte runs whose bytes in `image` are the file's bytes.
-  void ExpectEveryFileAccountedFor(const Report& report, const std::string& folder,
-                                   const std::string& image) {
-    const std::string bytes = FileText(image);
-    const auto names = report.All("/d:dfxml/d:fileobject/d:filename");
-    EXPECT_EQ(names.size(), CarvedFiles(folder).size());
-    for (std::size_t i = 1; i <= names.size(); ++i) {
-      const std::string object = "/d:dfxml/d:fileobject[" + std::to_string(i) + "]";
-      const std::string& path = names[i - 1];
-      const std::string content = FileText(path);
-      ASSERT_FALSE(content.empty()) << path;
-      EXPECT_EQ(report.One(object + "/d:filesize"), std::to_string(content.size())) << path;
-      EXPECT_EQ(report.One(object + "/d:hashdigest[@type='sha256']"), Sha256Sum(path)) << path;
-      std::string fromImage;
-      const auto offsets = report.All(object + "/d:byte_runs/d:byte_run/@img_offset");
-      const auto lengths = report.All(object + "/d:byte_runs/d:byte_run/@len");
-      ASSERT_EQ(offsets.size(), lengths.size());
-      for (std::size_t r = 0; r < offsets.size(); ++r) {
-        fromImage += bytes.substr(std::stoull(offsets[r]), std::stoull(lengths[r]));
-      }
-      EXPECT_TRUE(fromImage == content) << path;
-    }
   }
 
   TempDir dir_;
@@ -131,7 +42,7 @@ TEST_F(DfxmlReportTest, NamesEveryFileOfThePlainSampleDisc) {
   EXPECT_EQ(report.One("/d:dfxml/x:run/x:sectors_unreadable"), "0");
   // A plain image: every file is one run of the image.
   EXPECT_EQ(report.All("//d:byte_run").size(), report.All("//d:fileobject").size());
-  ExpectEveryFileAccountedFor(report, folder, ORLENTA_SAMPLE_DISC);
+  ExpectReportChecksOut(report, {folder}, ORLENTA_SAMPLE_DISC);
 }
 
 TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
@@ -146,7 +57,7 @@ TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.All("/d:dfxml/d:source/d:image_filename"), (std::vector{cue, bin}));
   EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2 Form 1");
-  ExpectEveryFileAccountedFor(report, folder, bin);
+  ExpectReportChecksOut(report, {folder}, bin);
 }
 
 TEST_F(DfxmlReportTest, SurvivesPathsWithMarkupAndNonAsciiCharacters) {
@@ -155,19 +66,48 @@ TEST_F(DfxmlReportTest, SurvivesPathsWithMarkupAndNonAsciiCharacters) {
   const Report report(CarveWithReport(odd + ".iso", odd));
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.One("/d:dfxml/d:source/d:image_filename"), odd + ".iso");
-  ExpectEveryFileAccountedFor(report, odd, odd + ".iso");
+  ExpectReportChecksOut(report, {odd}, odd + ".iso");
   // libxml2's own command-line checker agrees (the glob spares the shell the odd name).
   if (std::system("command -v xmllint >/dev/null 2>&1") == 0) {
     EXPECT_EQ(std::system(("xmllint --noout " + dir_.Path().string() + "/*.xml").c_str()), 0);
   }
 }
 
-TEST_F(DfxmlReportTest, BytesThatAreNotUtf8StillGiveAReadableReport) {
-  const std::string folder = dir_.File("latin1-\xE9t\xE9\x01");
+TEST_F(DfxmlReportTest, NamesThatAreNotUtf8AreEscapedSoTheyStillNameTheFiles) {
+  // A Latin-1 folder name, a control character and a backslash, with the report beside
+  // the folder: every name in it runs through the folder.
+  const std::string folder = dir_.File("latin1-\xE9t\xE9\x01 back\\slash");
   const Report report(CarveWithReport(ORLENTA_SAMPLE_DISC, folder));
-  ASSERT_TRUE(report.Parsed());
-  EXPECT_EQ(report.All("//d:fileobject").size(), CarvedFiles(folder).size());
-  EXPECT_EQ(report.All("//d:filename")[0].rfind(XmlText(folder), 0), 0u);
+  ExpectReportChecksOut(report, {folder}, ORLENTA_SAMPLE_DISC);
+  EXPECT_EQ(report.All("//d:filename")[0].rfind("latin1-\\xE9t\\xE9\\x01 back\\x5Cslash/", 0), 0u);
+  EXPECT_NE(report.One("/d:dfxml/d:metadata/x:text_escaping").find("\\xHH"), std::string::npos);
+}
+
+TEST_F(DfxmlReportTest, NamesAreRelativeToTheReportsFolderWhereverTheRunStarted) {
+  // The report in one folder, the files in a sibling, the run started from a third.
+  std::filesystem::create_directories(dir_.File("reports"));
+  const std::string folder = dir_.File("files");
+  const std::string report = dir_.File("reports/run.xml");
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--report", report, ORLENTA_SAMPLE_DISC, folder}), 0)
+      << FileText(dir_.File("stderr.txt"));
+  const Report parsed(report);
+  ExpectReportChecksOut(parsed, {folder}, ORLENTA_SAMPLE_DISC);
+  EXPECT_EQ(parsed.All("//d:filename")[0].rfind("../files/", 0), 0u);
+}
+
+TEST_F(DfxmlReportTest, TheSourcesDigestIsTheImagesOwn) {
+  const std::string report = dir_.File("out.xml");
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--hash-source", "--report", report, ORLENTA_SAMPLE_DISC,
+                              dir_.File("out")}),
+            0);
+  const Report parsed(report);
+  EXPECT_EQ(parsed.One("//x:source_digest/d:hashdigest[@type='sha256']"),
+            Sha256Sum(ORLENTA_SAMPLE_DISC));
+  EXPECT_EQ(parsed.One("//x:source_digest/@bytes_hashed"),
+            std::to_string(std::filesystem::file_size(ORLENTA_SAMPLE_DISC)));
+  EXPECT_NE(
+      FileText(dir_.File("stderr.txt")).find("Source SHA-256: " + Sha256Sum(ORLENTA_SAMPLE_DISC)),
+      std::string::npos);
 }
 
 TEST_F(DfxmlReportTest, AReportThatCannotBeCreatedStopsTheRunBeforeItStarts) {
@@ -192,16 +132,32 @@ TEST_F(DfxmlReportTest, AnExistingFileIsNeverReplacedByTheReport) {
   EXPECT_EQ(FileText(earlier), "keep");
 }
 
-TEST(XmlText, KeepsUtf8AndReplacesWhatXmlCannotHold) {
+TEST_F(DfxmlReportTest, NoMessageLandsInTheReportWhenStdoutAndStderrAreClosed) {
+  // Started without stdout and stderr, the report would be the first file opened and take
+  // their place; every "File recovered" line and the summary would be written into it.
+  const std::string folder = dir_.File("out");
+  const std::string report = dir_.File("report.xml");
+  EXPECT_EQ(RunCarve(Home(), {"--report", report, ORLENTA_SAMPLE_DISC, folder}, Streams::kClosed),
+            0);
+  ExpectReportChecksOut(Report(report), {folder}, ORLENTA_SAMPLE_DISC);
+  EXPECT_EQ(FileText(report).find("File recovered"), std::string::npos);
+}
+
+TEST(XmlText, KeepsUtf8AndEscapesEveryOtherByteReversibly) {
   EXPECT_EQ(XmlText("plain & <b> ü 日本 \xF0\x9F\x93\xB7"), "plain & <b> ü 日本 \xF0\x9F\x93\xB7");
-  const std::string replacement = "\xEF\xBF\xBD";
-  EXPECT_EQ(XmlText("caf\xE9"), "caf" + replacement);  // Latin-1
-  EXPECT_EQ(XmlText(std::string("a\0b\x01\t\n", 6)),
-            "a" + replacement + "b" + replacement + "\t\n");
-  EXPECT_EQ(XmlText("\xC0\xAF"), replacement + replacement);                    // overlong '/'
-  EXPECT_EQ(XmlText("\xED\xA0\x80"), replacement + replacement + replacement);  // a surrogate
-  EXPECT_EQ(XmlText("\xE6\x97"), replacement + replacement);                    // cut short
-  EXPECT_EQ(XmlText("\xEF\xBF\xBE"), replacement + replacement + replacement);  // U+FFFE
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"caf\xE9", "caf\\xE9"},                               // Latin-1
+      {std::string("a\0b\x01\t\n", 6), "a\\x00b\\x01\t\n"},  // controls XML forbids
+      {"\xC0\xAF", "\\xC0\\xAF"},                            // an overlong '/'
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},                   // a surrogate
+      {"\xE6\x97", "\\xE6\\x97"},                            // cut short
+      {"\xEF\xBF\xBE", "\\xEF\\xBF\\xBE"},                   // U+FFFE
+      {"C:\\x41", "C:\\x5Cx41"},  // a backslash that would read as an escape
+  };
+  for (const auto& [bytes, text] : cases) {
+    EXPECT_EQ(XmlText(bytes), text);
+    EXPECT_EQ(XmlTextBytes(XmlText(bytes)), bytes) << text;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "child_summary.h"
 #include "dfxml_report.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
@@ -18,6 +19,7 @@
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
 #include "run_summary.h"
+#include "source_digest.h"
 
 namespace orlenta {
 namespace {
@@ -90,8 +92,12 @@ bool BeginReport(DfxmlReport& report, const CarveOptions& options, const SectorL
 
 // Ends the report; false after telling that it could not be written whole.
 bool FinishReport(DfxmlReport& report, const CarveOptions& options, const RecoveryRun& run,
-                  RunOutcome outcome, ConsoleStreams streams) {
+                  RunOutcome outcome, const std::optional<std::string>& sourceSha256,
+                  uint64_t sourceBytesHashed, ConsoleStreams streams) {
   ReportRunEnd end;
+  end.sourceHashAsked = options.hashSource;
+  end.sourceSha256 = sourceSha256;
+  end.sourceBytesHashed = sourceBytesHashed;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
   end.sectorsScanned = run.Reader().SectorsReached();
@@ -103,7 +109,42 @@ bool FinishReport(DfxmlReport& report, const CarveOptions& options, const Recove
   return false;
 }
 
-// Creates the folder when missing; it must end up a folder we can write into.
+RunSummary Summarise(const RecoveryRun& run, double seconds,
+                     const std::optional<std::string>& sourceSha256) {
+  RunSummary summary;
+  summary.filesPerKind = run.Carver().FilesStarted();
+  summary.sectorsScanned = run.Reader().SectorsReached();
+  summary.sectorsTotal = TotalSectors;
+  summary.sectorsUnreadable = run.Reader().UnreadableSectors();
+  summary.sectorSize = DriveGeometry.bytesPerSector;
+  summary.elapsedSeconds = seconds;
+  summary.sourceSha256 = sourceSha256;
+  return summary;
+}
+
+int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
+  if (outcome == RunOutcome::kAborted) return InterruptRequested() ? kExitInterrupted : kExitUsage;
+  if (outcome != RunOutcome::kCompleted) return kExitUsage;
+  return host.ShowedError() ? kExitFileErrors : kExitCompleted;
+}
+
+// Tells the run's summary: on stderr, or to the batch that started this run.
+void TellSummary(const CarveOptions& options, const RunSummary& summary, ConsoleStreams streams) {
+  if (!options.summaryFd) {
+    std::fputs(FormatSummary(summary).c_str(), streams.err);
+    return;
+  }
+  const std::string text = EncodeSummary(summary);
+  // A batch that went away only loses the table; the run's files are written already.
+  for (std::size_t at = 0; at < text.size();) {
+    const ssize_t wrote = ::write(*options.summaryFd, text.data() + at, text.size() - at);
+    if (wrote <= 0) break;
+    at += static_cast<std::size_t>(wrote);
+  }
+}
+
+}  // namespace
+
 bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -119,25 +160,6 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   }
   return true;
 }
-
-RunSummary Summarise(const RecoveryRun& run, double seconds) {
-  RunSummary summary;
-  summary.filesPerKind = run.Carver().FilesStarted();
-  summary.sectorsScanned = run.Reader().SectorsReached();
-  summary.sectorsTotal = TotalSectors;
-  summary.sectorsUnreadable = run.Reader().UnreadableSectors();
-  summary.sectorSize = DriveGeometry.bytesPerSector;
-  summary.elapsedSeconds = seconds;
-  return summary;
-}
-
-int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
-  if (outcome == RunOutcome::kAborted) return InterruptRequested() ? kExitInterrupted : kExitUsage;
-  if (outcome != RunOutcome::kCompleted) return kExitUsage;
-  return host.ShowedError() ? kExitFileErrors : kExitCompleted;
-}
-
-}  // namespace
 
 int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress) {
   const Defaults defaults = DefaultsFromSettings();
@@ -155,17 +177,27 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   DriveMap drives;
   drives.Assign(ConsoleHost::kDrive, options.source);
   ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
+  // In a batch, the batch tells how each source ended.
+  if (options.summaryFd) host.HideRunEnd();
   RecoveryRun run(drives, host);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
+  SourceDigest digest;
+  if (options.hashSource) run.SetVolumeReadObserver(&digest);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::optional<std::string> sourceSha256;
+  if (options.hashSource) {
+    sourceSha256 = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+  }
   if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted) {
-    std::fputs(FormatSummary(Summarise(run, elapsed.count())).c_str(), streams.err);
+    const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
+    TellSummary(options, Summarise(run, elapsed.count(), told), streams);
   }
   const int status = ExitStatus(outcome, host);
-  if (options.report && !FinishReport(report, options, run, outcome, streams)) {
+  if (options.report &&
+      !FinishReport(report, options, run, outcome, sourceSha256, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }
   return status;

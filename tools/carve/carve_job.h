@@ -10,4 +10,8 @@ namespace orlenta {
 // Returns the exit status.
 int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress);
 
+// Creates `folder` when missing; it must end up a folder we can write into. Returns false
+// after telling why it cannot be used.
+bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams);
+
 }  // namespace orlenta

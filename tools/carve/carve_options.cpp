@@ -2,6 +2,7 @@
 #include "carve_options.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 namespace orlenta {
 
@@ -11,21 +12,63 @@ std::string NameStemProblem(const std::string& stem) {
   return "";
 }
 
+std::string BatchReportNameProblem(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return "the report needs a file name";
+  if (name.find('/') != std::string::npos) {
+    return "with -o, --report names the report inside each source's folder: a file name, "
+           "not a path";
+  }
+  return "";
+}
+
+namespace {
+
+// Sorts the words of the command line into the single form (SOURCE [OUTPUT_FOLDER]) or the
+// batch form (SOURCE... -o ROOT). Returns why they fit neither, "" when they fit.
+std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
+                        CarveOptions& options) {
+  if (options.outputRoot) {
+    options.sources = words;
+    if (options.report) return BatchReportNameProblem(*options.report);
+    return "";
+  }
+  if (jobsGiven) return "-j needs -o ROOT: it carves several sources at once";
+  if (words.size() > 2) return "several sources need -o ROOT (a folder for each under ROOT)";
+  options.source = words[0];
+  if (words.size() == 2) options.outputFolder = words[1];
+  return "";
+}
+
+}  // namespace
+
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv) {
   CarveOptions options;
+  std::vector<std::string> words;
   CLI::App app{
       "Recovers photos, sound and video from a disc or disc image: every sector that begins "
       "with a JPEG, GIF, PNG, AVI, WAV, QuickTime, BMP, MP3 or MPEG header starts a new file "
-      "that runs up to the next header.",
+      "that runs up to the next header.\n\n"
+      "  orlenta-carve SOURCE [OUTPUT_FOLDER] [OPTIONS]\n"
+      "  orlenta-carve SOURCE... -o ROOT [-j N] [OPTIONS]",
       "orlenta-carve"};
   app.footer(
       "Exit status: 0 completed, 1 completed but a file could not be written, 2 bad usage or "
-      "unreadable source, 130 interrupted (Ctrl-C; files so far are kept).");
-  app.add_option("SOURCE", options.source, "Disc image file or block device (e.g. /dev/sr0)")
+      "unreadable source, 130 interrupted (Ctrl-C; files so far are kept). With -o, the worst "
+      "status of all the sources.");
+  app.add_option("SOURCE", words,
+                 "Disc image file, cue sheet or block device (e.g. /dev/sr0). Without -o, a "
+                 "second word is the OUTPUT_FOLDER for recovered files (created when missing; "
+                 "default: the settings' output folder, else ~/RecoveredByQuarn)")
       ->required();
-  app.add_option("OUTPUT_FOLDER", options.outputFolder,
-                 "Folder for recovered files (created when missing; default: the settings' "
-                 "output folder, else ~/RecoveredByQuarn)");
+  app.add_option("-o,--output-root", options.outputRoot,
+                 "Carve every SOURCE into a new folder of its own under ROOT, named after the "
+                 "source (disc.iso into ROOT/disc, then ROOT/disc-2 for another disc.iso or "
+                 "when ROOT/disc exists), and end with a table of them all")
+      ->type_name("ROOT");
+  CLI::Option* jobs = app.add_option("-j,--jobs", options.jobs, "Carve N sources at once (with -o)")
+                          ->type_name("N")
+                          ->check(CLI::Range(1, 64));
+  app.add_option("--summary-fd", options.summaryFd)->group("");
   app.add_option("--stem", options.stem,
                  "Text between number and extension of each file name (default: the "
                  "settings' stem, else REC)")
@@ -33,7 +76,11 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
   app.add_option("--report", options.report,
                  "Write a DFXML report (report.xml) naming every recovered file with its "
-                 "size, the bytes of the image it came from and its SHA-256");
+                 "size, the bytes of the image it came from and its SHA-256; with -o, the "
+                 "file name of the report in each source's folder");
+  app.add_flag("--hash-source", options.hashSource,
+               "Take the SHA-256 of the whole source as it is read (no second read) and tell "
+               "it in the summary and the report");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);
@@ -43,6 +90,11 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
     return status == 0 ? 0 : kExitUsage;
+  }
+  if (const std::string problem = SortSources(words, jobs->count() > 0, options);
+      !problem.empty()) {
+    std::fprintf(stderr, "orlenta-carve: %s\n", problem.c_str());
+    return kExitUsage;
   }
   return options;
 }

@@ -4,15 +4,24 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace orlenta {
 
 struct CarveOptions {
   std::string source;                       // image file or block device
   std::optional<std::string> outputFolder;  // default: the settings' folder
-  std::optional<std::string> stem;          // default: the settings' stem, else "REC"
+  // The batch form, -o ROOT: every source, in order, each carved into a folder of its own
+  // under `outputRoot`, `jobs` of them at once.
+  std::vector<std::string> sources;
+  std::optional<std::string> outputRoot;
+  unsigned jobs = 1;
+  // A source carved for a batch tells its summary on this descriptor instead of stderr.
+  std::optional<int> summaryFd;
+  std::optional<std::string> stem;  // default: the settings' stem, else "REC"
   bool quiet = false;
   std::optional<std::string> report;  // where to write the DFXML report, when asked for
+  bool hashSource = false;            // take the SHA-256 of the whole source as it is read
   std::string commandLine;            // the words the program was started with, for the report
 };
 
@@ -21,6 +30,10 @@ inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFileErrors = 1;  // the scan ran, but a file could not be written
 inline constexpr int kExitUsage = 2;       // bad usage, or the source cannot be read
 inline constexpr int kExitInterrupted = 130;
+
+// Why `name` cannot be --report's value in the batch form, where it names the report inside
+// each source's folder ("" when it can): a file name, not a path.
+std::string BatchReportNameProblem(const std::string& name);
 
 // The options of the command line, or the exit status to end with at once (after --help,
 // --version, or a usage error, which has then been printed).

@@ -32,6 +32,7 @@ void ConsoleHost::AddLogLine(std::string_view line) {
 }
 
 void ConsoleHost::ShowRunEnd(std::string_view text) {
+  if (!showRunEnd_) return;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   std::fprintf(streams_.err, "%.*s\n", static_cast<int>(text.size()), text.data());
 }

@@ -31,6 +31,9 @@ class ConsoleHost final : public RunHost {
 
   bool ShowedError() const { return showedError_; }
 
+  // No closing line ("Process completed!") at the end of the run.
+  void HideRunEnd() { showRunEnd_ = false; }
+
   std::optional<char> SelectedDrive() override { return kDrive; }
   int LanguageIndex() const override { return 1; }
   std::string NameStem() const override { return stem_; }
@@ -62,6 +65,7 @@ class ConsoleHost final : public RunHost {
   bool running_ = false;
   bool progressShown_ = false;
   bool showedError_ = false;
+  bool showRunEnd_ = true;
   unsigned pumps_ = 0;
 };
 

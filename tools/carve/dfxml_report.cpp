@@ -7,6 +7,8 @@
 
 #include <cerrno>
 
+#include "xml_text.h"
+
 namespace orlenta {
 namespace {
 
@@ -56,6 +58,9 @@ bool DfxmlReport::Begin(const std::string& reportPath, const ReportSource& sourc
   }
   layout_ = source.layout;
   start_ = start;
+  std::error_code ignored;
+  reportFolder_ = std::filesystem::weakly_canonical(
+      std::filesystem::absolute(reportPath, ignored).parent_path(), ignored);
   xml_ = std::make_unique<XmlWriter>(file_);
   xml_->Start("dfxml");
   xml_->Attribute("xmlns", kDfxmlNamespace);
@@ -64,6 +69,9 @@ bool DfxmlReport::Begin(const std::string& reportPath, const ReportSource& sourc
   xml_->Attribute("version", "1.2.0");
   xml_->Start("metadata");
   xml_->Element("dc:type", "Carve Report");
+  // What a reader must know to find the files and read the names back as bytes.
+  xml_->Element("dfxmlext:filenames_relative_to", "the folder of this report");
+  xml_->OwnTextElement("dfxmlext:text_escaping", kXmlTextEscaping);
   xml_->End();
   WriteCreator(commandLine);
   WriteSource(source);
@@ -120,15 +128,46 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
 }
 
 void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstSector) {
-  path_ = path;
+  path_ = NameFromReportFolder(path);
   firstSector_ = firstSector;
   bytes_ = 0;
+  pieces_.clear();
   hash_.Reset();
+}
+
+std::string DfxmlReport::NameFromReportFolder(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  // Every file of a run lies in the same folder, so it is resolved once.
+  if (folder != lastFolder_ || lastRelativeFolder_.empty()) {
+    std::error_code ignored;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(folder, ignored);
+    lastRelativeFolder_ = resolved.lexically_relative(reportFolder_);
+    if (lastRelativeFolder_.empty()) lastRelativeFolder_ = resolved;  // another root
+    lastFolder_ = folder;
+  }
+  if (lastRelativeFolder_ == ".") return name;
+  return (lastRelativeFolder_ / name).string();
 }
 
 void DfxmlReport::BytesWritten(std::span<const uint8_t> bytes) {
   hash_.Update(bytes);
-  bytes_ += bytes.size();
+  AddPiece(false, bytes.size());
+}
+
+void DfxmlReport::UnreadableBytesWritten(std::span<const uint8_t> bytes) {
+  hash_.Update(bytes);
+  AddPiece(true, bytes.size());
+}
+
+void DfxmlReport::AddPiece(bool unreadable, uint64_t bytes) {
+  bytes_ += bytes;
+  if (!pieces_.empty() && pieces_.back().unreadable == unreadable) {
+    pieces_.back().bytes += bytes;
+  } else {
+    pieces_.push_back({unreadable, bytes});
+  }
 }
 
 void DfxmlReport::FileEnded(bool written) {
@@ -145,7 +184,7 @@ void DfxmlReport::WriteFileObject() {
   xml_->Element("filename", path_);
   xml_->Element("filesize", Number(bytes_));
   xml_->Start("byte_runs");
-  WriteByteRuns(bytes_ / layout_.sectorSize);
+  WriteByteRuns();
   xml_->End();
   xml_->Start("hashdigest");
   xml_->Attribute("type", "sha256");
@@ -154,15 +193,33 @@ void DfxmlReport::WriteFileObject() {
   xml_->End();
 }
 
-void DfxmlReport::WriteByteRuns(uint64_t sectors) {
-  // One run per stretch of the image whose bytes follow each other: the whole file in a
-  // plain image, one run per sector where framing lies between the sectors' data.
+void DfxmlReport::WriteByteRuns() {
   uint64_t fileOffset = 0;
+  uint64_t sector = firstSector_;
+  for (const Piece& piece : pieces_) {
+    const uint64_t sectors = piece.bytes / layout_.sectorSize;
+    if (piece.unreadable) {
+      xml_->Start("byte_run");
+      xml_->Attribute("file_offset", Number(fileOffset));
+      xml_->Attribute("fill", "0");
+      xml_->Attribute("len", Number(piece.bytes));
+      xml_->End();
+    } else {
+      WriteImageRuns(sector, sectors, fileOffset);
+    }
+    fileOffset += piece.bytes;
+    sector += sectors;
+  }
+}
+
+void DfxmlReport::WriteImageRuns(uint64_t firstSector, uint64_t sectors, uint64_t fileOffset) {
+  // One run per stretch of the image whose bytes follow each other: the whole piece in a
+  // plain image, one run per sector where framing lies between the sectors' data.
   for (uint64_t s = 0; s < sectors;) {
-    const uint64_t image = layout_.ImageOffset(firstSector_ + s);
+    const uint64_t image = layout_.ImageOffset(firstSector + s);
     uint64_t run = 1;
     while (s + run < sectors &&
-           layout_.ImageOffset(firstSector_ + s + run) == image + run * layout_.sectorSize) {
+           layout_.ImageOffset(firstSector + s + run) == image + run * layout_.sectorSize) {
       ++run;
     }
     const uint64_t length = run * layout_.sectorSize;
@@ -176,6 +233,21 @@ void DfxmlReport::WriteByteRuns(uint64_t sectors) {
   }
 }
 
+void DfxmlReport::WriteSourceDigest(const ReportRunEnd& end) {
+  // The whole source's digest, or how far the run got when it did not read it all.
+  xml_->Start("dfxmlext:source_digest");
+  xml_->Attribute("bytes_hashed", Number(end.sourceBytesHashed));
+  if (end.sourceSha256) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", "sha256");
+    xml_->Text(*end.sourceSha256);
+    xml_->End();
+  } else {
+    xml_->Attribute("complete", "false");
+  }
+  xml_->End();
+}
+
 bool DfxmlReport::Finish(const ReportRunEnd& end) {
   if (!xml_) return false;
   xml_->Start("dfxmlext:run");
@@ -185,6 +257,7 @@ bool DfxmlReport::Finish(const ReportRunEnd& end) {
   xml_->Element("dfxmlext:sectors_scanned", Number(end.sectorsScanned));
   xml_->Element("dfxmlext:sectors_unreadable", Number(end.sectorsUnreadable));
   xml_->Element("dfxmlext:files_not_written", Number(filesNotWritten_));
+  if (end.sourceHashAsked) WriteSourceDigest(end);
   xml_->End();
   bool whole = xml_->Finish();
   xml_.reset();

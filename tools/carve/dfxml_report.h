@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/carve_observer.h"
 #include "platform/sector_layout.h"
@@ -27,11 +30,18 @@ struct ReportRunEnd {
   bool completed = false;  // false: aborted, or never started
   uint64_t sectorsScanned = 0;
   uint64_t sectorsUnreadable = 0;
+  // The SHA-256 of the whole source as read, when it was asked for and the whole source
+  // was read; `sourceBytesHashed` says how much of it was hashed in any case.
+  bool sourceHashAsked = false;
+  std::optional<std::string> sourceSha256;
+  uint64_t sourceBytesHashed = 0;
 };
 
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
-// file with its name, size, the runs of image bytes it was carved from and its SHA-256,
-// hashed from the bytes as they are written.
+// file with its name (relative to the report's own folder), size, the runs it was carved
+// from and its SHA-256, hashed from the bytes as they are written. A run of image bytes is
+// a byte_run with img_offset; a sector that could not be read is a byte_run with fill="0",
+// as the file holds zeros there, so the runs in order always give back the file's bytes.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;
@@ -45,6 +55,7 @@ class DfxmlReport final : public CarveObserver {
 
   void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) override;
   void BytesWritten(std::span<const uint8_t> bytes) override;
+  void UnreadableBytesWritten(std::span<const uint8_t> bytes) override;
   void FileEnded(bool written) override;
 
   // Writes the run's end and closes the report. Return values: true when the whole report
@@ -60,7 +71,11 @@ class DfxmlReport final : public CarveObserver {
   void WriteCreator(const std::string& commandLine);
   void WriteSource(const ReportSource& source);
   void WriteFileObject();
-  void WriteByteRuns(uint64_t sectors);
+  void WriteByteRuns();
+  void WriteSourceDigest(const ReportRunEnd& end);
+  void WriteImageRuns(uint64_t firstSector, uint64_t sectors, uint64_t fileOffset);
+  void AddPiece(bool unreadable, uint64_t bytes);
+  std::string NameFromReportFolder(const std::string& path);
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<XmlWriter> xml_;
@@ -69,10 +84,20 @@ class DfxmlReport final : public CarveObserver {
   int error_ = 0;
   uint64_t filesNotWritten_ = 0;
 
-  // The file being written.
+  // Names are written relative to this folder: the report's own, with links resolved.
+  std::filesystem::path reportFolder_;
+  std::string lastFolder_;  // the folder of the last file named, and its relative form
+  std::filesystem::path lastRelativeFolder_;
+
+  // The file being written: its pieces, in order, each read or unreadable as a whole.
+  struct Piece {
+    bool unreadable;
+    uint64_t bytes;
+  };
   std::string path_;
   uint64_t firstSector_ = 0;
   uint64_t bytes_ = 0;
+  std::vector<Piece> pieces_;
   Sha256 hash_;
 };
 

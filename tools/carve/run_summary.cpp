@@ -36,6 +36,11 @@ std::string FormatSummary(const RunSummary& summary) {
   text += Line("Sectors unreadable: %llu\n",
                static_cast<unsigned long long>(summary.sectorsUnreadable));
   text += Line("Elapsed: %s (%.1f MB/s)\n", FormatDuration(summary.elapsedSeconds).c_str(), rate);
+  if (summary.sourceSha256) {
+    const std::string& digest = *summary.sourceSha256;
+    text += "Source SHA-256: " +
+            (digest.empty() ? "not taken: the source was not read whole" : digest) + "\n";
+  }
   return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "engine/file_kind.h"
@@ -17,10 +18,12 @@ struct RunSummary {
   uint64_t sectorsUnreadable = 0;
   uint32_t sectorSize = 0;
   double elapsedSeconds = 0;
+  // With --hash-source: the source's SHA-256, or "" when the run did not read it whole.
+  std::optional<std::string> sourceSha256;
 };
 
 // Several lines, each ending in '\n': files per kind (kinds with none left out), sectors
-// scanned and unreadable, elapsed time and throughput.
+// scanned and unreadable, elapsed time and throughput, and the source's SHA-256 when asked.
 std::string FormatSummary(const RunSummary& summary);
 
 }  // namespace orlenta

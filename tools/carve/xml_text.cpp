@@ -6,8 +6,6 @@
 namespace orlenta {
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-
 // The length of the UTF-8 sequence starting `text` at `at` when it is one XML allows, else 0.
 std::size_t AllowedSequence(std::string_view text, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<uint8_t>(text[at + i]); };
@@ -26,6 +24,20 @@ std::size_t AllowedSequence(std::string_view text, std::size_t at) {
   return overlong || forbidden ? 0 : length;
 }
 
+void AppendEscaped(std::string& text, uint8_t byte) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  text += "\\x";
+  text += kHex[byte >> 4];
+  text += kHex[byte & 0xF];
+}
+
+int HexValue(char digit) {
+  if (digit >= '0' && digit <= '9') return digit - '0';
+  if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
+  if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+  return -1;
+}
+
 }  // namespace
 
 std::string XmlText(std::string_view bytes) {
@@ -33,8 +45,8 @@ std::string XmlText(std::string_view bytes) {
   text.reserve(bytes.size());
   for (std::size_t at = 0; at < bytes.size();) {
     const std::size_t length = AllowedSequence(bytes, at);
-    if (length == 0) {
-      text += kReplacement;
+    if (length == 0 || bytes[at] == '\\') {
+      AppendEscaped(text, static_cast<uint8_t>(bytes[at]));
       ++at;
     } else {
       text.append(bytes.substr(at, length));
@@ -42,6 +54,22 @@ std::string XmlText(std::string_view bytes) {
     }
   }
   return text;
+}
+
+std::string XmlTextBytes(std::string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const bool escape = text[at] == '\\' && at + 3 < text.size() && text[at + 1] == 'x' &&
+                        HexValue(text[at + 2]) >= 0 && HexValue(text[at + 3]) >= 0;
+    if (!escape) {
+      bytes += text[at];
+      continue;
+    }
+    bytes += static_cast<char>(HexValue(text[at + 2]) * 16 + HexValue(text[at + 3]));
+    at += 3;
+  }
+  return bytes;
 }
 
 }  // namespace orlenta

@@ -51,6 +51,10 @@ void XmlWriter::Element(const char* name, std::string_view value) {
   End();
 }
 
+void XmlWriter::OwnTextElement(const char* name, const char* value) {
+  if (writer_) Check(xmlTextWriterWriteElement(writer_, X(name), X(value)));
+}
+
 void XmlWriter::End() {
   if (writer_) Check(xmlTextWriterEndElement(writer_));
 }

@@ -24,6 +24,9 @@ class XmlWriter {
   void Text(std::string_view value);
   // Start, Text, End.
   void Element(const char* name, std::string_view value);
+  // An element holding the program's own words, which are UTF-8 and written as they are
+  // (markup still escaped): for text that must show a backslash as one.
+  void OwnTextElement(const char* name, const char* value);
   void End();
 
   // Closes every open element and the document and flushes. Return values: true when the

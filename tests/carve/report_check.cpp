@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "report_check.h"
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xpathInternals.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+
+#include "carve_runner.h"
+#include "xml_text.h"
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+
+const xmlChar* X(const char* text) {
+  return reinterpret_cast<const xmlChar*>(text);
+}
+
+// The path in single quotes for the shell, whatever it holds.
+std::string ShellQuoted(const std::string& path) {
+  std::string quoted = "'";
+  for (const char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The bytes the runs of fileobject `object` stand for.
+std::string BytesOfRuns(const Report& report, const std::string& object, const std::string& image) {
+  std::string bytes;
+  const std::size_t runs = report.All(object + "/d:byte_runs/d:byte_run").size();
+  for (std::size_t r = 1; r <= runs; ++r) {
+    const std::string run = object + "/d:byte_runs/d:byte_run[" + std::to_string(r) + "]";
+    EXPECT_EQ(report.One(run + "/@file_offset"), std::to_string(bytes.size())) << run;
+    const uint64_t length = std::stoull(report.One(run + "/@len"));
+    const auto fill = report.All(run + "/@fill");
+    if (!fill.empty()) {
+      EXPECT_TRUE(report.All(run + "/@img_offset").empty()) << run;
+      bytes.append(length, static_cast<char>(std::stoi(fill[0])));
+    } else {
+      bytes += image.substr(std::stoull(report.One(run + "/@img_offset")), length);
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+Report::Report(const std::string& path)
+    : path_(path), doc_(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET), xmlFreeDoc) {
+  if (!doc_) return;
+  context_.reset(xmlXPathNewContext(doc_.get()));
+  xmlXPathRegisterNs(context_.get(), X("d"),
+                     X("http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML"));
+  xmlXPathRegisterNs(
+      context_.get(), X("x"),
+      X("http://www.forensicswiki.org/wiki/Category:Digital_Forensics_XML#extensions"));
+}
+
+std::vector<std::string> Report::All(const std::string& xpath) const {
+  std::vector<std::string> texts;
+  if (!context_) return texts;
+  std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> found(
+      xmlXPathEvalExpression(X(xpath.c_str()), context_.get()), xmlXPathFreeObject);
+  if (!found || !found->nodesetval) return texts;
+  for (int i = 0; i < found->nodesetval->nodeNr; ++i) {
+    xmlChar* text = xmlNodeGetContent(found->nodesetval->nodeTab[i]);
+    texts.emplace_back(reinterpret_cast<const char*>(text));
+    xmlFree(text);
+  }
+  return texts;
+}
+
+std::string Report::One(const std::string& xpath) const {
+  const auto texts = All(xpath);
+  return texts.size() == 1 ? texts[0] : "<" + std::to_string(texts.size()) + " nodes>";
+}
+
+std::string Sha256Sum(const std::string& path) {
+  const std::string command = "sha256sum " + ShellQuoted(path);
+  std::string line(65, '\0');
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return "";
+  const std::size_t got = std::fread(line.data(), 1, line.size(), pipe);
+  ::pclose(pipe);
+  line.resize(got);
+  // A name with a backslash or a line break gets a backslash before its line.
+  if (!line.empty() && line[0] == '\\') line.erase(0, 1);
+  return line.substr(0, 64);
+}
+
+void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
+                           const std::string& image) {
+  ASSERT_TRUE(report.Parsed()) << report.Path();
+  EXPECT_EQ(report.One("/d:dfxml/d:metadata/x:filenames_relative_to"), "the folder of this report");
+  const fs::path base = fs::path(report.Path()).parent_path();
+  const std::string imageBytes = FileText(image);
+  std::set<fs::path> named;
+  const auto names = report.All("/d:dfxml/d:fileobject/d:filename");
+  for (std::size_t i = 1; i <= names.size(); ++i) {
+    const std::string object = "/d:dfxml/d:fileobject[" + std::to_string(i) + "]";
+    const fs::path name = XmlTextBytes(names[i - 1]);
+    EXPECT_TRUE(name.is_relative()) << name;
+    const fs::path path = base / name;
+    ASSERT_TRUE(fs::is_regular_file(path)) << names[i - 1] << " is not on disk";
+    named.insert(fs::canonical(path));
+    const std::string content = FileText(path.string());
+    EXPECT_EQ(report.One(object + "/d:filesize"), std::to_string(content.size())) << path;
+    EXPECT_EQ(report.One(object + "/d:hashdigest[@type='sha256']"), Sha256Sum(path)) << path;
+    EXPECT_TRUE(BytesOfRuns(report, object, imageBytes) == content) << path;
+  }
+  std::set<fs::path> onDisk;
+  const fs::path itself = fs::canonical(report.Path());
+  for (const std::string& folder : folders) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      if (fs::canonical(entry.path()) != itself) onDisk.insert(fs::canonical(entry.path()));
+    }
+  }
+  EXPECT_EQ(named, onDisk);
+}
+
+}  // namespace orlenta

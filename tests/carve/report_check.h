@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <libxml/tree.h>
+#include <libxml/xpath.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace orlenta {
+
+// A parsed DFXML report and XPath queries over it, with the DFXML names bound to the
+// prefixes d (core) and x (extensions).
+class Report {
+ public:
+  explicit Report(const std::string& path);
+  bool Parsed() const { return doc_ != nullptr; }
+  const std::string& Path() const { return path_; }
+
+  // The text of every node `xpath` selects (attributes included).
+  std::vector<std::string> All(const std::string& xpath) const;
+  // The text of the one node `xpath` selects; "<N nodes>" when it selects N ≠ 1.
+  std::string One(const std::string& xpath) const;
+
+ private:
+  struct ContextFree {
+    void operator()(xmlXPathContext* context) const { xmlXPathFreeContext(context); }
+  };
+  std::string path_;
+  std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc_;
+  std::unique_ptr<xmlXPathContext, ContextFree> context_;
+};
+
+// The SHA-256 of the file at `path` as sha256sum gives it; "" when it cannot be run.
+std::string Sha256Sum(const std::string& path);
+
+// Checks what a lab checks of a report, as gtest failures: every name (its escapes turned
+// back into bytes, relative to the report's folder) is a file on disk, and the files named
+// are exactly those of `folders`; each file's size and SHA-256 are its own; its byte runs,
+// taken in order from `image` (img_offset) or filled (fill), give back its bytes.
+void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
+                           const std::string& image);
+
+}  // namespace orlenta

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "batch_table.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "carve_options.h"
+#include "progress_line.h"
+
+namespace orlenta {
+namespace {
+
+std::string Number(uint64_t value) {
+  return std::to_string(value);
+}
+
+uint64_t Files(const RunSummary& summary) {
+  uint64_t files = 0;
+  for (const uint64_t count : summary.filesPerKind) files += count;
+  return files;
+}
+
+// A table of text cells, each column as wide as its widest cell: the first columns and the
+// last flush left, the numbers between them flush right.
+class Table {
+ public:
+  explicit Table(std::size_t leftColumns) : leftColumns_(leftColumns) {}
+  void Add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
+
+  std::string Text() const {
+    std::vector<std::size_t> widths;
+    for (const auto& row : rows_) {
+      widths.resize(std::max(widths.size(), row.size()));
+      for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
+    }
+    std::string text;
+    for (const auto& row : rows_) {
+      std::string line;
+      for (std::size_t c = 0; c < row.size(); ++c) {
+        const std::string pad(widths[c] - row[c].size(), ' ');
+        if (c > 0) line += "  ";
+        const bool left = c < leftColumns_ || c + 1 == row.size();
+        line += left ? row[c] + pad : pad + row[c];
+      }
+      while (!line.empty() && line.back() == ' ') line.pop_back();
+      text += line + "\n";
+    }
+    return text;
+  }
+
+ private:
+  std::size_t leftColumns_;
+  std::vector<std::vector<std::string>> rows_;
+};
+
+// The kinds some source of the batch gave files of.
+std::vector<int> KindsFound(const std::vector<BatchRow>& rows) {
+  std::vector<int> kinds;
+  for (int kind = 1; kind <= kFileKindCount; ++kind) {
+    for (const BatchRow& row : rows) {
+      if (row.summary && row.summary->filesPerKind[static_cast<std::size_t>(kind)] > 0) {
+        kinds.push_back(kind);
+        break;
+      }
+    }
+  }
+  return kinds;
+}
+
+std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds) {
+  std::vector<std::string> cells{row.folder.empty() ? "-" : row.folder, StatusName(row.status)};
+  const auto count = [&](const std::optional<uint64_t>& value) {
+    return value ? Number(*value) : std::string("-");
+  };
+  const RunSummary* summary = row.summary ? &*row.summary : nullptr;
+  cells.push_back(count(summary ? std::optional(Files(*summary)) : std::nullopt));
+  for (const int kind : kinds) {
+    cells.push_back(count(summary
+                              ? std::optional(summary->filesPerKind[static_cast<std::size_t>(kind)])
+                              : std::nullopt));
+  }
+  cells.push_back(count(summary ? std::optional(summary->sectorsUnreadable) : std::nullopt));
+  cells.push_back(row.source);
+  return cells;
+}
+
+}  // namespace
+
+std::string StatusName(const std::optional<int>& status) {
+  if (!status) return "not started";
+  switch (*status) {
+    case kExitCompleted:
+      return "completed";
+    case kExitFileErrors:
+      return "file errors";
+    case kExitUsage:
+      return "failed";
+    case kExitInterrupted:
+      return "interrupted";
+    default:
+      return *status > 128 ? "signal " + Number(static_cast<uint64_t>(*status - 128))
+                           : "status " + Number(static_cast<uint64_t>(*status));
+  }
+}
+
+int WorstStatus(const std::vector<BatchRow>& rows) {
+  int worst = kExitCompleted;
+  for (const BatchRow& row : rows) worst = std::max(worst, row.status.value_or(kExitInterrupted));
+  return worst;
+}
+
+std::string FormatBatchTable(const std::vector<BatchRow>& rows, double wallSeconds) {
+  const std::vector<int> kinds = KindsFound(rows);
+  Table table(2);
+  std::vector<std::string> heading{"FOLDER", "STATUS", "FILES"};
+  for (const int kind : kinds) heading.emplace_back(FileKindName(kind));
+  heading.insert(heading.end(), {"UNREADABLE", "SOURCE"});
+  table.Add(heading);
+  uint64_t files = 0, unreadable = 0, completed = 0;
+  double bytes = 0;
+  for (const BatchRow& row : rows) {
+    table.Add(Cells(row, kinds));
+    if (row.status == kExitCompleted) ++completed;
+    if (!row.summary) continue;
+    files += Files(*row.summary);
+    unreadable += row.summary->sectorsUnreadable;
+    bytes += static_cast<double>(row.summary->sectorsScanned) * row.summary->sectorSize;
+  }
+  std::string text = table.Text();
+  char total[240];
+  std::snprintf(total, sizeof total,
+                "%zu source%s, %llu completed; %llu files; %llu sectors unreadable; %s "
+                "(%.1f MB/s)\n",
+                rows.size(), rows.size() == 1 ? "" : "s",
+                static_cast<unsigned long long>(completed), static_cast<unsigned long long>(files),
+                static_cast<unsigned long long>(unreadable), FormatDuration(wallSeconds).c_str(),
+                wallSeconds > 0 ? bytes / 1e6 / wallSeconds : 0.0);
+  text += total;
+  for (const BatchRow& row : rows) {
+    if (!row.summary || !row.summary->sourceSha256) continue;
+    const std::string& digest = *row.summary->sourceSha256;
+    text += "SHA-256 " + (digest.empty() ? std::string("not taken (not read whole)") : digest) +
+            "  " + row.source + "\n";
+  }
+  return text;
+}
+
+}  // namespace orlenta

@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "child_summary.h"
+
+#include <sstream>
+
+namespace orlenta {
+
+std::string EncodeSummary(const RunSummary& summary) {
+  std::ostringstream text;
+  for (int kind = 1; kind <= kFileKindCount; ++kind) {
+    text << "files " << kind << ' ' << summary.filesPerKind[static_cast<std::size_t>(kind)] << '\n';
+  }
+  text << "scanned " << summary.sectorsScanned << '\n'
+       << "total " << summary.sectorsTotal << '\n'
+       << "unreadable " << summary.sectorsUnreadable << '\n'
+       << "sector_size " << summary.sectorSize << '\n'
+       << "seconds " << summary.elapsedSeconds << '\n';
+  // "-": asked for, but the source was not read whole.
+  if (summary.sourceSha256) {
+    text << "sha256 " << (summary.sourceSha256->empty() ? "-" : *summary.sourceSha256) << '\n';
+  }
+  text << "end\n";
+  return text.str();
+}
+
+std::optional<RunSummary> DecodeSummary(std::string_view text) {
+  RunSummary summary;
+  std::istringstream lines{std::string(text)};
+  for (std::string key; lines >> key;) {
+    if (key == "end") return summary;
+    if (key == "files") {
+      int kind = 0;
+      uint64_t count = 0;
+      lines >> kind >> count;
+      if (kind < 1 || kind > kFileKindCount) return std::nullopt;
+      summary.filesPerKind[static_cast<std::size_t>(kind)] = count;
+    } else if (key == "scanned") {
+      lines >> summary.sectorsScanned;
+    } else if (key == "total") {
+      lines >> summary.sectorsTotal;
+    } else if (key == "unreadable") {
+      lines >> summary.sectorsUnreadable;
+    } else if (key == "sector_size") {
+      lines >> summary.sectorSize;
+    } else if (key == "seconds") {
+      lines >> summary.elapsedSeconds;
+    } else if (key == "sha256") {
+      std::string digest;
+      lines >> digest;
+      summary.sourceSha256 = digest == "-" ? "" : digest;
+    } else {
+      return std::nullopt;
+    }
+    if (!lines) return std::nullopt;
+  }
+  return std::nullopt;  // no "end": cut short
+}
+
+}  // namespace orlenta

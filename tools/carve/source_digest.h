@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "engine/sector_reader.h"
+#include "sha256.h"
+
+namespace orlenta {
+
+// The SHA-256 of a whole source, taken from the blocks the run reads anyway, in order, so
+// that the source is read once. Unreadable sectors count as the zeros that stand for them.
+class SourceDigest final : public VolumeReadObserver {
+ public:
+  void VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) override;
+
+  // Bytes hashed so far, from the start of the volume without a gap.
+  uint64_t BytesHashed() const { return hashed_; }
+
+  // The digest, as 64 hex digits, once exactly `volumeBytes` were hashed from the start
+  // without a gap; nullopt when the run did not read the whole source (it was stopped).
+  std::optional<std::string> Digest(uint64_t volumeBytes);
+
+ private:
+  Sha256 hash_;
+  uint64_t hashed_ = 0;
+  bool gap_ = false;  // a block came from beyond the bytes hashed
+};
+
+}  // namespace orlenta
