@@ -131,7 +131,7 @@ void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstS
   path_ = NameFromReportFolder(path);
   firstSector_ = firstSector;
   bytes_ = 0;
-  pieces_.clear();
+  stretches_.clear();
   hash_.Reset();
 }
 
@@ -153,20 +153,21 @@ std::string DfxmlReport::NameFromReportFolder(const std::string& path) {
 
 void DfxmlReport::BytesWritten(std::span<const uint8_t> bytes) {
   hash_.Update(bytes);
-  AddPiece(false, bytes.size());
+  AddSector(false, bytes.size());
 }
 
 void DfxmlReport::UnreadableBytesWritten(std::span<const uint8_t> bytes) {
   hash_.Update(bytes);
-  AddPiece(true, bytes.size());
+  AddSector(true, bytes.size());
 }
 
-void DfxmlReport::AddPiece(bool unreadable, uint64_t bytes) {
+void DfxmlReport::AddSector(bool unreadable, uint64_t bytes) {
   bytes_ += bytes;
-  if (!pieces_.empty() && pieces_.back().unreadable == unreadable) {
-    pieces_.back().bytes += bytes;
+  Stretch* last = stretches_.empty() ? nullptr : &stretches_.back();
+  if (last && last->unreadable == unreadable && last->bytesPerSector == bytes) {
+    ++last->sectors;
   } else {
-    pieces_.push_back({unreadable, bytes});
+    stretches_.push_back({bytes, unreadable, 1});
   }
 }
 
@@ -194,43 +195,39 @@ void DfxmlReport::WriteFileObject() {
 }
 
 void DfxmlReport::WriteByteRuns() {
-  uint64_t fileOffset = 0;
+  // Sector by sector, each run grown while the next sector's bytes follow on: a plain
+  // image's file is one run, a raw image's one run per sector (framing lies between the
+  // sectors' data), and unreadable sectors in a row one fill run.
+  std::optional<ByteRun> run;
   uint64_t sector = firstSector_;
-  for (const Piece& piece : pieces_) {
-    const uint64_t sectors = piece.bytes / layout_.sectorSize;
-    if (piece.unreadable) {
-      xml_->Start("byte_run");
-      xml_->Attribute("file_offset", Number(fileOffset));
-      xml_->Attribute("fill", "0");
-      xml_->Attribute("len", Number(piece.bytes));
-      xml_->End();
-    } else {
-      WriteImageRuns(sector, sectors, fileOffset);
+  uint64_t fileOffset = 0;
+  for (const Stretch& stretch : stretches_) {
+    for (uint64_t i = 0; i < stretch.sectors; ++i, ++sector) {
+      const uint64_t image = layout_.ImageOffset(sector);
+      const bool followsOn = run && run->fill == stretch.unreadable &&
+                             (run->fill || run->imageOffset + run->length == image);
+      if (followsOn) {
+        run->length += stretch.bytesPerSector;
+      } else {
+        if (run) WriteByteRun(*run);
+        run = ByteRun{fileOffset, image, stretch.bytesPerSector, stretch.unreadable};
+      }
+      fileOffset += stretch.bytesPerSector;
     }
-    fileOffset += piece.bytes;
-    sector += sectors;
   }
+  if (run) WriteByteRun(*run);
 }
 
-void DfxmlReport::WriteImageRuns(uint64_t firstSector, uint64_t sectors, uint64_t fileOffset) {
-  // One run per stretch of the image whose bytes follow each other: the whole piece in a
-  // plain image, one run per sector where framing lies between the sectors' data.
-  for (uint64_t s = 0; s < sectors;) {
-    const uint64_t image = layout_.ImageOffset(firstSector + s);
-    uint64_t run = 1;
-    while (s + run < sectors &&
-           layout_.ImageOffset(firstSector + s + run) == image + run * layout_.sectorSize) {
-      ++run;
-    }
-    const uint64_t length = run * layout_.sectorSize;
-    xml_->Start("byte_run");
-    xml_->Attribute("file_offset", Number(fileOffset));
-    xml_->Attribute("img_offset", Number(image));
-    xml_->Attribute("len", Number(length));
-    xml_->End();
-    fileOffset += length;
-    s += run;
+void DfxmlReport::WriteByteRun(const ByteRun& run) {
+  xml_->Start("byte_run");
+  xml_->Attribute("file_offset", Number(run.fileOffset));
+  if (run.fill) {
+    xml_->Attribute("fill", "0");  // the zeros the file holds for sectors never read
+  } else {
+    xml_->Attribute("img_offset", Number(run.imageOffset));
   }
+  xml_->Attribute("len", Number(run.length));
+  xml_->End();
 }
 
 void DfxmlReport::WriteSourceDigest(const ReportRunEnd& end) {

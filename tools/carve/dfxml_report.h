@@ -73,8 +73,14 @@ class DfxmlReport final : public CarveObserver {
   void WriteFileObject();
   void WriteByteRuns();
   void WriteSourceDigest(const ReportRunEnd& end);
-  void WriteImageRuns(uint64_t firstSector, uint64_t sectors, uint64_t fileOffset);
-  void AddPiece(bool unreadable, uint64_t bytes);
+  struct ByteRun {
+    uint64_t fileOffset;
+    uint64_t imageOffset;
+    uint64_t length;
+    bool fill;  // bytes of no sector: zeros for sectors that could not be read
+  };
+  void WriteByteRun(const ByteRun& run);
+  void AddSector(bool unreadable, uint64_t bytes);
   std::string NameFromReportFolder(const std::string& path);
 
   std::FILE* file_ = nullptr;
@@ -89,15 +95,17 @@ class DfxmlReport final : public CarveObserver {
   std::string lastFolder_;  // the folder of the last file named, and its relative form
   std::filesystem::path lastRelativeFolder_;
 
-  // The file being written: its pieces, in order, each read or unreadable as a whole.
-  struct Piece {
+  // The file being written, one sector per BytesWritten call: its sectors in stretches of
+  // the same data size and readability, so that a large file takes little memory.
+  struct Stretch {
+    uint64_t bytesPerSector;
     bool unreadable;
-    uint64_t bytes;
+    uint64_t sectors;
   };
   std::string path_;
   uint64_t firstSector_ = 0;
   uint64_t bytes_ = 0;
-  std::vector<Piece> pieces_;
+  std::vector<Stretch> stretches_;
   Sha256 hash_;
 };
 
