@@ -76,7 +76,12 @@ std::vector<std::string> Report::All(const std::string& xpath) const {
 
 std::string Report::One(const std::string& xpath) const {
   const auto texts = All(xpath);
-  return texts.size() == 1 ? texts[0] : "<" + std::to_string(texts.size()) + " nodes>";
+  if (texts.size() == 1) return texts[0];
+  // Appended piece by piece: GCC 12 at -O3 takes "<" + std::string for an overlapping copy.
+  std::string count = "<";
+  count += std::to_string(texts.size());
+  count += " nodes>";
+  return count;
 }
 
 std::string Sha256Sum(const std::string& path) {
