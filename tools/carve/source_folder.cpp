@@ -25,7 +25,8 @@ std::optional<std::string> CreateSourceFolder(const std::string& root, const std
                                               int& errnum) {
   const std::string base = root.empty() || root.back() == '/' ? root : root + "/";
   for (int number = 1; number < 10000; ++number) {
-    const std::string path = base + name + (number == 1 ? "" : "-" + std::to_string(number));
+    std::string path = base + name;
+    if (number > 1) path += '-' + std::to_string(number);
     // mkdir fails when the name is taken, whoever took it and however: nothing is shared.
     if (::mkdir(path.c_str(), 0777) == 0) return path;
     if (errno != EEXIST) {
