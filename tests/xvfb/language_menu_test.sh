@@ -29,26 +29,15 @@ stored_language() {
   od -An -t d1 -j "$kLanguageOffset" -N 1 "$settings" | tr -d ' '
 }
 
-# Visible windows of process PID other than the main window and the menu, one id a line.
+# Windows of the program other than its main window and the menu, one id a line.
 other_windows() {
-  xdotool search --onlyvisible --pid "$1" 2>/dev/null | grep -vx -e "$window" -e "${MENU:-none}" ||
-    true
+  windows_of "$1" "$window" "${MENU:-none}"
 }
 
-# The id of a window of process PID other than the main window that is at most
-# MAX_WIDTH pixels wide, waiting up to 10 s for it; empty when none appears.
+# Waits up to 10 s for a window of process PID other than the main window and the menu
+# that is at most MAX_WIDTH pixels wide; prints its id, or nothing when none appears.
 wait_for_other_window() {
-  local pid=$1 max_width=$2 tries id
-  for ((tries = 0; tries < 100; tries++)); do
-    for id in $(other_windows "$pid"); do
-      read_geometry "$id"
-      if ((WIN_W <= max_width)); then
-        echo "$id"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
+  wait_for_window_of "$1" "$2" "$window" "${MENU:-none}"
 }
 
 # Starts the program over fresh settings, English, and finds its window.
@@ -74,6 +63,13 @@ open_menu() {
   MENU_X=$WIN_X MENU_Y=$WIN_Y MENU_W=$WIN_W
   MENU_ITEM_H=$(((WIN_H - 2 * kMenuFrame) / kItems))
   echo "menu at ${MENU_X},${MENU_Y}, ${WIN_W}x${WIN_H}"
+  # The menu takes the keyboard as it appears; keys typed before would go to the window.
+  local tries
+  for ((tries = 0; tries < 50; tries++)); do
+    [[ $(xdotool getwindowfocus 2>/dev/null) == "$MENU" ]] && return 0
+    sleep 0.1
+  done
+  fail "the menu did not take the keyboard"
 }
 
 # Screen point of the middle of item INDEX of the open menu.
