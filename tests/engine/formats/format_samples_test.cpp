@@ -118,13 +118,14 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"lame-both-tags.mp3", kMp3}, Sample{"ffmpeg-id3v24.mp3", kMp3Other},
         Sample{"ffmpeg-id3v23-v1.mp3", kMp3}, Sample{"id3v22.mp3", kMp3Other},
         Sample{"ape-tail.mp3", kMp3}, Sample{"lame-crc-untagged.mp3", kMp3Other},
-        Sample{"ffmpeg-mpeg1.mpg", kMpeg1Other}, Sample{"ffmpeg-mpeg2.vob", kMpeg2},
-        Sample{"ffmpeg-dvd.vob", kMpeg2}, Sample{"ffmpeg.wma", kWma}, Sample{"ffmpeg.wmv", kWmv},
-        Sample{"flac-best.flac", kFlac}, Sample{"flac-fast.flac", kFlac},
-        Sample{"ffmpeg.flac", kFlac}, Sample{"oggenc.ogg", kOgg}, Sample{"ffmpeg-vorbis.ogg", kOgg},
-        Sample{"ffmpeg-opus.ogg", kOgg}, Sample{"ffmpeg.mkv", kMatroska},
-        Sample{"ffmpeg-vp8.webm", kWebm}, Sample{"camera.cr2", kCr2}, Sample{"camera.nef", kNef},
-        Sample{"camera.arw", kArw}, Sample{"camera.dng", kDng}),
+        Sample{"lame-48k-info.mp3", kMp3}, Sample{"ffmpeg-mpeg1.mpg", kMpeg1Other},
+        Sample{"ffmpeg-mpeg2.vob", kMpeg2}, Sample{"ffmpeg-dvd.vob", kMpeg2},
+        Sample{"ffmpeg.wma", kWma}, Sample{"ffmpeg.wmv", kWmv}, Sample{"flac-best.flac", kFlac},
+        Sample{"flac-fast.flac", kFlac}, Sample{"ffmpeg.flac", kFlac}, Sample{"oggenc.ogg", kOgg},
+        Sample{"ffmpeg-vorbis.ogg", kOgg}, Sample{"ffmpeg-opus.ogg", kOgg},
+        Sample{"ffmpeg.mkv", kMatroska}, Sample{"ffmpeg-vp8.webm", kWebm},
+        Sample{"camera.cr2", kCr2}, Sample{"camera.nef", kNef}, Sample{"camera.arw", kArw},
+        Sample{"camera.dng", kDng}),
     [](const ::testing::TestParamInfo<Sample>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
