@@ -68,11 +68,11 @@ const LocalizedText HelpNotOpenedText = {
 const LocalizedText NoDriveText = {
     "",
     "No drive. Add a disc image: Settings, Drives.",
-    "Aucun lecteur. Ajoutez une image : Configuration, Drives.",
-    "Kein Laufwerk. Abbild hinzufügen: Einstellungen, Drives.",
-    "Nessuna unità. Aggiungete un'immagine: Configuratione, Drives.",
-    "Ninguna unidad. Añada una imagen: Opciones, Drives.",
-    "Nicio unitate. Adaugati o imagine: Setari, Drives.",
+    "Aucun lecteur. Ajoutez une image : Configuration, Lecteurs.",
+    "Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke.",
+    "Nessuna unità. Aggiungete un'immagine: Configuratione, Unità.",
+    "Ninguna unidad. Añada una imagen: Opciones, Unidades.",
+    "Nicio unitate. Adaugati o imagine: Setari, Unitati.",
 };
 
 int LanguageOfCommand(int commandId) {

@@ -160,7 +160,8 @@ TEST_F(WindowTest, WithNoDriveTheLogSaysHowToAddADiscImage) {
   settings.SetLanguageIndex(3);
   StartWindow();
   EXPECT_EQ(RootItem()->childCount(), 0);
-  EXPECT_THAT(LogLines(), ElementsAre("Kein Laufwerk. Abbild hinzufügen: Einstellungen, Drives."));
+  EXPECT_THAT(LogLines(),
+              ElementsAre("Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke."));
   ClickTreeItem(RootItem());  // the root has nothing to show instead
   EXPECT_EQ(LogLines().size(), 1);
 }
