@@ -95,6 +95,7 @@ class TiffRawEndFinder : public RecordWalk {
       return NextPending(8);
     }
     const Pending item = current_;
+    lastRead_ = pos;
     if (item.kind == Pending::kIfd) {
       const uint32_t entries = order_->U16(w.At(pos));
       if (entries == 0 || entries > kMostEntries) return Broken();
@@ -215,6 +216,9 @@ class TiffRawEndFinder : public RecordWalk {
     }
     current_ = pending_.top();
     pending_.pop();
+    // A pointer back to what was just read (a directory naming itself as the next one)
+    // adds nothing; following it would read the same bytes for ever.
+    if (current_.offset == lastRead_) return NextPending(readSoFar);
     if (current_.offset < readSoFar) return Broken();
     if (current_.kind == Pending::kIfd) return ReadAt(current_.offset, 2);
     const uint64_t bytes = uint64_t{current_.count} * TypeBytes(current_.type);
@@ -226,6 +230,7 @@ class TiffRawEndFinder : public RecordWalk {
   std::priority_queue<Pending, std::vector<Pending>, std::greater<>> pending_;
   Pending current_{};
   uint64_t furthest_ = 8;
+  uint64_t lastRead_ = 0;  // where the structure examined last lies; 0 for the header
   uint32_t jpegOffset_ = 0;
   uint32_t jpegLength_ = 0;
   std::vector<uint64_t> piecesOffsets_, piecesCounts_;  // given inline in one directory
@@ -239,7 +244,7 @@ FileKind DetectTiffRaw(const uint8_t* d, std::size_t size) {
   const std::optional<Order> order = ReadOrder(d);
   if (!order) return kNoHeader;
   const uint32_t ifd = order->U32(d + 4);
-  if (ifd < 8 || ifd + 2 > size) return kNoHeader;
+  if (ifd < 8 || uint64_t{ifd} + 2 > size) return kNoHeader;  // no wrap past 4 GB
   const uint32_t entries = order->U16(d + ifd);
   if (entries == 0 || entries > kMostEntries || ifd + 2 + 12 * entries > size) return kNoHeader;
   if (order->little && d[8] == 'C' && d[9] == 'R' && d[10] == 2) return kCr2;

@@ -75,5 +75,16 @@ TEST(FinderDamage, NoiseAfterAHeaderIsFollowedSafely) {
   }
 }
 
+TEST(FinderDamage, ATiffDirectoryPointingAtItselfIsReadOnce) {
+  // One directory of one entry at byte 8 whose "next directory" is itself again.
+  std::vector<uint8_t> tiff = {'I', 'I', '*', 0, 8, 0, 0, 0,  // header: first directory at 8
+                               1,   0,                        // one entry
+                               0,   1,   3,   0, 1, 0, 0, 0, 0x40, 0, 0, 0,  // width, a short
+                               8,   0,   0,   0};  // next directory: this one
+  const FinderStep step = FindEnd(kNef, OnDisc(tiff), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, tiff.size());
+}
+
 }  // namespace
 }  // namespace orlenta

@@ -87,5 +87,14 @@ TEST(WiderDetection, ShortSectorsAreReadOnlyAsFarAsTheyGo) {
   EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kMp4);
 }
 
+TEST(WiderDetection, OffsetsInATiffHeaderNeverLeadOutOfTheSector) {
+  // A first directory at 0xFFFFFFFF: taken at its word, it lies 4 GB past the sector.
+  std::vector<uint8_t> sector(kDetectionDepth, 0xFF);
+  std::memcpy(sector.data(), "II*\0\xFF\xFF\xFF\xFF", 8);
+  EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kNoHeader);
+  std::memcpy(sector.data(), "MM\0*\xFF\xFF\xFF\xFE", 8);
+  EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kNoHeader);
+}
+
 }  // namespace
 }  // namespace orlenta
