@@ -173,6 +173,9 @@ class TiffRawEndFinder : public RecordWalk {
 
   bool Array(const uint8_t* d, const Pending& item) {
     const uint32_t unit = TypeBytes(item.type);
+    // Offsets are shorts or longs; the bytes at hand were sized by `unit`, so any other
+    // type would be read past them.
+    if (unit != 2 && unit != 4) return false;
     const uint32_t n = item.count;
     std::vector<uint64_t> values(n);
     for (uint32_t i = 0; i < n; ++i) {

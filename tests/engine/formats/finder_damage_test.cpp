@@ -86,5 +86,16 @@ TEST(FinderDamage, ATiffDirectoryPointingAtItselfIsReadOnce) {
   EXPECT_EQ(step.offset, tiff.size());
 }
 
+TEST(FinderDamage, ATiffListOfDirectoriesInBytesIsNotReadAsLongs) {
+  // Sub-directories listed as eight single bytes at 26, the last bytes there are: read as
+  // four-byte offsets, the list would run 24 bytes past them.
+  const std::vector<uint8_t> tiff = {'I', 'I', '*',  0, 8, 0, 0, 0,  // header
+                                     1,   0,   0x4A, 1, 1, 0, 8, 0,
+                                     0,   0,   26,   0, 0, 0,  // sub-directories: 8 bytes at 26
+                                     0,   0,   0,    0,        // no next directory
+                                     1,   2,   3,    4, 5, 6, 7, 8};
+  EXPECT_EQ(FindEnd(kNef, tiff, 1).kind, FinderStep::kBroken);
+}
+
 }  // namespace
 }  // namespace orlenta
