@@ -5,7 +5,8 @@
 #   - a click on "Francais" shows the restart notice and, once it is accepted, the
 #     settings file holds French;
 #   - the keys Down and Return choose the item below the current one the same way;
-#   - Escape closes the menu and leaves the window open and the settings as they were.
+#   - a click elsewhere in the window, and Escape, close the menu and leave the window open
+#     and the settings as they were.
 #
 #   language_menu_test.sh ORLENTA CONFYG
 set -euo pipefail
@@ -15,6 +16,8 @@ source "$(dirname "$0")/x_session.sh"
 
 # The middle of the globe button, in window coordinates (client area at (3, 22)).
 readonly kGlobeX=569 kGlobeY=226
+# An empty place of the drive tree, away from the menu.
+readonly kTreeX=161 kTreeY=266
 # The menu's raised frame and its six items, English to Romanian.
 readonly kMenuFrame=3 kItems=6
 readonly kFrench=1
@@ -134,22 +137,38 @@ expect_language 2
 end_program
 echo "keys Down, Down, Return: language 2 stored"
 
+# Waits up to 5 s for the menu to go, then checks that the program, its window and its
+# settings (whose checksum was BEFORE) are as they were.
+expect_only_the_menu_closed() {
+  local before=$1 what=$2 tries
+  for ((tries = 0; tries < 50; tries++)); do
+    menu_shown || break
+    sleep 0.1
+  done
+  menu_shown && fail "$what left the menu on screen"
+  sleep 0.5
+  kill -0 "$orlenta_pid" 2>/dev/null || fail "$what ended the program"
+  xdotool search --onlyvisible --pid "$orlenta_pid" 2>/dev/null | grep -qx "$window" ||
+    fail "$what closed the window"
+  [[ -z $(other_windows "$orlenta_pid") ]] || fail "a window other than the main one is open"
+  [[ $(md5sum <"$settings") == "$before" ]] || fail "$what changed $settings"
+}
+
+# --- A click elsewhere in the window closes the menu and chooses nothing. ---
+start_program
+before=$(md5sum <"$settings")
+open_menu
+click_at $((main_x + kTreeX)) $((main_y + kTreeY))
+expect_only_the_menu_closed "$before" "a click in the window"
+end_program
+echo "a click elsewhere closed only the menu"
+
 # --- Escape closes only the menu. ---
 start_program
 before=$(md5sum <"$settings")
 open_menu
 xdotool key Escape
-for ((tries = 0; tries < 50; tries++)); do
-  menu_shown || break
-  sleep 0.1
-done
-menu_shown && fail "Escape left the menu on screen"
-sleep 0.5
-kill -0 "$orlenta_pid" 2>/dev/null || fail "Escape in the menu ended the program"
-xdotool search --onlyvisible --pid "$orlenta_pid" 2>/dev/null | grep -qx "$window" ||
-  fail "Escape in the menu closed the window"
-[[ -z $(other_windows "$orlenta_pid") ]] || fail "a window other than the main one is open"
-[[ $(md5sum <"$settings") == "$before" ]] || fail "Escape in the menu changed $settings"
+expect_only_the_menu_closed "$before" "Escape in the menu"
 # The window takes its own keys again: Escape now ends the dialog, and the program.
 xdotool windowfocus --sync "$window" key Escape
 wait_for_exit "$orlenta_pid" 10
