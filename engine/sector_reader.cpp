@@ -43,6 +43,8 @@ void SectorReader::BeginRun() {
   unreadable_ = 0;
   reached_ = 0;
   read_ = 0;
+  readable_ = 0;
+  mediumGone_ = false;
 }
 
 void SectorReader::Close() {
@@ -74,6 +76,12 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   if (bytesPerSector != blockSectorSize_ || sector < blockFirst_ ||
       sector >= blockFirst_ + blockSectors_) {
     LoadBlock(sector, bytesPerSector);
+    // The medium went away before this sector: it is not read, and the run ends here, with
+    // every sector that was really read before it.
+    if (blockSectors_ == 0) {
+      StopFlag = true;
+      return;
+    }
   }
   const uint64_t inBlock = sector - blockFirst_;
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
@@ -82,6 +90,7 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
   reached_ = std::max(reached_, sector + 1);
   ++read_;
+  if (!blockBad_[inBlock]) ++readable_;
 }
 
 void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
@@ -98,14 +107,35 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
   // A block that failed somewhere: find the sectors that really cannot be read, so that
-  // one bad sector never costs its neighbours their data.
+  // one bad sector never costs its neighbours their data. On a scratched disc each failing
+  // read can take seconds, so the window breathes and Stop is heard after every one; a
+  // stopped block keeps only the sectors tried so far.
   for (uint64_t i = 0; i < blockSectors_; ++i) {
     const uint64_t sector = blockFirst_ + i;
     const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
-    if (volume_->ReadAt(sector * bytesPerSector, bytes) == bytesPerSector) continue;
-    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-    blockBad_[i] = true;
+    const int64_t got = volume_->ReadAt(sector * bytesPerSector, bytes);
+    if (got == Volume::kMediumGone) {
+      MediumWentAway(i);
+      return;
+    }
+    if (got != bytesPerSector) {
+      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+      blockBad_[i] = true;
+    }
+    pump_.PumpOneMessage();
+    if (StopFlag) {
+      blockSectors_ = i + 1;
+      return;
+    }
   }
+}
+
+void SectorReader::MediumWentAway(uint64_t sectorsKept) {
+  // Nothing at or past this sector can be read any more. The sectors before it were really
+  // read and are handed out; the first one asked for past them stops the run, so that no
+  // sector is made up of zeros to fill the place of what is gone.
+  blockSectors_ = sectorsKept;
+  mediumGone_ = true;
 }
 
 }  // namespace orlenta

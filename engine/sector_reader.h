@@ -26,8 +26,10 @@ class SectorReader {
   // Puts count × bytes-per-sector bytes from sector `firstSector` of `driveLetter`'s volume
   // at the start of SectorBuffer, then pumps one event. Bytes beyond stay untouched; so do
   // sectors past the end of the volume. A sector that cannot be read is filled with zeros
-  // and counted. When the volume cannot be opened the user is told once ("Error initiating
-  // reading") and StopFlag is set, so the run ends as aborted. Returns 1.
+  // and counted. When the volume turns out to have shrunk or gone away, the sectors it no
+  // longer holds are left untouched too, and StopFlag is set (see MediumGone). When the volume
+  // cannot be opened the user is told once ("Error initiating reading") and StopFlag is set, so the
+  // run ends as aborted. Returns 1.
   int ReadSectors(char driveLetter, uint32_t firstSector, int32_t count);
 
   // Starts the counts of a new run afresh.
@@ -46,6 +48,13 @@ class SectorReader {
   // Sector reads of this run, re-reads included: the work done so far.
   uint64_t SectorsRead() const { return read_; }
 
+  // Sector reads of this run that delivered the sector's bytes.
+  uint64_t ReadableSectors() const { return readable_; }
+
+  // True once the volume was found shorter than when it was opened, or gone (a disc taken
+  // out, an image cut short): the run has then been stopped.
+  bool MediumGone() const { return mediumGone_; }
+
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
  private:
@@ -53,6 +62,7 @@ class SectorReader {
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
   void RereadSectorBySector(uint32_t bytesPerSector);
+  void MediumWentAway(uint64_t sectorsKept);
 
   VolumeSource& volumes_;
   MessageSink& messages_;
@@ -71,6 +81,8 @@ class SectorReader {
   uint64_t unreadable_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;
+  uint64_t readable_ = 0;
+  bool mediumGone_ = false;
 };
 
 }  // namespace orlenta

@@ -163,6 +163,24 @@ TEST_F(SectorReaderTest, SectorsNeverAskedForAreNotCountedUnreadable) {
   EXPECT_EQ(reader.UnreadableSectors(), 0u);
 }
 
+TEST_F(SectorReaderTest, StopDuringTheRereadOfAFailedBlockEndsItAtOnce) {
+  // The whole first block fails, so every one of its sectors is tried alone: on a drive that
+  // is seconds per sector. Stop must be heard after each of them.
+  const auto volume = Use(600);
+  volume->FailSector(300);
+  host.OnPump(3, [] { StopFlag = true; });
+  reader.ReadSectors('E', 0, 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 0));
+  EXPECT_EQ(volume->ReadCalls(), 1 + 3);  // the block, then three sectors alone
+  EXPECT_EQ(host.pumps, 4);               // one per sector tried, one after the read
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
+  // What was not tried is not taken for read: the next sector is asked of the volume again.
+  StopFlag = false;
+  reader.ReadSectors('E', 3, 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 3));
+  EXPECT_GT(volume->ReadCalls(), 4);
+}
+
 TEST_F(SectorReaderTest, CloseReopensOnTheNextRead) {
   const auto volume = Use(4);
   const int opensBefore = source.Opens('E');

@@ -27,11 +27,27 @@ struct Defaults {
   std::string stem;
 };
 
-// What the settings file says, when there is one; else the program's own defaults.
-Defaults DefaultsFromSettings() {
+int Refuse(ConsoleStreams streams, const std::string& what);
+
+// What the settings file says, when there is one; else the program's own defaults. A
+// settings file that is there but cannot be read, or whose output folder is damaged, is
+// refused (nullopt, after telling why) when its output folder is needed: files must never
+// go to a place the user did not choose.
+std::optional<Defaults> DefaultsFromSettings(bool folderNeeded, ConsoleStreams streams) {
   Defaults defaults{DefaultOutputFolder(), "REC"};
   const LoadedSettings settings = LoadSettings(SettingsPath());
-  if (settings.status != SettingsStatus::kLoaded) return defaults;
+  if (settings.status == SettingsStatus::kMissing) return defaults;
+  const std::string advice = " (give an output folder on the command line)";
+  if (settings.status == SettingsStatus::kUnreadable) {
+    if (!folderNeeded) return defaults;
+    Refuse(streams, SettingsPath() + ": cannot be read, or is not a plain file" + advice);
+    return std::nullopt;
+  }
+  if (const std::string problem = OutputFolderProblem(settings); !problem.empty()) {
+    if (!folderNeeded) return Defaults{defaults.folder, settings.record.NameStem()};
+    Refuse(streams, SettingsPath() + ": " + problem + advice);
+    return std::nullopt;
+  }
   if (!settings.record.OutputFolder().empty()) defaults.folder = settings.record.OutputFolder();
   defaults.stem = settings.record.NameStem();
   return defaults;
@@ -103,11 +119,14 @@ bool FinishReport(DfxmlReport& report, const CarveOptions& options, const Recove
   return false;
 }
 
-// Creates the folder when missing; it must end up a folder we can write into.
+// Creates the folder when missing; it must end up a folder we can write into. A folder
+// that cannot even be looked at (a name too long, a parent without rights) is told as such.
 bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder)) {
+  std::error_code looked;
+  if (!std::filesystem::is_directory(folder, looked)) {
+    if (!error) error = looked;
     Refuse(streams, folder + ": cannot create the output folder" +
                         (error ? " (" + error.message() + ")" : ""));
     return false;
@@ -122,7 +141,9 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
 
 RunSummary Summarise(const RecoveryRun& run, double seconds) {
   RunSummary summary;
-  summary.filesPerKind = run.Carver().FilesStarted();
+  summary.filesPerKind = run.Carver().FilesWrittenWhole();
+  summary.incompleteFiles = run.Carver().IncompleteFiles();
+  summary.filesNotCreated = run.Carver().FilesNotCreated();
   summary.sectorsScanned = run.Reader().SectorsReached();
   summary.sectorsTotal = TotalSectors;
   summary.sectorsUnreadable = run.Reader().UnreadableSectors();
@@ -131,8 +152,31 @@ RunSummary Summarise(const RecoveryRun& run, double seconds) {
   return summary;
 }
 
+bool Scanned(RunOutcome outcome) {
+  return outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted ||
+         outcome == RunOutcome::kUnreadable || outcome == RunOutcome::kMediumGone;
+}
+
+// Says why a run that scanned did not complete, when the source is to blame.
+void TellSourceFailure(RunOutcome outcome, const CarveOptions& options, const RecoveryRun& run,
+                       ConsoleStreams streams) {
+  if (outcome == RunOutcome::kUnreadable) {
+    std::fprintf(streams.err, "orlenta-carve: %s: no sector could be read\n",
+                 options.source.c_str());
+  } else if (outcome == RunOutcome::kMediumGone) {
+    std::fprintf(streams.err,
+                 "orlenta-carve: %s: the medium went away (it ends before sector %llu of "
+                 "%llu); the files keep what was read\n",
+                 options.source.c_str(),
+                 static_cast<unsigned long long>(run.Reader().SectorsReached()),
+                 static_cast<unsigned long long>(TotalSectors));
+  }
+}
+
 int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
-  if (outcome == RunOutcome::kAborted) return InterruptRequested() ? kExitInterrupted : kExitUsage;
+  if (outcome == RunOutcome::kAborted) {
+    return InterruptRequested() ? kExitSignalBase + InterruptSignal() : kExitUsage;
+  }
   if (outcome != RunOutcome::kCompleted) return kExitUsage;
   return host.ShowedError() ? kExitFileErrors : kExitCompleted;
 }
@@ -140,7 +184,10 @@ int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
 }  // namespace
 
 int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress) {
-  const Defaults defaults = DefaultsFromSettings();
+  const std::optional<Defaults> settings =
+      DefaultsFromSettings(!options.outputFolder.has_value(), streams);
+  if (!settings) return kExitUsage;
+  const Defaults& defaults = *settings;
   const std::string stem = options.stem.value_or(defaults.stem);
   if (const std::string problem = NameStemProblem(stem); !problem.empty()) {
     // A stem typed with --stem was checked already; this one comes from the settings file.
@@ -161,9 +208,10 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted) {
+  if (Scanned(outcome)) {
     std::fputs(FormatSummary(Summarise(run, elapsed.count())).c_str(), streams.err);
   }
+  TellSourceFailure(outcome, options, run, streams);
   const int status = ExitStatus(outcome, host);
   if (options.report && !FinishReport(report, options, run, outcome, streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;

@@ -20,7 +20,8 @@ struct CarveOptions {
 inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFileErrors = 1;  // the scan ran, but a file could not be written
 inline constexpr int kExitUsage = 2;       // bad usage, or the source cannot be read
-inline constexpr int kExitInterrupted = 130;
+// Ended by a signal (Ctrl-C, SIGTERM, SIGHUP, a closed stdout): this plus its number.
+inline constexpr int kExitSignalBase = 128;
 
 // The options of the command line, or the exit status to end with at once (after --help,
 // --version, or a usage error, which has then been printed).

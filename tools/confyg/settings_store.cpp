@@ -48,7 +48,11 @@ std::span<const uint8_t> AsBytes(const std::string& text) {
 RecoverySettings DefaultSettings(const std::string& installFolder) {
   RecoverySettings record;
   record.SetNameStem("REC");
-  record.SetOutputFolder(DefaultOutputFolderWithSeparator());
+  // An output folder too long for its field is left empty, which stands for the default
+  // folder, rather than cut into the name of another one.
+  if (DefaultOutputFolderWithSeparator().size() <= RecoverySettings::kMaxFolderLength) {
+    record.SetOutputFolder(DefaultOutputFolderWithSeparator());
+  }
   record.SetOpenFolderWhenDone(0);
   record.SetLanguageIndex(kEnglish);
   // A cut path would name some other folder: rather none, and the program then finds no help.
@@ -67,6 +71,10 @@ InitOutcome InitSettings(const ConfygPaths& paths) {
     case SettingsStatus::kUnreadable:
       return InitOutcome::kUnreadable;
     case SettingsStatus::kMissing:
+      // Stored cut short, the path would name some other folder.
+      if (DefaultOutputFolderWithSeparator().size() > RecoverySettings::kMaxFolderLength) {
+        return InitOutcome::kDefaultFolderTooLong;
+      }
       record = DefaultSettings(paths.installFolder);
       break;
     case SettingsStatus::kLoaded:
