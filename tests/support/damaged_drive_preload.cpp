@@ -8,6 +8,7 @@
 //   ORLENTA_DAMAGED_RATE   bytes per second of a good read (default: no limit)
 //   ORLENTA_DAMAGED_BAD    failing sectors of 2,048 bytes: "FIRST-LAST[,FIRST-LAST...]"
 //   ORLENTA_DAMAGED_FAIL_MS  how long a failing read takes (default 50)
+//   ORLENTA_DAMAGED_STATS  a file that gets "reads N\nfailed N\n" when the program ends
 //
 // Like a drive in the middle of a read, the delays are not cut short by signals: the read
 // ends when it would have ended, and the program hears of the signal afterwards.
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
@@ -70,6 +72,22 @@ const Damage& TheDamage() {
   return damage;
 }
 
+// Counts of the reads of the image, written out when the program ends.
+struct Counts {
+  uint64_t reads = 0;
+  uint64_t failed = 0;
+  ~Counts() {
+    const char* path = std::getenv("ORLENTA_DAMAGED_STATS");
+    if (!path) return;
+    if (std::FILE* file = std::fopen(path, "w")) {
+      std::fprintf(file, "reads %llu\nfailed %llu\n", static_cast<unsigned long long>(reads),
+                   static_cast<unsigned long long>(failed));
+      std::fclose(file);
+    }
+  }
+};
+Counts counts;
+
 bool IsTheImage(int fd) {
   const Damage& damage = TheDamage();
   struct stat info {};
@@ -100,7 +118,9 @@ using PreadFunction = ssize_t (*)(int, void*, size_t, off_t);
 ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
   if (!IsTheImage(fd)) return next(fd, into, length, offset);
   const Damage& damage = TheDamage();
+  ++counts.reads;
   if (TouchesBadSector(static_cast<uint64_t>(offset), length)) {
+    ++counts.failed;
     SleepThrough(damage.failSeconds);
     errno = EIO;
     return -1;
