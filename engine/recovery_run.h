@@ -41,6 +41,9 @@ class RecoveryRun {
   const SectorReader& Reader() const { return reader_; }
   const FileCarver& Carver() const { return carver_; }
 
+  // Jump over zones of bad sectors instead of trying each of their sectors.
+  void SkipBadZones(bool on) { reader_.SkipBadZones(on); }
+
   // Tells `observer` (none when nullptr) of every file the run's carver writes.
   void SetCarveObserver(CarveObserver* observer) { carver_.SetObserver(observer); }
 

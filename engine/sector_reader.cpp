@@ -41,6 +41,9 @@ int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t co
 void SectorReader::BeginRun() {
   Close();
   unreadable_ = 0;
+  skipped_ = 0;
+  skipper_.Reset();
+  map_.Clear();
   reached_ = 0;
   read_ = 0;
   readable_ = 0;
@@ -87,10 +90,15 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
   // A bad sector counts when the scan first gets there: not when it is merely read ahead,
   // and not again when the scan steps back over it.
-  if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
+  const SectorState state = blockStates_[inBlock];
+  if (sector >= reached_) {
+    if (state == SectorState::kBad) ++unreadable_;
+    if (state == SectorState::kSkipped) ++skipped_;
+    map_.Append(state);
+  }
   reached_ = std::max(reached_, sector + 1);
   ++read_;
-  if (!blockBad_[inBlock]) ++readable_;
+  if (state == SectorState::kRead) ++readable_;
 }
 
 void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
@@ -100,9 +108,18 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);
   blockSectorSize_ = bytesPerSector;
   block_.resize(blockSectors_ * bytesPerSector);
-  blockBad_.assign(blockSectors_, false);
+  blockStates_.assign(blockSectors_, SectorState::kRead);
+  // Inside a bad zone being jumped over, the block is not even tried whole.
+  if (skipper_.Skips(firstSector)) {
+    RereadSectorBySector(bytesPerSector);
+    return;
+  }
   const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
-  if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
+  if (got == static_cast<int64_t>(block_.size())) {
+    skipper_.ReadSucceeded();
+    return;
+  }
+  RereadSectorBySector(bytesPerSector);
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
@@ -113,14 +130,22 @@ void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
   for (uint64_t i = 0; i < blockSectors_; ++i) {
     const uint64_t sector = blockFirst_ + i;
     const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
+    if (skipper_.Skips(sector)) {
+      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+      blockStates_[i] = SectorState::kSkipped;
+      continue;
+    }
     const int64_t got = volume_->ReadAt(sector * bytesPerSector, bytes);
     if (got == Volume::kMediumGone) {
       MediumWentAway(i);
       return;
     }
-    if (got != bytesPerSector) {
+    if (got == bytesPerSector) {
+      skipper_.ReadSucceeded();
+    } else {
       std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-      blockBad_[i] = true;
+      blockStates_[i] = SectorState::kBad;
+      skipper_.ReadFailed(sector);
     }
     pump_.PumpOneMessage();
     if (StopFlag) {

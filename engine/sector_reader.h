@@ -5,8 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "bad_zone_skipper.h"
 #include "host.h"
 #include "sector_buffer.h"
+#include "sector_map.h"
 #include "volume.h"
 
 namespace orlenta {
@@ -35,12 +37,22 @@ class SectorReader {
   // Starts the counts of a new run afresh.
   void BeginRun();
 
+  // With `on`, zones of bad sectors are jumped over (see BadZoneSkipper): what is jumped
+  // over reads as zeros and counts as skipped, never as read or unreadable.
+  void SkipBadZones(bool on) { skipper_.Enable(on); }
+
   // Ends the run's use of the volume and drops the read-ahead; the next read reopens.
   // The counts stay for the run's summary.
   void Close();
 
   // Sectors of this run that could not be read (each counted once).
   uint64_t UnreadableSectors() const { return unreadable_; }
+
+  // Sectors of this run jumped over in bad zones, never tried (each counted once).
+  uint64_t SkippedSectors() const { return skipped_; }
+
+  // What became of each sector this run reached.
+  const SectorMap& Map() const { return map_; }
 
   // The highest sector number read so far in this run, plus one.
   uint64_t SectorsReached() const { return reached_; }
@@ -77,8 +89,11 @@ class SectorReader {
   uint64_t blockFirst_ = 0;
   uint64_t blockSectors_ = 0;
   uint32_t blockSectorSize_ = 0;
-  std::vector<bool> blockBad_;  // which sectors of the block could not be read
+  std::vector<SectorState> blockStates_;  // what became of each sector of the block
+  BadZoneSkipper skipper_;
+  SectorMap map_;
   uint64_t unreadable_ = 0;
+  uint64_t skipped_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;
   uint64_t readable_ = 0;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "image_layout.h"
@@ -30,9 +31,12 @@ class PosixVolume final : public Volume {
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     errno = 0;
     const std::size_t done = ReadFully(fd_, offset, into);
-    if (done == into.size()) return static_cast<int64_t>(done);
-    if (done > 0) return static_cast<int64_t>(done);
-    return MediumEndsBefore(fd_, offset + into.size(), errno) ? kMediumGone : -1;
+    if (done > 0 || into.empty()) return static_cast<int64_t>(done);
+    // Nothing read inside the volume as it was opened: a bad sector, or the medium is gone.
+    const uint64_t volumeEnd = sectorCount_ * sectorSize_;
+    if (offset >= volumeEnd) return -1;
+    const uint64_t end = std::min<uint64_t>(offset + into.size(), volumeEnd);
+    return MediumEndsBefore(fd_, end, errno) ? kMediumGone : -1;
   }
 
  private:

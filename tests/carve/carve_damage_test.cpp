@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -225,6 +226,46 @@ TEST_F(CarveDamageTest, AnOutputFolderThatCannotBeLookedAtIsOneMessageNotACrash)
   EXPECT_EQ(outcome.status, 2) << outcome.err;
   EXPECT_TRUE(Contains(outcome.err, "File name too long")) << outcome.err;
   EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+}
+
+TEST_F(CarveDamageTest, SkipBadJumpsOverAScratchAndLeavesAMapfileARescueToolRetries) {
+  // 2,000 bad sectors of a 16 MiB disc; a JPEG before the scratch runs into it.
+  const std::string image = Image("scratched.img", 1, {{0, kJpeg}});
+  fs::resize_file(image, 8192 * 2048);
+  const std::string map = Folder("disc.map").string();
+  const std::string stats = Folder("reads.txt").string();
+  std::vector<std::string> drive = DamagedDrive(image, 0, "3000-4999", 5);
+  drive.push_back("ORLENTA_DAMAGED_STATS=" + stats);
+  const CarveOutcome outcome =
+      Run({image, Out(), "--quiet", "--skip-bad", "--mapfile", map}, {drive});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Sectors skipped: ")) << outcome.err;
+  // Every failing read of the run, the probes of the image's layout included.
+  const std::string counts = FileText(stats);
+  const int failed = std::stoi(counts.substr(counts.find("failed ") + 7));
+  EXPECT_LE(failed, 64 + 12) << counts;
+  const std::string text = FileText(map);
+  EXPECT_TRUE(Contains(text, "0x00000000  0x005DC000  +\n")) << text;  // sectors 0..2999
+  EXPECT_TRUE(Contains(text, "0x005DC000  0x00004000  -\n")) << text;  // the first 8 tried
+  EXPECT_TRUE(Contains(text, "  ?\n")) << text;
+  // The rescue tool reads it and would try exactly the bad and skipped areas again.
+  if (!fs::exists("/usr/bin/ddrescuelog")) GTEST_SKIP() << "ddrescuelog is not installed";
+  const std::string command = "/usr/bin/ddrescuelog --list-blocks=?- --block-size=2048 '" + map +
+                              "' > '" + Folder("retry.txt").string() + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << FileText(Folder("retry.txt"));
+  const std::string retry = FileText(Folder("retry.txt"));
+  EXPECT_TRUE(Contains(retry, "\n3000\n") || retry.rfind("3000\n", 0) == 0) << retry;
+  EXPECT_FALSE(Contains(retry, "\n2999\n")) << retry;
+  EXPECT_TRUE(Contains(retry, "\n4999\n")) << retry;
+}
+
+TEST_F(CarveDamageTest, AMapfileIsNeverWrittenOverAnExistingFile) {
+  const std::string image = Image("disc.img", 4, {{0, kJpeg}});
+  WriteAll(Folder("disc.map"), "mine");
+  const CarveOutcome outcome = Run({image, Out(), "--mapfile", Folder("disc.map").string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_TRUE(Contains(outcome.err, "cannot write the mapfile (File exists)")) << outcome.err;
+  EXPECT_EQ(FileText(Folder("disc.map")), "mine");
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ int64_t MemoryVolume::ReadAt(uint64_t offset, std::span<uint8_t> into) {
   // The first failing sector the read touches cuts it short, or spoils it.
   const auto failing = failing_.lower_bound(offset / sectorSize_);
   if (failing != failing_.end() && failing->first * sectorSize_ < end) {
+    ++failedReads_;
     if (failing->second == Failure::kNothing) return -1;
     end = std::max(offset, failing->first * sectorSize_);
   }

@@ -37,6 +37,8 @@ class MemoryVolume final : public Volume {
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   int ReadCalls() const { return readCalls_; }
+  // Reads that met a failing sector.
+  int FailedReads() const { return failedReads_; }
   // The largest number of bytes asked for in one read.
   std::size_t LargestRead() const { return largestRead_; }
 
@@ -46,6 +48,7 @@ class MemoryVolume final : public Volume {
   std::map<uint64_t, Failure> failing_;
   bool shrunk_ = false;
   int readCalls_ = 0;
+  int failedReads_ = 0;
   std::size_t largestRead_ = 0;
 };
 

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "platform/drive_map.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
+#include "rescue_mapfile.h"
 #include "run_summary.h"
 
 namespace orlenta {
@@ -139,6 +142,41 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   return true;
 }
 
+// Opens the mapfile asked for, refusing an existing file and a source whose sectors do not
+// lie one after another from its first byte (a rescue tool counts the source's bytes).
+std::FILE* BeginMapfile(const CarveOptions& options, const SectorLayout& layout,
+                        ConsoleStreams streams) {
+  if (layout.rawMode != RawMode::kNone || layout.firstByte != 0 || !layout.Contiguous() ||
+      layout.dataPath != options.source) {
+    Refuse(streams, *options.mapfile +
+                        ": a mapfile is written only for plain images and block devices, whose "
+                        "sectors are the source's bytes");
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(options.mapfile->c_str(), "wbx");
+  if (!file) {
+    Refuse(streams, *options.mapfile + ": cannot write the mapfile (" + std::strerror(errno) + ")");
+  }
+  return file;
+}
+
+// Writes and closes the mapfile; false after telling that it could not be written whole.
+bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryRun& run,
+                   std::time_t start, ConsoleStreams streams) {
+  MapfileRun about{TotalSectors, DriveGeometry.bytesPerSector, options.commandLine, {}};
+  char when[32];
+  std::tm local{};
+  localtime_r(&start, &local);
+  std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  about.startTime = when;
+  const std::string text = FormatRescueMapfile(run.Reader().Map(), about);
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) == 0 && written) return true;
+  std::fprintf(streams.err, "orlenta-carve: %s: the mapfile could not be written whole\n",
+               options.mapfile->c_str());
+  return false;
+}
+
 RunSummary Summarise(const RecoveryRun& run, double seconds) {
   RunSummary summary;
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
@@ -147,6 +185,7 @@ RunSummary Summarise(const RecoveryRun& run, double seconds) {
   summary.sectorsScanned = run.Reader().SectorsReached();
   summary.sectorsTotal = TotalSectors;
   summary.sectorsUnreadable = run.Reader().UnreadableSectors();
+  summary.sectorsSkipped = run.Reader().SkippedSectors();
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   return summary;
@@ -197,14 +236,21 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const std::string folder = options.outputFolder.value_or(defaults.folder);
   const std::optional<SectorLayout> layout = CheckSource(options.source, streams);
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
+  std::FILE* mapfile = nullptr;
+  if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
   DfxmlReport report;
-  if (options.report && !BeginReport(report, options, *layout, streams)) return kExitUsage;
+  if (options.report && !BeginReport(report, options, *layout, streams)) {
+    if (mapfile) std::fclose(mapfile);
+    return kExitUsage;
+  }
   DriveMap drives;
   drives.Assign(ConsoleHost::kDrive, options.source);
   ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
   RecoveryRun run(drives, host);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
+  run.SkipBadZones(options.skipBad);
+  const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -212,7 +258,10 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     std::fputs(FormatSummary(Summarise(run, elapsed.count())).c_str(), streams.err);
   }
   TellSourceFailure(outcome, options, run, streams);
-  const int status = ExitStatus(outcome, host);
+  int status = ExitStatus(outcome, host);
+  if (mapfile && !FinishMapfile(mapfile, options, run, startTime, streams)) {
+    status = status == kExitCompleted ? kExitFileErrors : status;
+  }
   if (options.report && !FinishReport(report, options, run, outcome, streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }

@@ -12,8 +12,10 @@ struct CarveOptions {
   std::optional<std::string> outputFolder;  // default: the settings' folder
   std::optional<std::string> stem;          // default: the settings' stem, else "REC"
   bool quiet = false;
-  std::optional<std::string> report;  // where to write the DFXML report, when asked for
-  std::string commandLine;            // the words the program was started with, for the report
+  std::optional<std::string> report;   // where to write the DFXML report, when asked for
+  bool skipBad = false;                // jump over zones of bad sectors
+  std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
+  std::string commandLine;             // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.

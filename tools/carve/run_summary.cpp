@@ -43,6 +43,10 @@ std::string FormatSummary(const RunSummary& summary) {
                static_cast<unsigned long long>(summary.sectorsTotal), summary.sectorSize);
   text += Line("Sectors unreadable: %llu\n",
                static_cast<unsigned long long>(summary.sectorsUnreadable));
+  if (summary.sectorsSkipped > 0) {
+    text += Line("Sectors skipped: %llu (bad zones jumped over, written as zeros)\n",
+                 static_cast<unsigned long long>(summary.sectorsSkipped));
+  }
   text += Line("Elapsed: %s (%.1f MB/s)\n", FormatDuration(summary.elapsedSeconds).c_str(), rate);
   return text;
 }

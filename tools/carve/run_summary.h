@@ -21,6 +21,7 @@ struct RunSummary {
   uint64_t sectorsScanned = 0;
   uint64_t sectorsTotal = 0;
   uint64_t sectorsUnreadable = 0;
+  uint64_t sectorsSkipped = 0;  // jumped over in bad zones, never tried
   uint32_t sectorSize = 0;
   double elapsedSeconds = 0;
 };
