@@ -239,7 +239,7 @@ FileKind DetectTiffRaw(const uint8_t* d, std::size_t size) {
   const std::optional<Order> order = ReadOrder(d);
   if (!order) return kNoHeader;
   const uint32_t ifd = order->U32(d + 4);
-  if (ifd < 8 || ifd + 2 > size) return kNoHeader;
+  if (ifd < 8 || ifd > size - 2) return kNoHeader;
   const uint32_t entries = order->U16(d + ifd);
   if (entries == 0 || entries > kMostEntries || ifd + 2 + 12 * entries > size) return kNoHeader;
   if (order->little && d[8] == 'C' && d[9] == 'R' && d[10] == 2) return kCr2;
