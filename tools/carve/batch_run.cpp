@@ -177,7 +177,8 @@ class Batch {
     interruptPassedOn_ = true;
     // A Ctrl-C at the terminal reached them already; a signal sent to this process alone
     // did not.
-    for (const Child& child : running_) ::kill(child.pid, SIGINT);
+    const int signal = InterruptSignal() > 0 ? InterruptSignal() : SIGINT;
+    for (const Child& child : running_) ::kill(child.pid, signal);
   }
 
   void Tell(std::size_t row, const std::string& what) {

@@ -2,6 +2,7 @@
 #include "batch_table.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 
 #include "carve_options.h"
@@ -95,7 +96,7 @@ std::string StatusName(const std::optional<int>& status) {
       return "file errors";
     case kExitUsage:
       return "failed";
-    case kExitInterrupted:
+    case kExitSignalBase + SIGINT:
       return "interrupted";
     default:
       return *status > 128 ? "signal " + Number(static_cast<uint64_t>(*status - 128))
@@ -105,7 +106,7 @@ std::string StatusName(const std::optional<int>& status) {
 
 int WorstStatus(const std::vector<BatchRow>& rows) {
   int worst = kExitCompleted;
-  for (const BatchRow& row : rows) worst = std::max(worst, row.status.value_or(kExitInterrupted));
+  for (const BatchRow& row : rows) worst = std::max(worst, row.status.value_or(kExitSignalBase + SIGINT));
   return worst;
 }
 

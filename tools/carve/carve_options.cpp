@@ -52,9 +52,10 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
       "  orlenta-carve SOURCE... -o ROOT [-j N] [OPTIONS]",
       "orlenta-carve"};
   app.footer(
-      "Exit status: 0 completed, 1 completed but a file could not be written, 2 bad usage or "
-      "unreadable source, 130 interrupted (Ctrl-C; files so far are kept). With -o, the worst "
-      "status of all the sources.");
+      "Exit status: 0 completed, 1 completed but a file could not be written whole, 2 bad "
+      "usage, damaged settings, or a source that cannot be read or went away, 128 + the "
+      "signal's number when a signal ended the run (130 Ctrl-C; files so far are kept). "
+      "With -o, the worst status of all the sources.");
   app.add_option("SOURCE", words,
                  "Disc image file, cue sheet or block device (e.g. /dev/sr0). Without -o, a "
                  "second word is the OUTPUT_FOLDER for recovered files (created when missing; "
@@ -81,6 +82,12 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--hash-source", options.hashSource,
                "Take the SHA-256 of the whole source as it is read (no second read) and tell "
                "it in the summary and the report");
+  app.add_flag("--skip-bad", options.skipBad,
+               "After 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
+               "failing); what is jumped over is written as zeros and counted as skipped");
+  app.add_option("--mapfile", options.mapfile,
+                 "Write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
+                 "ddrescue can retry the rest into an image (plain images and block devices)");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);

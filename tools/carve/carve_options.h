@@ -20,16 +20,19 @@ struct CarveOptions {
   std::optional<int> summaryFd;
   std::optional<std::string> stem;  // default: the settings' stem, else "REC"
   bool quiet = false;
-  std::optional<std::string> report;  // where to write the DFXML report, when asked for
-  bool hashSource = false;            // take the SHA-256 of the whole source as it is read
-  std::string commandLine;            // the words the program was started with, for the report
+  std::optional<std::string> report;   // where to write the DFXML report, when asked for
+  bool skipBad = false;                // jump over zones of bad sectors
+  std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
+  bool hashSource = false;             // take the SHA-256 of the whole source as it is read
+  std::string commandLine;             // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.
 inline constexpr int kExitCompleted = 0;
 inline constexpr int kExitFileErrors = 1;  // the scan ran, but a file could not be written
 inline constexpr int kExitUsage = 2;       // bad usage, or the source cannot be read
-inline constexpr int kExitInterrupted = 130;
+// Ended by a signal (Ctrl-C, SIGTERM, SIGHUP, a closed stdout): this plus its number.
+inline constexpr int kExitSignalBase = 128;
 
 // Why `name` cannot be --report's value in the batch form, where it names the report inside
 // each source's folder ("" when it can): a file name, not a path.

@@ -42,6 +42,8 @@ struct ReportRunEnd {
 // from and its SHA-256, hashed from the bytes as they are written. A run of image bytes is
 // a byte_run with img_offset; a sector that could not be read is a byte_run with fill="0",
 // as the file holds zeros there, so the runs in order always give back the file's bytes.
+// Each entry is flushed to the disk as its file ends, so a run that dies keeps the
+// entries of the files it finished.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;

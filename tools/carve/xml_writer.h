@@ -29,6 +29,9 @@ class XmlWriter {
   void OwnTextElement(const char* name, const char* value);
   void End();
 
+  // Hands everything written so far on to the file (which the caller flushes in turn).
+  void Flush();
+
   // Closes every open element and the document and flushes. Return values: true when the
   // whole document was written, false after any failure on the way.
   bool Finish();
