@@ -24,6 +24,7 @@ SectorReader::SectorReader(VolumeSource& volumes, MessageSink& messages, EventPu
 
 int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t count) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
+  dataBytes_ = bytesPerSector;
   if (count > 0 && bytesPerSector > 0 && EnsureOpen(driveLetter)) {
     // Never write past the end of SectorBuffer, whatever the caller asks.
     const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
@@ -77,6 +78,7 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   }
   const uint64_t inBlock = sector - blockFirst_;
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
+  if (into == SectorBuffer.data()) dataBytes_ = blockDataBytes_[inBlock];
   // A bad sector counts when the scan first gets there: not when it is merely read ahead,
   // and not again when the scan steps back over it.
   if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
@@ -94,6 +96,10 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockBad_.assign(blockSectors_, false);
   const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
   if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
+  blockDataBytes_.resize(blockSectors_);
+  for (uint64_t i = 0; i < blockSectors_; ++i) {
+    blockDataBytes_[i] = std::min(volume_->SectorDataBytes(firstSector + i), bytesPerSector);
+  }
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {

@@ -43,6 +43,10 @@ class SectorReader {
   // The highest sector number read so far in this run, plus one.
   uint64_t SectorsReached() const { return reached_; }
 
+  // How many bytes of the sector that the last ReadSectors put at the start of SectorBuffer
+  // are its data (see Volume::SectorDataBytes): what a file takes of that sector.
+  uint32_t SectorDataBytes() const { return dataBytes_; }
+
   // Sector reads of this run, re-reads included: the work done so far.
   uint64_t SectorsRead() const { return read_; }
 
@@ -67,7 +71,9 @@ class SectorReader {
   uint64_t blockFirst_ = 0;
   uint64_t blockSectors_ = 0;
   uint32_t blockSectorSize_ = 0;
-  std::vector<bool> blockBad_;  // which sectors of the block could not be read
+  std::vector<bool> blockBad_;            // which sectors of the block could not be read
+  std::vector<uint32_t> blockDataBytes_;  // the data bytes of each sector of the block
+  uint32_t dataBytes_ = 0;
   uint64_t unreadable_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;

@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "platform/image_reading.h"
+
 namespace orlenta {
 
 struct CarveOptions {
@@ -12,8 +14,9 @@ struct CarveOptions {
   std::optional<std::string> outputFolder;  // default: the settings' folder
   std::optional<std::string> stem;          // default: the settings' stem, else "REC"
   bool quiet = false;
-  std::optional<std::string> report;  // where to write the DFXML report, when asked for
-  std::string commandLine;            // the words the program was started with, for the report
+  LayoutChoice layout = LayoutChoice::kAuto;  // how an image file's sectors are taken
+  std::optional<std::string> report;          // where to write the DFXML report, when asked for
+  std::string commandLine;  // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.

@@ -123,12 +123,14 @@ void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstS
   path_ = path;
   firstSector_ = firstSector;
   bytes_ = 0;
+  sectorBytes_.clear();
   hash_.Reset();
 }
 
 void DfxmlReport::BytesWritten(std::span<const uint8_t> bytes) {
   hash_.Update(bytes);
   bytes_ += bytes.size();
+  sectorBytes_.push_back(static_cast<uint32_t>(bytes.size()));
 }
 
 void DfxmlReport::FileEnded(bool written) {
@@ -145,7 +147,7 @@ void DfxmlReport::WriteFileObject() {
   xml_->Element("filename", path_);
   xml_->Element("filesize", Number(bytes_));
   xml_->Start("byte_runs");
-  WriteByteRuns(bytes_ / layout_.sectorSize);
+  WriteByteRuns();
   xml_->End();
   xml_->Start("hashdigest");
   xml_->Attribute("type", "sha256");
@@ -154,25 +156,26 @@ void DfxmlReport::WriteFileObject() {
   xml_->End();
 }
 
-void DfxmlReport::WriteByteRuns(uint64_t sectors) {
+void DfxmlReport::WriteByteRuns() {
   // One run per stretch of the image whose bytes follow each other: the whole file in a
-  // plain image, one run per sector where framing lies between the sectors' data.
+  // plain image, one run per sector where framing lies between the sectors' data. Each
+  // sector gave the file its own data bytes, fewer than the sector size where forms mix.
   uint64_t fileOffset = 0;
-  for (uint64_t s = 0; s < sectors;) {
+  for (std::size_t s = 0; s < sectorBytes_.size();) {
     const uint64_t image = layout_.ImageOffset(firstSector_ + s);
-    uint64_t run = 1;
-    while (s + run < sectors &&
-           layout_.ImageOffset(firstSector_ + s + run) == image + run * layout_.sectorSize) {
-      ++run;
+    uint64_t length = sectorBytes_[s];
+    std::size_t next = s + 1;
+    while (next < sectorBytes_.size() &&
+           layout_.ImageOffset(firstSector_ + next) == image + length) {
+      length += sectorBytes_[next++];
     }
-    const uint64_t length = run * layout_.sectorSize;
     xml_->Start("byte_run");
     xml_->Attribute("file_offset", Number(fileOffset));
     xml_->Attribute("img_offset", Number(image));
     xml_->Attribute("len", Number(length));
     xml_->End();
     fileOffset += length;
-    s += run;
+    s = next;
   }
 }
 

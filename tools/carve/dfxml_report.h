@@ -6,6 +6,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/carve_observer.h"
 #include "platform/sector_layout.h"
@@ -60,7 +61,7 @@ class DfxmlReport final : public CarveObserver {
   void WriteCreator(const std::string& commandLine);
   void WriteSource(const ReportSource& source);
   void WriteFileObject();
-  void WriteByteRuns(uint64_t sectors);
+  void WriteByteRuns();
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<XmlWriter> xml_;
@@ -73,6 +74,7 @@ class DfxmlReport final : public CarveObserver {
   std::string path_;
   uint64_t firstSector_ = 0;
   uint64_t bytes_ = 0;
+  std::vector<uint32_t> sectorBytes_;  // what each sector gave the file, in order
   Sha256 hash_;
 };
 
