@@ -23,6 +23,7 @@ struct CdDeleter {
 };
 using CdSheet = std::unique_ptr<Cd, CdDeleter>;
 
+constexpr std::size_t kMostTracks = 99;
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // The sheet's text without the byte-order mark some editors put first.
@@ -57,6 +58,18 @@ bool FirstWordIs(std::string_view line, std::string_view word) {
     if (std::toupper(static_cast<unsigned char>(line[at + i])) != word[i]) return false;
   }
   return line[at + word.size()] == ' ' || line[at + word.size()] == '\t';
+}
+
+// How many lines of `text` begin with the word `word`.
+std::size_t LinesStartingWith(std::string_view text, std::string_view word) {
+  std::size_t count = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    count += FirstWordIs(text.substr(start, end - start), word);
+    start = end + 1;
+  }
+  return count;
 }
 
 // The data file of a track, beside the cue sheet unless its name is absolute.
@@ -170,21 +183,17 @@ int TrackPastTheEnd(const Cd* cd, int number, uint64_t fileBytes) {
 bool LooksLikeCueSheet(std::string_view text) {
   text = WithoutByteOrderMark(text);
   if (text.size() > kLargestCueSheet || text.find('\0') != std::string_view::npos) return false;
-  bool file = false, track = false;
-  std::size_t start = 0;
-  while (start < text.size() && !(file && track)) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(start, end - start);
-    file = file || FirstWordIs(line, "FILE");
-    track = track || FirstWordIs(line, "TRACK");
-    start = end + 1;
-  }
-  return file && track;
+  return LinesStartingWith(text, "FILE") > 0 && LinesStartingWith(text, "TRACK") > 0;
 }
 
 std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std::string& text,
                                            std::optional<int> track, CueSheetError& error) {
+  // libcue drops, and never frees, the tracks beyond a disc's 99: refused before it sees them.
+  if (const std::size_t tracks = LinesStartingWith(text, "TRACK"); tracks > kMostTracks) {
+    return Fail(error, 0,
+                "is a cue sheet that cannot be read as written (" + std::to_string(tracks) +
+                    " tracks; a disc has at most " + std::to_string(kMostTracks) + ")");
+  }
   std::string complaint;
   const CdSheet cd = ParseSheet(std::string(WithoutByteOrderMark(text)), complaint);
   if (!complaint.empty()) {

@@ -164,7 +164,7 @@ TEST_F(RawCarveTest, CueSheetsThatCannotBeReadAsWrittenEndTheRunAtOnce) {
   for (int t = 1; t <= 300; ++t)
     many += "TRACK " + std::to_string(t) + " MODE1/2352\nINDEX 01 00:00:00\n";
   const std::vector<std::pair<std::string, std::string>> sheets = {
-      {many, "too many tracks"},
+      {many, "300 tracks; a disc has at most 99"},
       {"FILE \"disc.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 -00:02:00\n", "bad character"},
       {"FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n",
        "not a regular file"},
