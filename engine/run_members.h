@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "file_kind.h"
+
 namespace orlenta {
 
 // The state of a recovery run that the scan and the carver share.
@@ -12,8 +14,8 @@ struct RunMembers {
   uint32_t CurrentSector = 0;
   // The drive letter of the running recovery.
   char CurrentDriveLetter = 0;
-  // Entry k counts the files of kind k written in this run (1..10 used); 0 at every start.
-  std::array<int32_t, 20> KindCounters{};
+  // Entry k counts the files of kind k written in this run (1..kAllKindCount); 0 at every start.
+  std::array<int32_t, kAllKindCount + 1> KindCounters{};
 };
 
 }  // namespace orlenta

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "confyg_command.h"
 
-#include <map>
-
 #include "languages.h"
 #include "settings_store.h"
 #include "value_checks.h"
@@ -43,32 +41,17 @@ bool Init(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   return false;
 }
 
-bool StoreEdit(const ConfygPaths& paths, const SettingsEdit& edit, std::ostream& err) {
-  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
-  if (!record) {
-    err << "confyg: cannot read " << paths.settingsFile << '\n';
-    return false;
+// Says what went wrong with an edit of `file`; true when it was stored.
+bool Told(EditOutcome outcome, const std::string& file, std::ostream& err) {
+  switch (outcome) {
+    case EditOutcome::kStored:
+      return true;
+    case EditOutcome::kUnreadable:
+      err << "confyg: cannot read " << file << '\n';
+      return false;
+    case EditOutcome::kWriteFailed:
+      break;
   }
-  ApplySettingsEdit(edit, *record);
-  if (StoreSettings(paths, *record)) return true;
-  err << "confyg: cannot write " << paths.settingsFile << "; it is left as it was\n";
-  return false;
-}
-
-bool StoreDrives(const ConfygOptions& options, const std::string& file, std::ostream& err) {
-  std::optional<std::map<char, std::string>> drives = LoadDriveMapFile(file);
-  if (!drives) {
-    err << "confyg: cannot read " << file << '\n';
-    return false;
-  }
-  for (const auto& [letter, path] : options.drives) {
-    if (path.empty()) {
-      drives->erase(letter);
-    } else {
-      (*drives)[letter] = path;
-    }
-  }
-  if (StoreDriveMapFile(file, *drives)) return true;
   err << "confyg: cannot write " << file << "; it is left as it was\n";
   return false;
 }
@@ -100,8 +83,11 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
     return kConfygUsage;
   }
   if (options.init && !Init(paths, out, err)) return kConfygFileError;
-  if (!options.edit.Empty() && !StoreEdit(paths, options.edit, err)) return kConfygFileError;
-  if (!options.drives.empty() && !StoreDrives(options, paths.driveMapFile, err)) {
+  if (!options.edit.Empty() && !Told(EditSettings(paths, options.edit), paths.settingsFile, err)) {
+    return kConfygFileError;
+  }
+  if (!options.drives.empty() &&
+      !Told(EditDriveMapFile(paths.driveMapFile, options.drives), paths.driveMapFile, err)) {
     return kConfygFileError;
   }
   if (options.show && !Show(paths, out, err)) return kConfygFileError;

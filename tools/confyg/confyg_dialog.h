@@ -9,6 +9,7 @@
 #include "confyg_paths.h"
 #include "engine/settings_record.h"
 #include "settings_edit.h"
+#include "settings_store.h"
 
 class QCheckBox;
 class QComboBox;
@@ -34,6 +35,7 @@ class ConfygDialog : public QDialog {
  private:
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
+  bool Told(EditOutcome outcome, const std::string& file);
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
 
