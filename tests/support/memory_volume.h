@@ -28,6 +28,10 @@ class MemoryVolume final : public Volume {
   // Makes only the first `bytes` of `sector` its data, as in an image of mixed sector forms.
   void SetDataBytes(uint64_t sector, uint32_t bytes) { dataBytes_[sector] = bytes; }
 
+  // Cuts the volume to `sectors`, as a disc taken out or an image cut short: reads from
+  // there on find the medium gone. A volume opened earlier keeps its old size.
+  void Shrink(uint64_t sectors);
+
   uint32_t SectorSize() const override { return sectorSize_; }
   uint64_t SectorCount() const override { return bytes_.size() / sectorSize_; }
   uint32_t SectorDataBytes(uint64_t sector) override {
@@ -39,6 +43,8 @@ class MemoryVolume final : public Volume {
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   int ReadCalls() const { return readCalls_; }
+  // Reads that met a failing sector.
+  int FailedReads() const { return failedReads_; }
   // The largest number of bytes asked for in one read.
   std::size_t LargestRead() const { return largestRead_; }
 
@@ -47,7 +53,9 @@ class MemoryVolume final : public Volume {
   uint32_t sectorSize_;
   std::map<uint64_t, Failure> failing_;
   std::map<uint64_t, uint32_t> dataBytes_;
+  bool shrunk_ = false;
   int readCalls_ = 0;
+  int failedReads_ = 0;
   std::size_t largestRead_ = 0;
 };
 
