@@ -52,7 +52,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   ++started_[kind];
   observed_ = observer_ != nullptr;
   if (observed_) observer_->FileStarted(file.Path(), kind, run_.CurrentSector);
-  if (!Append(file, DriveGeometry.bytesPerSector)) return FailWrite(file);
+  if (!Append(file, reader_.SectorDataBytes())) return FailWrite(file);
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
   const int32_t result = CopyUntilNextHeader(file);
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
@@ -64,7 +64,6 @@ int32_t FileCarver::CarveFile(FileKind kind) {
 }
 
 int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
-  const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
   uint64_t sectorsInFile = 1;
   for (;;) {
     ++run_.CurrentSector;
@@ -76,7 +75,7 @@ int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
     if (DetectFileKind() != kNoHeader) {
       return sectorsInFile > 1 ? kCarveToHeader : kCarveOneSector;
     }
-    if (!Append(file, bytesPerSector)) return kCarveStopped;
+    if (!Append(file, reader_.SectorDataBytes())) return kCarveStopped;
     ++sectorsInFile;
   }
 }

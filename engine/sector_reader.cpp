@@ -25,6 +25,7 @@ SectorReader::SectorReader(VolumeSource& volumes, MessageSink& messages, EventPu
 int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t count) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
   lastUnreadable_ = false;
+  dataBytes_ = bytesPerSector;
   if (count > 0 && bytesPerSector > 0 && EnsureOpen(driveLetter)) {
     // Never write past the end of SectorBuffer, whatever the caller asks.
     const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
@@ -89,6 +90,7 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   }
   const uint64_t inBlock = sector - blockFirst_;
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
+  if (into == SectorBuffer.data()) dataBytes_ = blockDataBytes_[inBlock];
   // A bad sector counts when the scan first gets there: not when it is merely read ahead,
   // and not again when the scan steps back over it.
   const SectorState state = blockStates_[inBlock];
@@ -120,7 +122,15 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   } else {
     RereadSectorBySector(bytesPerSector);
   }
+  NoteDataBytes(firstSector, bytesPerSector);
   if (readObserver_) readObserver_->VolumeBytesRead(firstSector * bytesPerSector, block_);
+}
+
+void SectorReader::NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector) {
+  blockDataBytes_.resize(blockSectors_);
+  for (uint64_t i = 0; i < blockSectors_; ++i) {
+    blockDataBytes_[i] = std::min(volume_->SectorDataBytes(firstSector + i), bytesPerSector);
+  }
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {

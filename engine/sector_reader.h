@@ -68,6 +68,10 @@ class SectorReader {
   // The highest sector number read so far in this run, plus one.
   uint64_t SectorsReached() const { return reached_; }
 
+  // How many bytes of the sector that the last ReadSectors put at the start of SectorBuffer
+  // are its data (see Volume::SectorDataBytes): what a file takes of that sector.
+  uint32_t SectorDataBytes() const { return dataBytes_; }
+
   // Sector reads of this run, re-reads included: the work done so far.
   uint64_t SectorsRead() const { return read_; }
 
@@ -93,6 +97,8 @@ class SectorReader {
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
   void RereadSectorBySector(uint32_t bytesPerSector);
+  // Asks the volume how many bytes of each sector of the block are data.
+  void NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector);
   void MediumWentAway(uint64_t sectorsKept);
 
   VolumeSource& volumes_;
@@ -109,6 +115,8 @@ class SectorReader {
   uint64_t blockSectors_ = 0;
   uint32_t blockSectorSize_ = 0;
   std::vector<SectorState> blockStates_;  // what became of each sector of the block
+  std::vector<uint32_t> blockDataBytes_;  // the data bytes of each sector of the block
+  uint32_t dataBytes_ = 0;
   BadZoneSkipper skipper_;
   SectorMap map_;
   uint64_t unreadable_ = 0;

@@ -20,6 +20,15 @@ class Volume {
   // The number of whole sectors the volume holds.
   virtual uint64_t SectorCount() const = 0;
 
+  // How many bytes at the start of `sector` are its data: all SectorSize() of them, except
+  // on a volume whose sectors differ in size (a raw image mixing Mode 2 Form 1 and Form 2
+  // sectors). SectorSize() is then the largest, and the rest of a shorter sector is zeros
+  // that belong to no file.
+  virtual uint32_t SectorDataBytes(uint64_t sector) {
+    (void)sector;
+    return SectorSize();
+  }
+
   // Reads into.size() bytes from byte `offset`. Return values: the number of bytes read
   // (fewer than asked at the end of the volume or after an I/O error part-way), -1 when
   // nothing could be read, kMediumGone when nothing could be read because the medium is no

@@ -8,9 +8,11 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "output_capture.h"
 #include "read_fully.h"
 
 namespace orlenta {
@@ -19,6 +21,34 @@ namespace {
 struct CdDeleter {
   void operator()(Cd* cd) const { cd_delete(cd); }
 };
+using CdSheet = std::unique_ptr<Cd, CdDeleter>;
+
+constexpr std::size_t kMostTracks = 99;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The sheet's text without the byte-order mark some editors put first.
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
+// The first line of a library's complaint, in plain printable characters.
+std::string FirstLine(const std::string& text) {
+  std::string line;
+  for (const char c : text.substr(0, text.find('\n'))) {
+    line += c >= 0x20 && c < 0x7F ? c : '?';
+  }
+  return line;
+}
+
+// The sheet as libcue reads it. libcue prints what it rejects or repairs: such a sheet
+// would not be read as written, so it is refused, with its first complaint as the reason.
+CdSheet ParseSheet(const std::string& text, std::string& complaint) {
+  OutputCapture capture;
+  CdSheet cd(cue_parse_string(text.c_str()));
+  complaint = FirstLine(capture.Finish());
+  return cd;
+}
 
 bool FirstWordIs(std::string_view line, std::string_view word) {
   std::size_t at = 0;
@@ -28,6 +58,18 @@ bool FirstWordIs(std::string_view line, std::string_view word) {
     if (std::toupper(static_cast<unsigned char>(line[at + i])) != word[i]) return false;
   }
   return line[at + word.size()] == ' ' || line[at + word.size()] == '\t';
+}
+
+// How many lines of `text` begin with the word `word`.
+std::size_t LinesStartingWith(std::string_view text, std::string_view word) {
+  std::size_t count = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    count += FirstWordIs(text.substr(start, end - start), word);
+    start = end + 1;
+  }
+  return count;
 }
 
 // The data file of a track, beside the cue sheet unless its name is absolute.
@@ -42,8 +84,7 @@ bool IsData(enum TrackMode mode) {
 }
 
 // Sets the layout's framing for `mode`; false for a framing we cannot read.
-bool FrameTrack(SectorLayout& layout, enum TrackMode mode, const ImageReader& read,
-                uint64_t sectors) {
+bool FrameTrack(SectorLayout& layout, enum TrackMode mode, const ImageReader& read) {
   switch (mode) {
     case MODE_MODE1:
     case MODE_MODE2_FORM1:  // "MODE2/2048": the data alone
@@ -60,8 +101,7 @@ bool FrameTrack(SectorLayout& layout, enum TrackMode mode, const ImageReader& re
     case MODE_MODE2: {  // 2,352 bytes, or 2,336 without sync and header
       const uint32_t stride = mode == MODE_MODE2 ? 2336 : kRawSectorBytes;
       const uint32_t at = mode == MODE_MODE2 ? 0 : kHeaderBytes;
-      const bool form2 = MostlyForm2(read, layout.firstByte, stride, at, sectors);
-      SetFraming(layout, form2 ? RawMode::kMode2Form2 : RawMode::kMode2Form1, stride, at);
+      SetMode2Framing(layout, read, stride, at);
       return true;
     }
     default:
@@ -101,26 +141,65 @@ std::optional<SectorLayout> Fail(CueSheetError& error, int errnum, std::string r
   return std::nullopt;
 }
 
+// Opens a track's data file, which must be a regular file: a directory, a device or a FIFO
+// (which would block the open) is refused before it is opened.
+int OpenDataFile(const std::string& path, CueSheetError& error) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = {0, "names " + path + ", which is not a regular file"};
+    return -1;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = {errno, "names " + path + ", which cannot be opened"};
+    return -1;
+  }
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = {0, "names " + path + ", which is not a regular file"};
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// The first track of the sheet that names the same data file as track `number` and starts
+// at or past the end of that file (of `fileBytes`); 0 when there is none.
+int TrackPastTheEnd(const Cd* cd, int number, uint64_t fileBytes) {
+  const char* file = track_get_filename(cd_get_track(cd, number));
+  for (int i = 1; i <= cd_get_ntrack(cd); ++i) {
+    const Track* track = cd_get_track(cd, i);
+    const char* name = track_get_filename(track);
+    if (!name || !file || std::strcmp(name, file) != 0) continue;
+    const long start = track_get_start(track);
+    const uint64_t at =
+        static_cast<uint64_t>(start < 0 ? 0 : start) * StrideOf(track_get_mode(track));
+    if (at >= fileBytes) return i;
+  }
+  return 0;
+}
+
 }  // namespace
 
 bool LooksLikeCueSheet(std::string_view text) {
+  text = WithoutByteOrderMark(text);
   if (text.size() > kLargestCueSheet || text.find('\0') != std::string_view::npos) return false;
-  bool file = false, track = false;
-  std::size_t start = 0;
-  while (start < text.size() && !(file && track)) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(start, end - start);
-    file = file || FirstWordIs(line, "FILE");
-    track = track || FirstWordIs(line, "TRACK");
-    start = end + 1;
-  }
-  return file && track;
+  return LinesStartingWith(text, "FILE") > 0 && LinesStartingWith(text, "TRACK") > 0;
 }
 
 std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std::string& text,
                                            std::optional<int> track, CueSheetError& error) {
-  const std::unique_ptr<Cd, CdDeleter> cd(cue_parse_string(text.c_str()));
+  // libcue drops, and never frees, the tracks beyond a disc's 99: refused before it sees them.
+  if (const std::size_t tracks = LinesStartingWith(text, "TRACK"); tracks > kMostTracks) {
+    return Fail(error, 0,
+                "is a cue sheet that cannot be read as written (" + std::to_string(tracks) +
+                    " tracks; a disc has at most " + std::to_string(kMostTracks) + ")");
+  }
+  std::string complaint;
+  const CdSheet cd = ParseSheet(std::string(WithoutByteOrderMark(text)), complaint);
+  if (!complaint.empty()) {
+    return Fail(error, 0,
+                "is a cue sheet that cannot be read as written (libcue: " + complaint + ")");
+  }
   if (!cd) return Fail(error, 0, "is not a cue sheet that can be read");
   const int number = PickTrack(cd.get(), track);
   if (number == 0) return Fail(error, 0, "names no data track");
@@ -128,8 +207,8 @@ std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std
   const enum TrackMode mode = track_get_mode(chosen);
   SectorLayout layout;
   layout.dataPath = DataPath(cuePath, track_get_filename(chosen));
-  const int fd = ::open(layout.dataPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail(error, errno, "names " + layout.dataPath + ", which cannot be opened");
+  const int fd = OpenDataFile(layout.dataPath, error);
+  if (fd < 0) return std::nullopt;
   struct stat info {};
   const bool sized = ::fstat(fd, &info) == 0;
   const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
@@ -140,11 +219,16 @@ std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std
   const long length = track_get_length(chosen);
   layout.firstByte = static_cast<uint64_t>(start < 0 ? 0 : start) * stride;
   const uint64_t fileBytes = sized ? static_cast<uint64_t>(info.st_size) : 0;
+  if (const int past = TrackPastTheEnd(cd.get(), number, fileBytes); past != 0) {
+    ::close(fd);
+    return Fail(error, 0,
+                "puts track " + std::to_string(past) + " past the end of " + layout.dataPath);
+  }
   const uint64_t available =
       fileBytes > layout.firstByte ? (fileBytes - layout.firstByte) / stride : 0;
   layout.sectorCount =
       length > 0 ? std::min<uint64_t>(static_cast<uint64_t>(length), available) : available;
-  const bool framed = IsData(mode) && FrameTrack(layout, mode, read, layout.sectorCount);
+  const bool framed = IsData(mode) && FrameTrack(layout, mode, read);
   ::close(fd);
   if (!framed) {
     return Fail(error, 0, "track " + std::to_string(number) + " holds no data that can be read");

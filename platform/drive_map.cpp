@@ -7,7 +7,10 @@ namespace orlenta {
 
 std::unique_ptr<Volume> DriveMap::Open(char driveLetter) {
   const auto found = paths_.find(driveLetter);
-  return found == paths_.end() ? nullptr : OpenPosixVolume(found->second);
+  if (found == paths_.end()) return nullptr;
+  const auto how = readings_.find(driveLetter);
+  return OpenPosixVolume(found->second, nullptr,
+                         how == readings_.end() ? ImageReading{} : how->second);
 }
 
 }  // namespace orlenta

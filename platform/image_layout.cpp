@@ -2,6 +2,7 @@
 #include "image_layout.h"
 
 #include "cue_sheet.h"
+#include "ewf_volume.h"
 #include "posix_volume.h"
 #include "raw_sectors.h"
 #include "read_fully.h"
@@ -19,23 +20,42 @@ std::optional<std::string> SmallFileText(int fd, uint64_t fileBytes) {
   return text;
 }
 
-}  // namespace
+std::optional<SectorLayout> Refuse(VolumeOpenError* error, std::string reason) {
+  if (error) *error = {0, std::move(reason)};
+  return std::nullopt;
+}
 
-std::optional<SectorLayout> ProbeImageLayout(int fd, const std::string& path, uint64_t fileBytes,
-                                             std::optional<int> track, VolumeOpenError* error) {
-  if (const auto text = SmallFileText(fd, fileBytes); text && LooksLikeCueSheet(*text)) {
-    CueSheetError why;
-    auto layout = CueSheetLayout(path, *text, track, why);
-    if (!layout && error) *error = {why.errnum, why.reason};
-    return layout;
-  }
+std::optional<SectorLayout> SectorsOfImage(int fd, uint64_t fileBytes, LayoutChoice choice,
+                                           VolumeOpenError* error) {
   const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
     return ReadFully(fd, offset, into) == into.size();
   };
-  SectorLayout layout;
-  if (const auto raw = DetectRawImage(read, fileBytes)) layout = *raw;
-  if (layout.rawMode == RawMode::kNone) layout.sectorCount = fileBytes / layout.sectorSize;
-  layout.dataPath = path;
+  RawImage image;
+  if (choice != LayoutChoice::kPlain) {
+    image = JudgeRawImage(read, fileBytes, choice == LayoutChoice::kRaw);
+  }
+  if (image.verdict == RawVerdict::kUnknownFraming) {
+    return Refuse(error, "begins with raw CD sectors of " + std::to_string(image.layout.stride) +
+                             " bytes, a size that cannot be read (2,352 and 2,448 can); "
+                             "--layout plain reads it as plain 2,048-byte sectors");
+  }
+  if (image.verdict == RawVerdict::kPlain) image.layout.sectorCount = fileBytes / kForm1Bytes;
+  return image.layout;
+}
+
+}  // namespace
+
+std::optional<SectorLayout> ProbeImageLayout(int fd, const std::string& path, uint64_t fileBytes,
+                                             const ImageReading& how, VolumeOpenError* error) {
+  if (IsExpertWitnessFile(fd)) return ExpertWitnessLayout(path, error);
+  if (const auto text = SmallFileText(fd, fileBytes); text && LooksLikeCueSheet(*text)) {
+    CueSheetError why;
+    auto layout = CueSheetLayout(path, *text, how.track, why);
+    if (!layout && error) *error = {why.errnum, why.reason};
+    return layout;
+  }
+  auto layout = SectorsOfImage(fd, fileBytes, how.layout, error);
+  if (layout) layout->dataPath = path;
   return layout;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "image_reading.h"
 #include "sector_layout.h"
 
 namespace orlenta {
@@ -12,10 +13,11 @@ namespace orlenta {
 struct VolumeOpenError;
 
 // What an image file open as `fd` (of `fileBytes` bytes, found at `path`) holds, judged by
-// its content and not its name: a cue sheet (its track `track`, else its first data track),
-// a raw image whose sectors carry the CD sync pattern, or plain 2,048-byte sectors.
-// nullopt, with `error` set when given, for a cue sheet that gives no volume.
+// its content and not its name: an Expert Witness evidence set, a cue sheet (its track
+// `how.track`, else its first data track), a raw image whose first sectors carry the CD
+// sync pattern, or plain 2,048-byte sectors; `how.layout` can force raw or plain. nullopt,
+// with `error` set when given, for a source that gives no volume.
 std::optional<SectorLayout> ProbeImageLayout(int fd, const std::string& path, uint64_t fileBytes,
-                                             std::optional<int> track, VolumeOpenError* error);
+                                             const ImageReading& how, VolumeOpenError* error);
 
 }  // namespace orlenta

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "ewf_volume.h"
 #include "image_layout.h"
 #include "raw_volume.h"
 #include "read_fully.h"
@@ -64,7 +65,7 @@ const char* NotAVolume(mode_t mode) {
 
 // The layout of what `fd` (opened from `path`) holds; a block device is plain sectors of the
 // kernel's size.
-std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optional<int> track,
+std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, const ImageReading& how,
                                      VolumeOpenError* error) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
@@ -72,7 +73,7 @@ std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optio
     return std::nullopt;
   }
   if (S_ISREG(info.st_mode)) {
-    return ProbeImageLayout(fd, path, static_cast<uint64_t>(info.st_size), track, error);
+    return ProbeImageLayout(fd, path, static_cast<uint64_t>(info.st_size), how, error);
   }
   if (!S_ISBLK(info.st_mode)) {
     Fail(error, 0, NotAVolume(info.st_mode));
@@ -121,25 +122,46 @@ int OpenReadOnly(const std::string& path, VolumeOpenError* error) {
   return fd;
 }
 
+// A cue sheet's data file, which must still be a regular file: never a FIFO that would
+// block, nor a device.
+int OpenDataFile(const std::string& path, VolumeOpenError* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    Fail(error, errno, "cannot be opened");
+    return -1;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    Fail(error, 0, "names a data file that is not a regular file");
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 std::optional<SectorLayout> DescribePosixVolume(const std::string& path, VolumeOpenError* error,
-                                                std::optional<int> track) {
+                                                const ImageReading& how) {
   const int fd = OpenReadOnly(path, error);
   if (fd < 0) return std::nullopt;
-  auto layout = LayoutOf(fd, path, track, error);
+  auto layout = LayoutOf(fd, path, how, error);
   ::close(fd);
   return layout;
 }
 
 std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error,
-                                        std::optional<int> track) {
+                                        const ImageReading& how) {
   int fd = OpenReadOnly(path, error);
   if (fd < 0) return nullptr;
-  const std::optional<SectorLayout> layout = LayoutOf(fd, path, track, error);
+  const std::optional<SectorLayout> layout = LayoutOf(fd, path, how, error);
+  if (layout && layout->container == Container::kExpertWitness) {
+    ::close(fd);
+    return OpenExpertWitness(path, error);
+  }
   if (layout && layout->dataPath != path) {  // a cue sheet: its data file is read instead
     ::close(fd);
-    fd = OpenReadOnly(layout->dataPath, error);
+    fd = OpenDataFile(layout->dataPath, error);
     if (fd < 0) return nullptr;
   }
   if (!layout) {

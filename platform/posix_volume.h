@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/volume.h"
+#include "image_reading.h"
 #include "sector_layout.h"
 
 namespace orlenta {
@@ -18,18 +19,19 @@ struct VolumeOpenError {
 
 // Opens, read-only, a disc image or a block device such as /dev/sr0 (size and logical sector
 // size from the kernel). What an image holds is judged by its content, whatever its name:
-// plain 2,048-byte sectors; a raw image (2,352-byte sectors with the CD sync pattern), read
-// as the data of its sectors; or a cue sheet, read as its track `track`, by default its first
-// data track. A tail shorter than a sector is ignored. nullptr when it cannot be opened;
-// `error`, when given, says why.
+// plain 2,048-byte sectors; a raw image (2,352- or 2,448-byte sectors with the CD sync
+// pattern), read as the data of its sectors; a cue sheet, read as its track `how.track`, by
+// default its first data track; or the first file of an Expert Witness evidence set, read
+// as the medium it holds. A tail shorter than a sector is ignored. nullptr when it cannot be
+// opened; `error`, when given, says why.
 std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError* error = nullptr,
-                                        std::optional<int> track = std::nullopt);
+                                        const ImageReading& how = {});
 
 // Where the sectors of the volume OpenPosixVolume would open lie, without opening it for
 // reading: for reports that name the bytes of the image each recovered file came from.
 std::optional<SectorLayout> DescribePosixVolume(const std::string& path,
                                                 VolumeOpenError* error = nullptr,
-                                                std::optional<int> track = std::nullopt);
+                                                const ImageReading& how = {});
 
 inline constexpr uint32_t kImageSectorSize = 2048;
 

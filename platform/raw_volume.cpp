@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "raw_sectors.h"
 #include "read_fully.h"
 
 namespace orlenta {
@@ -23,12 +24,21 @@ class RawVolume final : public Volume {
   uint32_t SectorSize() const override { return layout_.sectorSize; }
   uint64_t SectorCount() const override { return layout_.sectorCount; }
 
+  uint32_t SectorDataBytes(uint64_t sector) override {
+    if (sector >= framingsFirst_ && sector - framingsFirst_ < framings_.size()) {
+      return framings_[sector - framingsFirst_].dataBytes;
+    }
+    return FramingAt(sector).dataBytes;
+  }
+
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     const uint64_t total = layout_.sectorCount * layout_.sectorSize;
     if (into.empty()) return 0;
     if (offset >= total) return -1;
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<uint64_t>(into.size(), total - offset));
+    framingsFirst_ = offset / layout_.sectorSize;
+    framings_.clear();
     std::size_t done = 0;
     errno = 0;
     while (done < wanted) {
@@ -44,34 +54,83 @@ class RawVolume final : public Volume {
  private:
   // Enough sectors per system call to keep the reads large, few enough to bound the memory.
   static constexpr uint64_t kBatchSectors = 512;
+  // How far back a sector whose own head cannot tell its form looks for one that can: the
+  // sectors of one file share a form.
+  static constexpr uint64_t kLookBack = 16;
 
-  // Reads the data of up to kBatchSectors sectors from data byte `offset` into `into`;
-  // returns the bytes placed, fewer when the file ends or a read fails part-way.
+  // Reads up to kBatchSectors sectors from volume byte `offset` into `into`: each sector's
+  // data, then zeros up to the volume's sector size. Returns the bytes placed, fewer when
+  // the file ends or a read fails part-way.
   std::size_t ReadBatch(uint64_t offset, std::span<uint8_t> into) {
     const uint32_t size = layout_.sectorSize;
     const uint64_t first = offset / size;
     const uint64_t skip = offset % size;
     const uint64_t sectors = std::min(kBatchSectors, (skip + into.size() + size - 1) / size);
-    // From the first sector's data to the end of the last sector's data: one read.
-    const std::size_t span = (sectors - 1) * layout_.stride + size;
-    raw_.resize(span);
-    const std::size_t got = ReadFully(fd_, layout_.ImageOffset(first), {raw_.data(), span});
+    // The framed sectors whole, from the first one's start: one read.
+    raw_.resize(sectors * layout_.stride);
+    const std::size_t got = ReadFully(fd_, FramedOffset(first), raw_);
     std::size_t placed = 0;
     for (uint64_t i = 0; i < sectors && placed < into.size(); ++i) {
-      const std::size_t from = i * layout_.stride + (i == 0 ? skip : 0);
-      const std::size_t length =
-          std::min<std::size_t>(size - (i == 0 ? skip : 0), into.size() - placed);
-      const std::size_t present = got > from ? std::min(length, got - from) : 0;
-      std::memcpy(into.data() + placed, raw_.data() + from, present);
-      placed += present;
-      if (present < length) break;
+      const std::span<const uint8_t> framed(raw_.data() + i * layout_.stride, layout_.stride);
+      const std::size_t headEnd = i * layout_.stride + FramingHeadBytes(layout_);
+      if (got < headEnd) break;
+      const SectorFraming framing = Decide(framed, first + i);
+      if (got < i * layout_.stride + framing.dataAt + framing.dataBytes) break;
+      framings_.push_back(framing);
+      const std::size_t from = i == 0 ? skip : 0;
+      const std::size_t length = std::min<std::size_t>(size - from, into.size() - placed);
+      PlaceSector(framed, framing, from, into.subspan(placed, length));
+      placed += length;
     }
     return placed;
+  }
+
+  // The sector as the volume hands it out: its data, then zeros; `from` bytes into it.
+  static void PlaceSector(std::span<const uint8_t> framed, SectorFraming framing, std::size_t from,
+                          std::span<uint8_t> into) {
+    const std::size_t data = from < framing.dataBytes ? framing.dataBytes - from : 0;
+    const std::size_t copied = std::min(data, into.size());
+    std::memcpy(into.data(), framed.data() + framing.dataAt + from, copied);
+    std::fill(into.begin() + static_cast<std::ptrdiff_t>(copied), into.end(), uint8_t{0});
+  }
+
+  // The framing of `sector`, whose framed bytes are `framed`: its own, else its
+  // predecessor's.
+  SectorFraming Decide(std::span<const uint8_t> framed, uint64_t sector) {
+    if (const auto own = OwnFraming(layout_, framed)) return *own;
+    if (!framings_.empty() && sector == framingsFirst_ + framings_.size()) return framings_.back();
+    return FramingBefore(sector);
+  }
+
+  // The framing of `sector`, reading its head from the file.
+  SectorFraming FramingAt(uint64_t sector) {
+    if (const auto own = ReadOwnFraming(sector)) return *own;
+    return FramingBefore(sector);
+  }
+
+  SectorFraming FramingBefore(uint64_t sector) {
+    for (uint64_t back = 1; back <= std::min(sector, kLookBack); ++back) {
+      if (const auto own = ReadOwnFraming(sector - back)) return *own;
+    }
+    return DefaultFraming(layout_);
+  }
+
+  std::optional<SectorFraming> ReadOwnFraming(uint64_t sector) {
+    std::vector<uint8_t> head(FramingHeadBytes(layout_));
+    if (ReadFully(fd_, FramedOffset(sector), head) != head.size()) return std::nullopt;
+    return OwnFraming(layout_, head);
+  }
+
+  uint64_t FramedOffset(uint64_t sector) const {
+    return layout_.firstByte + sector * layout_.stride;
   }
 
   int fd_;
   SectorLayout layout_;
   std::vector<uint8_t> raw_;
+  // The framings of the sectors the last ReadAt placed, from sector framingsFirst_.
+  uint64_t framingsFirst_ = 0;
+  std::vector<SectorFraming> framings_;
 };
 
 }  // namespace

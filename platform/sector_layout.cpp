@@ -11,10 +11,16 @@ const char* RawModeName(RawMode mode) {
       return "Mode 2 Form 1";
     case RawMode::kMode2Form2:
       return "Mode 2 Form 2";
+    case RawMode::kMode2:
+      return "Mode 2";
     case RawMode::kNone:
       break;
   }
   return "";
+}
+
+const char* ContainerName(Container container) {
+  return container == Container::kExpertWitness ? "Expert Witness (EWF)" : "";
 }
 
 }  // namespace orlenta

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace orlenta {
 
@@ -13,13 +14,29 @@ enum class RawMode {
   kMode1,       // 2,048 data bytes after a 16-byte sync and header
   kMode2Form1,  // 2,048 data bytes after the header and an 8-byte subheader
   kMode2Form2,  // 2,324 data bytes after the header and subheader (Video CD MPEG)
+  kMode2,       // each sector's form from its own subheader: Form 1 or Form 2, as above
 };
 
-// "Mode 1", "Mode 2 Form 1", "Mode 2 Form 2"; "" for kNone.
+// "Mode 1", "Mode 2 Form 1", "Mode 2 Form 2", "Mode 2"; "" for kNone.
 const char* RawModeName(RawMode mode);
 
+// What holds the sectors: a file or device read as it is, or an evidence container whose
+// segments hold the acquired medium (compressed, with its own record of errors).
+enum class Container { kNone, kExpertWitness };
+
+// "Expert Witness (EWF)"; "" for kNone.
+const char* ContainerName(Container container);
+
+// A hash of the acquired medium as the container's maker stored it.
+struct StoredHash {
+  std::string algorithm;  // "md5", "sha1"
+  std::string hex;        // lower-case hexadecimal digits
+};
+
 // Where the sectors of a volume lie in the file that holds them. Sector s of the volume is
-// `sectorSize` bytes at ImageOffset(s) of `dataPath`.
+// `sectorSize` bytes at ImageOffset(s) of `dataPath`. In a kMode2 image a Form 1 sector has
+// only 2,048 of its 2,324 bytes there; in a container, ImageOffset is the offset in the
+// acquired medium.
 struct SectorLayout {
   std::string dataPath;     // the image itself, or the data file a cue sheet names
   uint64_t firstByte = 0;   // where the first sector (with its framing) starts in that file
@@ -28,6 +45,9 @@ struct SectorLayout {
   uint32_t sectorSize = 2048;
   uint64_t sectorCount = 0;
   RawMode rawMode = RawMode::kNone;
+  bool mostlyForm2 = false;  // kMode2: the form of a sector whose subheader is unreadable
+  Container container = Container::kNone;
+  std::vector<StoredHash> storedHashes;  // of the container's medium; empty when none
 
   // The byte of `dataPath` where the data of `sector` begins.
   uint64_t ImageOffset(uint64_t sector) const { return firstByte + sector * stride + dataOffset; }

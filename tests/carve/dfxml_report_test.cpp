@@ -56,7 +56,7 @@ TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
   const Report report(CarveWithReport(cue, folder));
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.All("/d:dfxml/d:source/d:image_filename"), (std::vector{cue, bin}));
-  EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2 Form 1");
+  EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2");
   ExpectReportChecksOut(report, {folder}, bin);
 }
 

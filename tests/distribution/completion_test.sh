@@ -52,6 +52,8 @@ expect "--report" orlenta-carve --re
 expect "disc.iso" orlenta-carve dis
 expect "folder" orlenta-carve disc.iso ""
 expect "" orlenta-carve --stem ""
+expect "auto plain raw" orlenta-carve --layout ""
+expect "folder" orlenta-carve --layout raw disc.iso ""
 
 [[ $failures -eq 0 ]] || exit 1
 echo "completion OK"

@@ -55,6 +55,20 @@ class FileCarverTest : public EngineTest {
   std::shared_ptr<MemoryVolume> volume;
 };
 
+TEST_F(FileCarverTest, ASectorGivesTheFileOnlyItsDataBytes) {
+  // Sectors 1 and 2 are shorter ones: the rest of them is filler of the volume, never data.
+  Load(6, {{0, kJpeg}, {4, kGif}});
+  volume->SetDataBytes(1, 1500);
+  volume->SetDataBytes(2, 2000);
+  EXPECT_EQ(CarveAt(0), kCarveToHeader);
+  std::vector<uint8_t> expected = Sectors(0, 1);
+  for (const auto& [sector, bytes] : {std::pair{1, 1500}, std::pair{2, 2000}, std::pair{3, 2048}}) {
+    const std::vector<uint8_t> data = Sectors(sector, 1);
+    expected.insert(expected.end(), data.begin(), data.begin() + bytes);
+  }
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.jpg")), expected);
+}
+
 struct CarveCase {
   const char* name;
   uint64_t sectors;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -102,8 +103,18 @@ void CheckLayout(const SectorLayout& layout) {
   for (uint64_t s = 0; s < layout.sectorCount; ++s) {
     Require(volume->ReadAt(s * layout.sectorSize, sector) == layout.sectorSize,
             "every sector can be read");
-    Require(std::memcmp(sector.data(), file.data() + layout.ImageOffset(s), sector.size()) == 0,
+    // A Mode 2 track's sectors each hold their own form's data, then zeros; a Mode 1 sector
+    // among them holds its data from just after the header.
+    const uint32_t data = volume->SectorDataBytes(s);
+    Require(data <= sector.size(), "a sector's data fit the volume's sector");
+    const uint8_t* framed = file.data() + layout.firstByte + s * layout.stride;
+    const bool mode1 = layout.rawMode == RawMode::kMode2 && layout.dataOffset >= 24 &&
+                       HasSyncPattern({framed, 16}) && framed[15] == 1;
+    const uint8_t* expected = mode1 ? framed + 16 : file.data() + layout.ImageOffset(s);
+    Require(std::memcmp(sector.data(), expected, data) == 0,
             "a sector reads as its data bytes in the file");
+    Require(std::all_of(sector.begin() + data, sector.end(), [](uint8_t b) { return b == 0; }),
+            "the rest of a shorter sector is zeros");
   }
 }
 

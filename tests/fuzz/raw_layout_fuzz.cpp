@@ -20,8 +20,9 @@ using namespace orlenta;
 
 void CheckFrame(const SectorLayout& layout, uint64_t fileBytes) {
   Require(layout.rawMode != RawMode::kNone, "a raw layout names its mode");
-  Require(layout.sectorSize == (layout.rawMode == RawMode::kMode2Form2 ? 2324u : 2048u),
-          "a sector holds what its form allows");
+  const bool form2Sized =
+      layout.rawMode == RawMode::kMode2Form2 || layout.rawMode == RawMode::kMode2;
+  Require(layout.sectorSize == (form2Sized ? 2324u : 2048u), "a sector holds what its form allows");
   Require(layout.dataOffset + layout.sectorSize <= layout.stride, "the data lie in the frame");
   Require(layout.firstByte + layout.sectorCount * layout.stride <= fileBytes,
           "the layout never reaches past the file");
@@ -49,9 +50,20 @@ void CheckReads(Volume& volume, const SectorLayout& layout, std::span<const uint
     got.insert(got.end(), buffer.begin(), buffer.end());
   }
   for (uint64_t s = 0; s < layout.sectorCount; ++s) {
-    const uint8_t* expected = image.data() + layout.ImageOffset(s);
-    Require(std::memcmp(got.data() + s * layout.sectorSize, expected, layout.sectorSize) == 0,
+    // A Mode 2 image's sectors each hold their own form's data, then zeros; a Mode 1
+    // sector among them holds its data from just after the header.
+    const uint32_t data = volume.SectorDataBytes(s);
+    Require(data <= layout.sectorSize, "a sector's data fit the volume's sector");
+    const uint8_t* framed = image.data() + layout.firstByte + s * layout.stride;
+    const bool mode1 =
+        layout.rawMode == RawMode::kMode2 && HasSyncPattern({framed, 16}) && framed[15] == 1;
+    const uint8_t* expected = mode1 ? framed + 16 : image.data() + layout.ImageOffset(s);
+    const uint8_t* sector = got.data() + s * layout.sectorSize;
+    Require(std::memcmp(sector, expected, data) == 0,
             "a sector reads as its data bytes in the image");
+    Require(
+        std::all_of(sector + data, sector + layout.sectorSize, [](uint8_t b) { return b == 0; }),
+        "the rest of a shorter sector is zeros");
   }
   uint8_t past[16];
   Require(volume.ReadAt(total, past) == -1, "nothing is read past the last sector");
@@ -66,8 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
     return true;
   };
-  const auto layout = DetectRawImage(read, size);
-  if (!layout) return 0;
+  const RawImage judged = JudgeRawImage(read, size, size % 2 == 0 && size % 7 == 0);
+  if (judged.verdict != RawVerdict::kRaw) return 0;
+  const std::optional<SectorLayout> layout = judged.layout;
   CheckFrame(*layout, size);
   const auto volume = MakeRawVolume(ImageFile(image), *layout);
   Require(volume->SectorSize() == layout->sectorSize, "the volume's sectors are the layout's");

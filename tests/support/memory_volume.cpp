@@ -15,6 +15,7 @@ class VolumeHandle final : public Volume {
   explicit VolumeHandle(std::shared_ptr<MemoryVolume> volume) : volume_(std::move(volume)) {}
   uint32_t SectorSize() const override { return volume_->SectorSize(); }
   uint64_t SectorCount() const override { return volume_->SectorCount(); }
+  uint32_t SectorDataBytes(uint64_t sector) override { return volume_->SectorDataBytes(sector); }
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     return volume_->ReadAt(offset, into);
   }

@@ -25,6 +25,8 @@ class MemoryVolume final : public Volume {
   explicit MemoryVolume(std::vector<uint8_t> bytes, uint32_t sectorSize = 2048);
 
   void FailSector(uint64_t sector, Failure failure = Failure::kNothing);
+  // Makes only the first `bytes` of `sector` its data, as in an image of mixed sector forms.
+  void SetDataBytes(uint64_t sector, uint32_t bytes) { dataBytes_[sector] = bytes; }
 
   // Cuts the volume to `sectors`, as a disc taken out or an image cut short: reads from
   // there on find the medium gone. A volume opened earlier keeps its old size.
@@ -32,6 +34,10 @@ class MemoryVolume final : public Volume {
 
   uint32_t SectorSize() const override { return sectorSize_; }
   uint64_t SectorCount() const override { return bytes_.size() / sectorSize_; }
+  uint32_t SectorDataBytes(uint64_t sector) override {
+    const auto found = dataBytes_.find(sector);
+    return found == dataBytes_.end() ? sectorSize_ : found->second;
+  }
   // Bytes it did not read are scribbled over (0xEE), so that a caller relying on them shows.
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override;
 
@@ -46,6 +52,7 @@ class MemoryVolume final : public Volume {
   std::vector<uint8_t> bytes_;
   uint32_t sectorSize_;
   std::map<uint64_t, Failure> failing_;
+  std::map<uint64_t, uint32_t> dataBytes_;
   bool shrunk_ = false;
   int readCalls_ = 0;
   int failedReads_ = 0;

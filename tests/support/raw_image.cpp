@@ -58,6 +58,17 @@ std::vector<uint8_t> FrameRawSectors(const std::vector<uint8_t>& data, RawMode m
   return raw;
 }
 
+std::vector<uint8_t> WithSubchannel(const std::vector<uint8_t>& raw) {
+  std::vector<uint8_t> out;
+  for (std::size_t at = 0; at + kRaw <= raw.size(); at += kRaw) {
+    out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+               raw.begin() + static_cast<std::ptrdiff_t>(at + kRaw));
+    for (uint32_t i = 0; i < 96; ++i)
+      out.push_back(static_cast<uint8_t>(0x40 | (at / kRaw + i) % 0x3F));
+  }
+  return out;
+}
+
 void DamageSync(std::vector<uint8_t>& raw, uint64_t sector) {
   raw[sector * kRaw + 3] ^= 0x5A;
   raw[sector * kRaw + 11] = 0x77;

@@ -19,6 +19,10 @@ uint32_t DataBytesPerSector(RawMode mode);
 std::vector<uint8_t> FrameRawSectors(const std::vector<uint8_t>& data, RawMode mode,
                                      uint64_t firstAddress = 0);
 
+// `raw` with 96 bytes of subchannel data after each 2,352-byte sector, as some ripping
+// tools keep them (2,448 bytes a sector).
+std::vector<uint8_t> WithSubchannel(const std::vector<uint8_t>& raw);
+
 // Spoils the sync pattern of raw sector `sector`, as a scratch or a ripping error would.
 void DamageSync(std::vector<uint8_t>& raw, uint64_t sector);
 

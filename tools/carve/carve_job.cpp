@@ -65,11 +65,12 @@ int Refuse(ConsoleStreams streams, const std::string& what) {
 
 // The source must open as a volume; a tail shorter than a sector is said to be ignored.
 // Returns where the volume's sectors lie, nullopt after telling why it cannot be read.
-std::optional<SectorLayout> CheckSource(const std::string& source, ConsoleStreams streams) {
+std::optional<SectorLayout> CheckSource(const std::string& source, const ImageReading& how,
+                                        ConsoleStreams streams) {
   VolumeOpenError error;
-  const std::unique_ptr<Volume> volume = OpenPosixVolume(source, &error);
+  const std::unique_ptr<Volume> volume = OpenPosixVolume(source, &error, how);
   const std::optional<SectorLayout> layout =
-      volume ? DescribePosixVolume(source, &error) : std::nullopt;
+      volume ? DescribePosixVolume(source, &error, how) : std::nullopt;
   if (!layout) {
     std::string why = source + ": " + error.reason;
     if (error.errnum != 0) why += std::string(" (") + std::strerror(error.errnum) + ")";
@@ -77,8 +78,10 @@ std::optional<SectorLayout> CheckSource(const std::string& source, ConsoleStream
     return std::nullopt;
   }
   struct stat info {};
-  // Only for an image read whole; a cue sheet's track ends where the sheet says.
-  if (layout->dataPath == source && ::stat(source.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+  // Only for an image read whole; a cue sheet's track ends where the sheet says, and an
+  // evidence set's medium where the set says.
+  if (layout->dataPath == source && layout->container == Container::kNone &&
+      ::stat(source.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
     const auto tail = static_cast<uint64_t>(info.st_size) % layout->stride;
     if (tail != 0) {
       std::fprintf(streams.err,
@@ -90,8 +93,9 @@ std::optional<SectorLayout> CheckSource(const std::string& source, ConsoleStream
   return layout;
 }
 
-// The size of the file or device the sectors are read from.
+// The size of the file or device the sectors are read from; of the medium in a container.
 uint64_t ImageBytes(const SectorLayout& layout) {
+  if (layout.container != Container::kNone) return layout.sectorCount * layout.sectorSize;
   const int fd = ::open(layout.dataPath.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return 0;
   const off_t end = ::lseek(fd, 0, SEEK_END);
@@ -257,7 +261,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                " (give another with --stem)");
   }
   const std::string folder = options.outputFolder.value_or(defaults.folder);
-  const std::optional<SectorLayout> layout = CheckSource(options.source, streams);
+  const ImageReading how{.track = std::nullopt, .layout = options.layout};
+  const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
   std::FILE* mapfile = nullptr;
   if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
@@ -267,7 +272,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     return kExitUsage;
   }
   DriveMap drives;
-  drives.Assign(ConsoleHost::kDrive, options.source);
+  drives.Assign(ConsoleHost::kDrive, options.source, how);
   ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
   // In a batch, the batch tells how each source ended.
   if (options.summaryFd) host.HideRunEnd();

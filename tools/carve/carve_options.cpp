@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <map>
 
 namespace orlenta {
 
@@ -75,6 +76,13 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "settings' stem, else REC)")
       ->check([](const std::string& stem) { return NameStemProblem(stem); });
   app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
+  const std::map<std::string, LayoutChoice> layouts = {
+      {"auto", LayoutChoice::kAuto}, {"plain", LayoutChoice::kPlain}, {"raw", LayoutChoice::kRaw}};
+  app.add_option("--layout", options.layout,
+                 "How an image file's sectors are read: auto (raw when its first sectors carry "
+                 "the CD sync pattern, else plain; the default), plain (2,048-byte sectors) or "
+                 "raw (2,352 or 2,448-byte CD sectors, even with a damaged start)")
+      ->transform(CLI::CheckedTransformer(layouts, CLI::ignore_case));
   app.add_option("--report", options.report,
                  "Write a DFXML report (report.xml) naming every recovered file with its "
                  "size, the bytes of the image it came from and its SHA-256; with -o, the "

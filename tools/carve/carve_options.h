@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/image_reading.h"
+
 namespace orlenta {
 
 struct CarveOptions {
@@ -20,8 +22,9 @@ struct CarveOptions {
   std::optional<int> summaryFd;
   std::optional<std::string> stem;  // default: the settings' stem, else "REC"
   bool quiet = false;
-  std::optional<std::string> report;   // where to write the DFXML report, when asked for
-  bool skipBad = false;                // jump over zones of bad sectors
+  LayoutChoice layout = LayoutChoice::kAuto;  // how an image file's sectors are taken
+  std::optional<std::string> report;          // where to write the DFXML report, when asked for
+  bool skipBad = false;                       // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
   std::string commandLine;             // the words the program was started with, for the report

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+
+namespace orlenta {
+
+// How an image file's sectors are taken: judged by its first sectors, or as the user says.
+enum class LayoutChoice {
+  kAuto,   // raw when its first sectors carry the CD sync pattern, else plain
+  kPlain,  // plain 2,048-byte sectors, whatever the bytes look like
+  kRaw,    // raw CD sectors, even when the start of the image is damaged
+};
+
+// What the user asked of a source beyond its path.
+struct ImageReading {
+  std::optional<int> track;  // a cue sheet's track; by default its first data track
+  LayoutChoice layout = LayoutChoice::kAuto;
+};
+
+}  // namespace orlenta
