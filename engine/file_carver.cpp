@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_carver.h"
 
+#include <filesystem>
+#include <optional>
+
+#include "end_finder_driver.h"
 #include "recovered_file.h"
 #include "sector_buffer.h"
 
@@ -37,6 +41,7 @@ FileCarver::FileCarver(RunMembers& run, SectorReader& reader, RunHost& host)
       streamBuffer_(std::make_unique_for_overwrite<char[]>(kStreamBufferBytes)) {}
 
 int32_t FileCarver::CarveFile(FileKind kind) {
+  if (kind <= kNoHeader || static_cast<std::size_t>(kind) >= kKindSlots) return kCarveStopped;
   const std::optional<std::string> folder = host_.OutputFolderForNextFile();
   if (!folder) {
     host_.ShowMessage(PickText(MissingFileText, kEnglish), "Orlenta");
@@ -50,21 +55,52 @@ int32_t FileCarver::CarveFile(FileKind kind) {
     return FailWrite(file);
   }
   ++started_[kind];
+  headerSector_ = run_.CurrentSector;
+  cutLength_ = 0;
+  endVerified_ = false;
   observed_ = observer_ != nullptr;
   if (observed_) observer_->FileStarted(file.Path(), kind, run_.CurrentSector);
   if (!Append(file, DriveGeometry.bytesPerSector)) return FailWrite(file);
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
-  const int32_t result = CopyUntilNextHeader(file);
+  int32_t result = kCarveStopped;
+  if (std::unique_ptr<EndFinder> finder = rules_->FinderFor(kind)) {
+    EndFinderDriver driver(std::move(finder));
+    result = FollowStructure(file, driver);
+  } else {
+    result = CopyUntilNextHeader(file);
+  }
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
   if (!file.Close()) return FailWrite(file);
-  if (observed_) observer_->FileEnded(true);
-  observed_ = false;
+  EndFile(file, kind);
   return result;
 }
 
-int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
+void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
+  if (cutLength_ != 0) {
+    // Cut only once closed, so that no buffered byte lands past the new end.
+    std::error_code error;
+    std::filesystem::resize_file(file.Path(), cutLength_, error);
+    if (error) {
+      if (observed_) observer_->FileEnded(false);
+      observed_ = false;
+      hadFileError_ = true;
+      host_.FileError(file.Path(), error.value());
+      return;
+    }
+    if (observed_) observer_->FileCut(cutLength_);
+  }
+  if (endVerified_) {
+    ++verified_[kind];
+    if (observed_) observer_->FileEndVerified();
+  } else if (rules_->FollowsStructures()) {
+    unverified_.push_back(file.Path());
+  }
+  if (observed_) observer_->FileEnded(true);
+  observed_ = false;
+}
+
+int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
-  uint64_t sectorsInFile = 1;
   for (;;) {
     ++run_.CurrentSector;
     reader_.ReadSectors(run_.CurrentDriveLetter, run_.CurrentSector, 1);
@@ -72,12 +108,63 @@ int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
     host_.SetProgress(ProgressPercent(run_.CurrentSector, TotalSectors));
     host_.PumpOneMessage();
     if (run_.CurrentSector >= DriveGeometry.SectorCount()) return kCarveToEnd;
-    if (DetectFileKind() != kNoHeader) {
+    if (rules_->Detect(SectorBuffer.data(), bytesPerSector) != kNoHeader) {
       return sectorsInFile > 1 ? kCarveToHeader : kCarveOneSector;
     }
     if (!Append(file, bytesPerSector)) return kCarveStopped;
     ++sectorsInFile;
   }
+}
+
+int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver) {
+  const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
+  uint64_t length = bytesPerSector;
+  // The first sector inside the file that looks like a header, and the file's length up
+  // to it: where the file ends after all when its structure cannot be followed.
+  std::optional<uint32_t> innerHeader;
+  uint64_t lengthToInnerHeader = 0;
+  auto state = driver.Feed({SectorBuffer.data(), bytesPerSector});
+  for (;;) {
+    if (state == EndFinderDriver::State::kEnded) {
+      cutLength_ = driver.EndLength() < length ? driver.EndLength() : 0;
+      endVerified_ = true;
+      run_.CurrentSector =
+          headerSector_ + static_cast<uint32_t>((driver.EndLength() - 1) / bytesPerSector);
+      return kCarveToLength;
+    }
+    if (state == EndFinderDriver::State::kBroken) {
+      if (innerHeader)
+        return CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveToHeader);
+      return CopyUntilNextHeader(file, length / bytesPerSector);
+    }
+    ++run_.CurrentSector;
+    reader_.ReadSectors(run_.CurrentDriveLetter, run_.CurrentSector, 1);
+    if (StopFlag) {
+      if (innerHeader) CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveStopped);
+      return kCarveStopped;
+    }
+    host_.SetProgress(ProgressPercent(run_.CurrentSector, TotalSectors));
+    host_.PumpOneMessage();
+    if (run_.CurrentSector >= DriveGeometry.SectorCount()) {
+      if (innerHeader)
+        return CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveToHeader);
+      return kCarveToEnd;
+    }
+    if (!innerHeader && rules_->Detect(SectorBuffer.data(), bytesPerSector) != kNoHeader) {
+      innerHeader = run_.CurrentSector;
+      lengthToInnerHeader = length;
+    }
+    if (!Append(file, bytesPerSector)) return kCarveStopped;
+    length += bytesPerSector;
+    state = driver.Feed({SectorBuffer.data(), bytesPerSector});
+  }
+}
+
+int32_t FileCarver::CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result) {
+  // The scan goes on from the inner header, which may well start the next file.
+  cutLength_ = length;
+  run_.CurrentSector = innerHeader;
+  return result;
 }
 
 int32_t FileCarver::FailWrite(RecoveredFile& file) {

@@ -37,6 +37,10 @@ class RecoveryRun {
   // Tells `observer` (none when nullptr) of every file the run's carver writes.
   void SetCarveObserver(CarveObserver* observer) { carver_.SetObserver(observer); }
 
+  // The rules the run tells headers and ends files by (the described ones unless set);
+  // they must outlive the run.
+  void SetRules(const CarveRules& rules) { carver_.SetRules(rules); }
+
  private:
   void Scan();
   RunOutcome Finish();

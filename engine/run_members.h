@@ -2,9 +2,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace orlenta {
+
+// Room for every kind a run can tell, the described ten and those of the wider detection;
+// index 0 stays unused.
+inline constexpr std::size_t kKindSlots = 20;
 
 // The state of a recovery run that the scan and the carver share.
 struct RunMembers {
@@ -12,8 +17,8 @@ struct RunMembers {
   uint32_t CurrentSector = 0;
   // The drive letter of the running recovery.
   char CurrentDriveLetter = 0;
-  // Entry k counts the files of kind k written in this run (1..10 used); 0 at every start.
-  std::array<int32_t, 20> KindCounters{};
+  // Entry k counts the files of kind k written in this run; 0 at every start.
+  std::array<int32_t, kKindSlots> KindCounters{};
 };
 
 }  // namespace orlenta
