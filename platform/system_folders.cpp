@@ -33,6 +33,10 @@ std::string SettingsPath() {
   return SettingsFolder() + "propCD.pro";
 }
 
+std::string OptionsPath() {
+  return SettingsFolder() + "options";
+}
+
 std::string DefaultOutputFolder() {
   return WithTrailingSeparator(HomeFolder()) + "RecoveredByQuarn";
 }

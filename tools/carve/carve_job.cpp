@@ -123,6 +123,9 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
 RunSummary Summarise(const RecoveryRun& run, double seconds) {
   RunSummary summary;
   summary.filesPerKind = run.Carver().FilesStarted();
+  summary.endsFollowed = run.Carver().Rules().FollowsStructures();
+  summary.verifiedPerKind = run.Carver().FilesVerified();
+  summary.unverifiedFiles = run.Carver().UnverifiedFiles();
   summary.sectorsScanned = run.Reader().SectorsReached();
   summary.sectorsTotal = TotalSectors;
   summary.sectorsUnreadable = run.Reader().UnreadableSectors();

@@ -5,7 +5,9 @@
 #include <openssl/crypto.h>
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 namespace orlenta {
 namespace {
@@ -124,6 +126,33 @@ void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstS
   firstSector_ = firstSector;
   bytes_ = 0;
   hash_.Reset();
+  verified_ = false;
+  hashLost_ = false;
+}
+
+void DfxmlReport::FileCut(uint64_t length) {
+  if (length >= bytes_) return;
+  bytes_ = length;
+  hashLost_ = !HashFileAgain(length);
+}
+
+bool DfxmlReport::HashFileAgain(uint64_t length) {
+  // The bytes past the cut were hashed already; the file itself, closed and cut, holds
+  // exactly the bytes to hash now. Read back in small pieces, as memory must stay flat.
+  hash_.Reset();
+  std::FILE* file = std::fopen(path_.c_str(), "rb");
+  if (!file) return false;
+  std::vector<uint8_t> piece(std::size_t{1} << 16);
+  uint64_t left = length;
+  while (left > 0) {
+    const std::size_t want = left < piece.size() ? static_cast<std::size_t>(left) : piece.size();
+    const std::size_t got = std::fread(piece.data(), 1, want, file);
+    if (got == 0) break;
+    hash_.Update({piece.data(), got});
+    left -= got;
+  }
+  std::fclose(file);
+  return left == 0;
 }
 
 void DfxmlReport::BytesWritten(std::span<const uint8_t> bytes) {
@@ -133,7 +162,7 @@ void DfxmlReport::BytesWritten(std::span<const uint8_t> bytes) {
 
 void DfxmlReport::FileEnded(bool written) {
   if (!xml_) return;
-  if (written) {
+  if (written && !hashLost_) {
     WriteFileObject();
   } else {
     ++filesNotWritten_;
@@ -145,18 +174,23 @@ void DfxmlReport::WriteFileObject() {
   xml_->Element("filename", path_);
   xml_->Element("filesize", Number(bytes_));
   xml_->Start("byte_runs");
-  WriteByteRuns(bytes_ / layout_.sectorSize);
+  WriteByteRuns();
   xml_->End();
   xml_->Start("hashdigest");
   xml_->Attribute("type", "sha256");
   xml_->Text(hash_.HexDigest());
   xml_->End();
+  // true: the file ends where its own structure says; false: where the next header was
+  // met, or the volume ended.
+  xml_->Element("dfxmlext:end_verified", verified_ ? "true" : "false");
   xml_->End();
 }
 
-void DfxmlReport::WriteByteRuns(uint64_t sectors) {
+void DfxmlReport::WriteByteRuns() {
   // One run per stretch of the image whose bytes follow each other: the whole file in a
-  // plain image, one run per sector where framing lies between the sectors' data.
+  // plain image, one run per sector where framing lies between the sectors' data. A file
+  // cut to its length ends inside its last sector.
+  const uint64_t sectors = (bytes_ + layout_.sectorSize - 1) / layout_.sectorSize;
   uint64_t fileOffset = 0;
   for (uint64_t s = 0; s < sectors;) {
     const uint64_t image = layout_.ImageOffset(firstSector_ + s);
@@ -165,7 +199,7 @@ void DfxmlReport::WriteByteRuns(uint64_t sectors) {
            layout_.ImageOffset(firstSector_ + s + run) == image + run * layout_.sectorSize) {
       ++run;
     }
-    const uint64_t length = run * layout_.sectorSize;
+    const uint64_t length = std::min(run * layout_.sectorSize, bytes_ - fileOffset);
     xml_->Start("byte_run");
     xml_->Attribute("file_offset", Number(fileOffset));
     xml_->Attribute("img_offset", Number(image));

@@ -30,8 +30,9 @@ struct ReportRunEnd {
 };
 
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
-// file with its name, size, the runs of image bytes it was carved from and its SHA-256,
-// hashed from the bytes as they are written.
+// file with its name, size, the runs of image bytes it was carved from, its SHA-256,
+// hashed from the bytes as they are written, and whether its end was verified by its own
+// structure. A file cut short after writing is hashed again from what it holds then.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;
@@ -45,6 +46,8 @@ class DfxmlReport final : public CarveObserver {
 
   void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) override;
   void BytesWritten(std::span<const uint8_t> bytes) override;
+  void FileCut(uint64_t length) override;
+  void FileEndVerified() override { verified_ = true; }
   void FileEnded(bool written) override;
 
   // Writes the run's end and closes the report. Return values: true when the whole report
@@ -60,7 +63,8 @@ class DfxmlReport final : public CarveObserver {
   void WriteCreator(const std::string& commandLine);
   void WriteSource(const ReportSource& source);
   void WriteFileObject();
-  void WriteByteRuns(uint64_t sectors);
+  void WriteByteRuns();
+  bool HashFileAgain(uint64_t length);
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<XmlWriter> xml_;
@@ -74,6 +78,8 @@ class DfxmlReport final : public CarveObserver {
   uint64_t firstSector_ = 0;
   uint64_t bytes_ = 0;
   Sha256 hash_;
+  bool verified_ = false;
+  bool hashLost_ = false;  // the file could not be read back after it was cut
 };
 
 // "2024-07-14T18:30:00Z".
