@@ -34,6 +34,12 @@ bool IsChoiceLine(const std::string& line) {
 
 }  // namespace
 
+std::string OptionsPathBeside(const std::string& settingsPath) {
+  const std::size_t slash = settingsPath.rfind('/');
+  return (slash == std::string::npos ? std::string() : settingsPath.substr(0, slash + 1)) +
+         "options";
+}
+
 const char* RecoveryChoiceWord(RecoveryChoice choice) {
   return choice == RecoveryChoice::kExactAndMoreKinds ? "exact" : "described";
 }

@@ -18,6 +18,9 @@ RecoveryChoice LoadRecoveryChoice(const std::string& path);
 // file in one step. False on failure, the old file then untouched.
 bool SaveRecoveryChoice(const std::string& path, RecoveryChoice choice);
 
+// The options file beside the settings file at `settingsPath`: "options" in its folder.
+std::string OptionsPathBeside(const std::string& settingsPath);
+
 // The words the options file and the command lines use: "described", "exact".
 const char* RecoveryChoiceWord(RecoveryChoice choice);
 

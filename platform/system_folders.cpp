@@ -33,10 +33,6 @@ std::string SettingsPath() {
   return SettingsFolder() + "propCD.pro";
 }
 
-std::string OptionsPath() {
-  return SettingsFolder() + "options";
-}
-
 std::string DefaultOutputFolder() {
   return WithTrailingSeparator(HomeFolder()) + "RecoveredByQuarn";
 }

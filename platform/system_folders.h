@@ -11,10 +11,6 @@ std::string SettingsFolder();
 // The settings file itself, "propCD.pro" in the settings folder.
 std::string SettingsPath();
 
-// The options file beside it, "options" in the settings folder: choices the settings
-// file has no field for.
-std::string OptionsPath();
-
 // Where recovered files go when the settings name no folder: ~/RecoveredByQuarn, without
 // and with its trailing separator.
 std::string DefaultOutputFolder();

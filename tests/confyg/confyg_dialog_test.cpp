@@ -99,6 +99,23 @@ TEST_F(ConfygDialogTest, LanguageFolderAndOpeningAreStoredInTheirOwnBytes) {
   EXPECT_EQ(record.OutputFolder(), dir.Folder());
 }
 
+TEST_F(ConfygDialogTest, TheRecoveryChoiceGoesToTheOptionsFileAndNotTheRecord) {
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  Open();
+  EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "as described");
+  Find<QComboBox>("recovery")->setCurrentIndex(1);
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+  EXPECT_EQ(LoadRecoveryChoice(options), RecoveryChoice::kExactAndMoreKinds);
+
+  Open();  // shown as stored; saving unchanged leaves the file alone
+  EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "exact files and more kinds");
+  fs::remove(options);
+  Click("save");
+  EXPECT_FALSE(fs::exists(options));
+}
+
 TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsItWas) {
   Open();
   Find<QLineEdit>("nameStem")->setText(QString::fromUtf8("\xC3\x89\xC3\x89"));  // 4 bytes

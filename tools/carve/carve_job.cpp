@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "dfxml_report.h"
+#include "engine/chosen_rules.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
 #include "interrupt.h"
@@ -35,6 +36,14 @@ Defaults DefaultsFromSettings() {
   if (!settings.record.OutputFolder().empty()) defaults.folder = settings.record.OutputFolder();
   defaults.stem = settings.record.NameStem();
   return defaults;
+}
+
+// What the flags ask for; with none of them, the choice the window's options file holds.
+ChosenRules RulesFor(const CarveOptions& options) {
+  if (options.exact || options.moreKinds || options.asDescribed) {
+    return ChosenRules(options.exact, options.moreKinds);
+  }
+  return ChosenRules(LoadRecoveryChoice(OptionsPathBeside(SettingsPath())));
 }
 
 int Refuse(ConsoleStreams streams, const std::string& what) {
@@ -159,6 +168,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   drives.Assign(ConsoleHost::kDrive, options.source);
   ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
   RecoveryRun run(drives, host);
+  const ChosenRules rules = RulesFor(options);
+  run.SetRules(rules);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
   const auto start = std::chrono::steady_clock::now();

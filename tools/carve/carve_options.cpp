@@ -34,6 +34,19 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_option("--report", options.report,
                  "Write a DFXML report (report.xml) naming every recovered file with its "
                  "size, the bytes of the image it came from and its SHA-256");
+  auto* exact = app.add_flag("--exact", options.exact,
+                             "End every file where its own structure says it ends, whenever "
+                             "that can be followed; header-like sectors inside it stay in it");
+  auto* moreKinds = app.add_flag(
+      "--more-kinds", options.moreKinds,
+      "Also tell GIF87a, JPEG without APP0/APP1, MP4/M4A/3GP, QuickTime with ftyp, other MP3 "
+      "tags, other BMP headers, MPEG-2/VOB, WMA/WMV, FLAC, Ogg, Matroska/WebM and camera raw "
+      "files (CR2, NEF, ARW, DNG)");
+  app.add_flag("--as-described", options.asDescribed,
+               "Ten kinds, every file running up to the next header, whatever the options "
+               "file of the window says (the default when it says nothing)")
+      ->excludes(exact)
+      ->excludes(moreKinds);
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);

@@ -13,7 +13,12 @@ struct CarveOptions {
   std::optional<std::string> stem;          // default: the settings' stem, else "REC"
   bool quiet = false;
   std::optional<std::string> report;  // where to write the DFXML report, when asked for
-  std::string commandLine;            // the words the program was started with, for the report
+  // How files are told and ended. With none of the three flags, the choice stored in the
+  // options file decides (as described when there is none).
+  bool exact = false;        // cut files where their own structure says they end
+  bool moreKinds = false;    // tell the wider set of kinds
+  bool asDescribed = false;  // neither, whatever the options file says
+  std::string commandLine;   // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.

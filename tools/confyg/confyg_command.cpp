@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "confyg_command.h"
 
+#include <filesystem>
 #include <map>
 
 #include "languages.h"
@@ -73,6 +74,15 @@ bool StoreDrives(const ConfygOptions& options, const std::string& file, std::ost
   return false;
 }
 
+bool StoreRecovery(const ConfygPaths& paths, RecoveryChoice choice, std::ostream& err) {
+  const std::string file = OptionsPathBeside(paths.settingsFile);
+  std::error_code error;  // a failure shows as the write's
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+  if (SaveRecoveryChoice(file, choice)) return true;
+  err << "confyg: cannot write " << file << "; it is left as it was\n";
+  return false;
+}
+
 bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   const std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
   const auto drives = LoadDriveMapFile(paths.driveMapFile);
@@ -86,7 +96,9 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << "open folder when done: " << (record->OpenFolderWhenDone() == 1 ? "yes" : "no") << '\n'
       << "language: " << record->LanguageIndex() << " ("
       << kLanguageNames[static_cast<std::size_t>(record->LanguageIndex())] << ")\n"
-      << "install folder: " << record->InstallFolder() << '\n';
+      << "install folder: " << record->InstallFolder() << '\n'
+      << "recovery: "
+      << RecoveryChoiceWord(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile))) << '\n';
   for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
   return true;
 }
@@ -104,6 +116,7 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
   if (!options.drives.empty() && !StoreDrives(options, paths.driveMapFile, err)) {
     return kConfygFileError;
   }
+  if (options.recovery && !StoreRecovery(paths, *options.recovery, err)) return kConfygFileError;
   if (options.show && !Show(paths, out, err)) return kConfygFileError;
   return kConfygOk;
 }

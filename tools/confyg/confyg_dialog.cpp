@@ -42,6 +42,8 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
       outputFolder_(new QLineEdit(Text(record.OutputFolder()), this)),
       openFolder_(new QCheckBox(tr("Open the output folder when a recovery ends"), this)),
       language_(new QComboBox(this)),
+      recovery_(new QComboBox(this)),
+      shownRecovery_(LoadRecoveryChoice(OptionsPathBeside(paths_.settingsFile))),
       drives_(new DriveMapEditor(std::move(drives), this)) {
   setWindowTitle(tr("Orlenta settings"));
   setMinimumWidth(600);
@@ -56,6 +58,10 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   language_->setObjectName("language");
   for (int language = 1; language <= 6; ++language) language_->addItem(kLanguageNames[language]);
   language_->setCurrentIndex(record.LanguageIndex() - 1);
+  recovery_->setObjectName("recovery");
+  recovery_->addItem(tr("as described"));
+  recovery_->addItem(tr("exact files and more kinds"));
+  recovery_->setCurrentIndex(shownRecovery_ == RecoveryChoice::kExactAndMoreKinds ? 1 : 0);
 
   auto* browse = new QPushButton(tr("Browse…"), this);
   browse->setObjectName("browseOutputFolder");
@@ -67,6 +73,7 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   form->addRow(tr("Output folder:"), folderRow);
   form->addRow(QString(), openFolder_);
   form->addRow(tr("Language:"), language_);
+  form->addRow(tr("Recovery:"), recovery_);
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -96,7 +103,7 @@ void ConfygDialog::Save() {
     tellProblem_(Text(problem));
     return;
   }
-  if (!SaveSettings(edit)) return;
+  if (!SaveSettings(edit) || !SaveRecovery()) return;
   if (drives_->Changed() && !StoreDriveMapFile(paths_.driveMapFile, drives_->Drives())) {
     tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.driveMapFile)));
     return;
@@ -117,6 +124,17 @@ bool ConfygDialog::SaveSettings(const SettingsEdit& edit) {
   ApplySettingsEdit(edit, *record);
   if (StoreSettings(paths_, *record)) return true;
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.settingsFile)));
+  return false;
+}
+
+// Stores the recovery choice when the user changed it. False, having said why, on failure.
+bool ConfygDialog::SaveRecovery() {
+  const RecoveryChoice chosen = recovery_->currentIndex() == 1 ? RecoveryChoice::kExactAndMoreKinds
+                                                               : RecoveryChoice::kAsDescribed;
+  if (chosen == shownRecovery_) return true;
+  const std::string file = OptionsPathBeside(paths_.settingsFile);
+  if (SaveRecoveryChoice(file, chosen)) return true;
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
 }
 

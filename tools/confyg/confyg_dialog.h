@@ -7,6 +7,7 @@
 #include <string>
 
 #include "confyg_paths.h"
+#include "engine/recovery_choice.h"
 #include "engine/settings_record.h"
 #include "settings_edit.h"
 
@@ -19,8 +20,9 @@ namespace orlenta {
 class DriveMapEditor;
 
 // The configuration window: name stem, output folder, opening the folder after a run, the
-// interface language and the drives. Save writes only what the user changed, into the
-// settings file as it stands at that moment, and closes the window.
+// interface language, the drives, and the recovery (as described, or exact files and more
+// kinds; kept in the options file beside the settings). Save writes only what the user changed,
+// into the settings file as it stands at that moment, and closes the window.
 class ConfygDialog : public QDialog {
   Q_OBJECT
 
@@ -34,6 +36,7 @@ class ConfygDialog : public QDialog {
  private:
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
+  bool SaveRecovery();
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
 
@@ -44,6 +47,8 @@ class ConfygDialog : public QDialog {
   QLineEdit* outputFolder_;
   QCheckBox* openFolder_;
   QComboBox* language_;
+  QComboBox* recovery_;
+  RecoveryChoice shownRecovery_;
   DriveMapEditor* drives_;
 };
 
