@@ -13,7 +13,7 @@ struct KindInfo {
   const char* name;
 };
 
-constexpr KindInfo kKinds[kFileKindCount + 1] = {
+constexpr KindInfo kKinds[kAllKindCount + 1] = {
     {"", ""},
     {".jpg", "JPEG"},
     {".gif", "GIF"},
@@ -25,6 +25,26 @@ constexpr KindInfo kKinds[kFileKindCount + 1] = {
     {".mp3", "MP3"},
     {".mpg", "MPEG"},
     {".mov", "QuickTime (mdat)"},
+    {".gif", "GIF87a"},
+    {".jpg", "JPEG (other)"},
+    {".mp4", "MP4"},
+    {".m4a", "M4A"},
+    {".3gp", "3GP"},
+    {".mov", "QuickTime (ftyp)"},
+    {".mp3", "MP3 (other)"},
+    {".bmp", "BMP (other)"},
+    {".mpg", "MPEG-1 (other)"},
+    {".vob", "MPEG-2 / VOB"},
+    {".wma", "WMA"},
+    {".wmv", "WMV"},
+    {".flac", "FLAC"},
+    {".ogg", "Ogg"},
+    {".mkv", "Matroska"},
+    {".webm", "WebM"},
+    {".cr2", "CR2"},
+    {".nef", "NEF"},
+    {".arw", "ARW"},
+    {".dng", "DNG"},
 };
 
 bool StartsWith(const uint8_t* data, const char* text, std::size_t length) {
@@ -63,11 +83,11 @@ bool IsJpeg(const uint8_t* d) {
 }  // namespace
 
 const char* FileKindExtension(int kind) {
-  return kind >= 1 && kind <= kFileKindCount ? kKinds[kind].extension : "";
+  return kind >= 1 && kind <= kAllKindCount ? kKinds[kind].extension : "";
 }
 
 const char* FileKindName(int kind) {
-  return kind >= 1 && kind <= kFileKindCount ? kKinds[kind].name : "";
+  return kind >= 1 && kind <= kAllKindCount ? kKinds[kind].name : "";
 }
 
 int FindPattern(const uint8_t* data, const char* pattern, std::size_t length) {

@@ -20,11 +20,34 @@ enum FileKind : int32_t {
   kMp3 = 8,
   kMpeg = 9,
   kQuickTimeMediaAtom = 10,
+  // Recognised only by the wider detection (DetectMoreKinds), each with its own counter.
+  kGif87a = 11,
+  kJpegOther = 12,  // a JPEG that starts with neither an APP0 nor an APP1 segment
+  kMp4 = 13,
+  kM4a = 14,
+  k3gp = 15,
+  kQuickTimeFtyp = 16,  // a QuickTime movie that starts with its 'ftyp' atom
+  kMp3Other = 17,       // other ID3v2 tags, or a bare chain of frames
+  kBmpOther = 18,       // other header sizes or pixel offsets
+  kMpeg1Other = 19,     // MPEG-1 program streams the described test passes over
+  kMpeg2 = 20,          // MPEG-2 program stream, as on DVD-Video
+  kWma = 21,
+  kWmv = 22,
+  kFlac = 23,
+  kOgg = 24,
+  kMatroska = 25,
+  kWebm = 26,
+  kCr2 = 27,
+  kNef = 28,
+  kArw = 29,
+  kDng = 30,
 };
 
-inline constexpr int kFileKindCount = 10;
+inline constexpr int kFileKindCount = 10;  // the kinds DetectFileKind knows
+inline constexpr int kAllKindCount = 30;   // every kind, the wider detection's included
 
-// The extension a recovered file of `kind` gets, dot included; "" for kNoHeader or out of range.
+// The extension a recovered file of `kind` (1..kAllKindCount) gets, dot included; "" for
+// kNoHeader or out of range.
 const char* FileKindExtension(int kind);
 
 // A short human name of the kind ("JPEG", "QuickTime (moov)"), for summaries.

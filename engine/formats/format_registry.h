@@ -13,7 +13,7 @@ namespace orlenta {
 // The kinds beyond the described ten that --more-kinds recognises: each with its own
 // counter and its usual extension (FileKindExtension and FileKindName know them all).
 // Numbered from kFileKindCount + 1; kAllKindCount is the highest.
-// (Filled in by the format families; see format_registry.cpp.)
+// (The kinds themselves are listed in engine/file_kind.h; the families, in format_registry.cpp.)
 
 // The header test of the wider detection: `sector` holds at least `size` bytes of one
 // sector (and, like SectorBuffer, stays readable up to kDetectionDepth bytes). Returns

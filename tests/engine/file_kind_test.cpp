@@ -147,7 +147,7 @@ TEST(FileKindExtension, TableAndOutOfRange) {
     EXPECT_STREQ(FileKindExtension(kind), expected[kind]) << kind;
   }
   EXPECT_STREQ(FileKindExtension(-1), "");
-  EXPECT_STREQ(FileKindExtension(11), "");
+  EXPECT_STREQ(FileKindExtension(kAllKindCount + 1), "");
 }
 
 }  // namespace

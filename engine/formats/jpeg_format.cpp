@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// JPEG: a chain of marker segments; after each start-of-scan segment comes entropy-coded
+// data, in which a 0xFF byte is always followed by 0x00 (a stuffed byte), a restart marker
+// or the next real marker. The file ends at the end-of-image marker. Embedded thumbnails
+// (Exif APP1) lie inside their segment, so the walk steps over them whole.
+#include <cstring>
+
+#include "format_families.h"
+#include "record_walk.h"
+
+namespace orlenta {
+namespace {
+
+bool IsRestart(uint8_t code) {
+  return code >= 0xD0 && code <= 0xD7;
+}
+
+// Codes that begin a segment with a length: the frame, table and application markers.
+bool HasLength(uint8_t code) {
+  return code >= 0xC0 && code <= 0xFE && code != 0xD8 && code != 0xD9 && !IsRestart(code);
+}
+
+class JpegEndFinder : public RecordWalk {
+ public:
+  JpegEndFinder() : RecordWalk(ReadAt(0, 2)) {}
+
+ private:
+  enum class State : uint8_t { kSoi, kMarker, kCode, kLength, kEntropy };
+
+  Step Examine(const ByteWindow& w, const Step& step) override {
+    const uint64_t pos = step.offset;
+    switch (state_) {
+      case State::kSoi:
+        if (w.At(0)[0] != 0xFF || w.At(0)[1] != 0xD8) return Broken();
+        return Marker(2);
+      case State::kMarker:
+        if (*w.At(pos) != 0xFF) return Broken();
+        return Code(pos + 1);
+      case State::kCode:
+        return AfterCode(pos, *w.At(pos));
+      case State::kLength: {
+        const uint16_t length = Be16(w.At(pos));
+        if (length < 2) return Broken();
+        if (code_ == 0xDA) {
+          sawScan_ = true;
+          state_ = State::kEntropy;
+          return ScanFrom(pos + length);
+        }
+        return Marker(pos + length);
+      }
+      case State::kEntropy:
+        return ScanEntropy(w, pos);
+    }
+    return Broken();
+  }
+
+  Step AfterCode(uint64_t pos, uint8_t code) {
+    if (code == 0xFF) return Code(pos + 1);  // fill byte before a marker
+    if (inEntropy_ && (code == 0x00 || IsRestart(code))) {
+      state_ = State::kEntropy;
+      return ScanFrom(pos + 1);
+    }
+    inEntropy_ = false;
+    if (code == 0xD9) return sawScan_ ? EndAt(pos + 1) : Broken();
+    if (IsRestart(code) || code == 0x01) return Marker(pos + 1);
+    if (!HasLength(code)) return Broken();
+    code_ = code;
+    state_ = State::kLength;
+    return ReadAt(pos + 1, 2);
+  }
+
+  // Entropy-coded data: only 0xFF bytes matter, so memchr finds them.
+  Step ScanEntropy(const ByteWindow& w, uint64_t pos) {
+    const uint64_t end = w.End();
+    const auto* p = static_cast<const uint8_t*>(std::memchr(w.At(pos), 0xFF, end - pos));
+    if (p == nullptr) return ScanFrom(end);
+    inEntropy_ = true;
+    return Code(pos + static_cast<uint64_t>(p - w.At(pos)) + 1);
+  }
+
+  Step Marker(uint64_t pos) {
+    state_ = State::kMarker;
+    return ReadAt(pos, 1);
+  }
+  Step Code(uint64_t pos) {
+    state_ = State::kCode;
+    return ReadAt(pos, 1);
+  }
+
+  State state_ = State::kSoi;
+  uint8_t code_ = 0;
+  bool inEntropy_ = false;
+  bool sawScan_ = false;
+};
+
+// Frame headers (not the reserved 0xC8), tables, restart interval, application segments
+// other than APP0 and APP1, comments.
+bool CanComeFirst(uint8_t code) {
+  const bool frame = code >= 0xC0 && code <= 0xCF && code != 0xC8;
+  const bool application = code >= 0xE2 && code <= 0xEF;
+  return frame || application || code == 0xDB || code == 0xDD || code == 0xFE;
+}
+
+// The first segment of a JPEG that starts with neither APP0 nor APP1: a quantisation or
+// Huffman table, another application segment, a comment or a frame header. Its length
+// must lead to the next marker when that lies in the sector.
+FileKind DetectJpegOther(const uint8_t* d, std::size_t size) {
+  if (size < 8 || d[0] != 0xFF || d[1] != 0xD8 || d[2] != 0xFF) return kNoHeader;
+  const uint8_t code = d[3];
+  if (!CanComeFirst(code)) return kNoHeader;
+  const uint16_t length = Be16(d + 4);
+  if (length < 3) return kNoHeader;
+  if (code == 0xDB && (d[6] & 0xF0) > 0x10) return kNoHeader;  // table precision 0 or 1
+  if (code == 0xDB && (d[6] & 0x0F) > 3) return kNoHeader;     // table id 0..3
+  if (code == 0xC4 && ((d[6] & 0xF0) > 0x10 || (d[6] & 0x0F) > 3)) return kNoHeader;
+  const std::size_t next = 4 + std::size_t{length};
+  if (next + 1 >= size) return code >= 0xE2 ? kJpegOther : kNoHeader;
+  if (d[next] != 0xFF || !HasLength(d[next + 1]) || d[next + 1] == 0xDA) {
+    // A table segment follows a table segment; a scan never comes second.
+    return kNoHeader;
+  }
+  return kJpegOther;
+}
+
+std::unique_ptr<EndFinder> MakeJpegFinder(FileKind kind) {
+  if (kind != kJpeg && kind != kJpegOther) return nullptr;
+  return std::make_unique<JpegEndFinder>();
+}
+
+}  // namespace
+
+const FormatFamily kJpegFamily = {DetectJpegOther, MakeJpegFinder};
+
+}  // namespace orlenta

@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// RIFF (AVI, WAVE): "RIFF", the size of what follows, the form type, then chunks (id, size,
+// data padded to an even length). The walk checks each top-level chunk header up to the
+// size the RIFF header gives. Large AVIs go on in further RIFF parts of form "AVIX".
+#include <cstring>
+
+#include "format_families.h"
+#include "record_walk.h"
+
+namespace orlenta {
+namespace {
+
+bool IsChunkId(const uint8_t* id) {
+  for (int i = 0; i < 4; ++i) {
+    if (id[i] < 0x20 || id[i] > 0x7E) return false;
+  }
+  return true;
+}
+
+class RiffEndFinder : public RecordWalk {
+ public:
+  RiffEndFinder() : RecordWalk(ReadAt(0, 12)) {}
+
+ private:
+  Step Examine(const ByteWindow& w, const Step& step) override {
+    const uint64_t pos = step.offset;
+    const uint8_t* d = w.At(pos);
+    if (expectPart_) return StartPart(pos, d);
+    const uint64_t next = pos + 8 + Le32(d + 4) + (Le32(d + 4) & 1);
+    if (!IsChunkId(d)) return Broken();
+    // Some writers leave out the pad byte of the last chunk: the RIFF size tells.
+    if (next == partEnd_ || next == partEnd_ + 1) return PartEnded();
+    if (next > partEnd_) return Broken();
+    return ReadAt(next, 8);
+  }
+
+  Step StartPart(uint64_t pos, const uint8_t* d) {
+    expectPart_ = false;
+    const bool first = pos == 0;
+    if (std::memcmp(d, "RIFF", 4) != 0 || (!first && std::memcmp(d + 8, "AVIX", 4) != 0)) {
+      return first ? Broken() : EndAt(pos);
+    }
+    const uint32_t size = Le32(d + 4);
+    if (size < 4 || !IsChunkId(d + 8)) return Broken();
+    if (first) isAvi_ = std::memcmp(d + 8, "AVI ", 4) == 0;
+    partEnd_ = pos + 8 + size;
+    return partEnd_ == pos + 12 ? PartEnded() : ReadAt(pos + 12, 8);
+  }
+
+  // Only an AVI may go on in a further part; anything else after it is not the file's.
+  Step PartEnded() {
+    if (!isAvi_) return EndAt(partEnd_);
+    expectPart_ = true;
+    return ReadAt(partEnd_, 12);
+  }
+
+  Step DataEnded(const Step& step) override {
+    return expectPart_ && step.offset == partEnd_ ? EndAt(partEnd_) : Broken();
+  }
+
+  uint64_t partEnd_ = 0;
+  bool expectPart_ = true;
+  bool isAvi_ = false;
+};
+
+std::unique_ptr<EndFinder> MakeRiffFinder(FileKind kind) {
+  if (kind != kAvi && kind != kWave) return nullptr;
+  return std::make_unique<RiffEndFinder>();
+}
+
+FileKind NoNewRiffKind(const uint8_t*, std::size_t) {
+  return kNoHeader;
+}
+
+}  // namespace
+
+const FormatFamily kRiffFamily = {NoNewRiffKind, MakeRiffFinder};
+
+}  // namespace orlenta
