@@ -36,6 +36,24 @@ EndFinderDriver::State EndFinderDriver::Feed(std::span<const uint8_t> bytes) {
   return state_;
 }
 
+EndFinderDriver::State EndFinderDriver::FinishAtVolumeEnd() {
+  if (state_ != State::kFollowing) return state_;
+  const uint64_t at = std::min(step_.offset, fed_);
+  if (at < carryStart_) {
+    Break();
+    return state_;
+  }
+  const auto left = std::span<const uint8_t>(carry_).subspan(at - carryStart_, fed_ - at);
+  const FinderStep last = finder_->Next(at, left);
+  if (last.kind == FinderStep::kEnd && last.offset != 0 && last.offset <= at + left.size()) {
+    endLength_ = last.offset;
+    state_ = State::kEnded;
+  } else {
+    Break();
+  }
+  return state_;
+}
+
 bool EndFinderDriver::Serve(std::span<const uint8_t> bytes, uint64_t begin, uint64_t end) {
   const uint64_t at = step_.offset;
   if (at < carryStart_) {  // bytes already let go of: the finder broke its word

@@ -24,6 +24,10 @@ class EndFinderDriver {
   // header sector). Returns where the structure stands once they have been taken in.
   State Feed(std::span<const uint8_t> bytes);
 
+  // The volume ended after the bytes fed so far: the finder gets one last look, at what is
+  // left from where it asked (perhaps nothing), and may still tell the end.
+  State FinishAtVolumeEnd();
+
   State Current() const { return state_; }
   // The length of the file in bytes; meaningful once kEnded.
   uint64_t EndLength() const { return endLength_; }

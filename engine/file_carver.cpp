@@ -123,32 +123,27 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   // to it: where the file ends after all when its structure cannot be followed.
   std::optional<uint32_t> innerHeader;
   uint64_t lengthToInnerHeader = 0;
+  const uint64_t unreadableAtStart = reader_.UnreadableSectors();
+  auto fallBack = [&](int32_t result) {
+    return innerHeader ? CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, result) : result;
+  };
   auto state = driver.Feed({SectorBuffer.data(), bytesPerSector});
   for (;;) {
-    if (state == EndFinderDriver::State::kEnded) {
-      cutLength_ = driver.EndLength() < length ? driver.EndLength() : 0;
-      endVerified_ = true;
-      run_.CurrentSector =
-          headerSector_ + static_cast<uint32_t>((driver.EndLength() - 1) / bytesPerSector);
-      return kCarveToLength;
-    }
+    if (state == EndFinderDriver::State::kEnded) return EndAt(driver.EndLength(), length);
     if (state == EndFinderDriver::State::kBroken) {
-      if (innerHeader)
-        return CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveToHeader);
+      if (innerHeader) return fallBack(kCarveToHeader);
       return CopyUntilNextHeader(file, length / bytesPerSector);
     }
     ++run_.CurrentSector;
     reader_.ReadSectors(run_.CurrentDriveLetter, run_.CurrentSector, 1);
-    if (StopFlag) {
-      if (innerHeader) CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveStopped);
-      return kCarveStopped;
-    }
+    if (StopFlag) return fallBack(kCarveStopped);
     host_.SetProgress(ProgressPercent(run_.CurrentSector, TotalSectors));
     host_.PumpOneMessage();
     if (run_.CurrentSector >= DriveGeometry.SectorCount()) {
-      if (innerHeader)
-        return CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, kCarveToHeader);
-      return kCarveToEnd;
+      if (driver.FinishAtVolumeEnd() == EndFinderDriver::State::kEnded) {
+        return EndAt(driver.EndLength(), length);
+      }
+      return fallBack(innerHeader ? kCarveToHeader : kCarveToEnd);
     }
     if (!innerHeader && rules_->Detect(SectorBuffer.data(), bytesPerSector) != kNoHeader) {
       innerHeader = run_.CurrentSector;
@@ -156,8 +151,20 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
     }
     if (!Append(file, bytesPerSector)) return kCarveStopped;
     length += bytesPerSector;
-    state = driver.Feed({SectorBuffer.data(), bytesPerSector});
+    // A sector that could not be read came back as zeros: the structure cannot be trusted
+    // from here on, whatever the finder would make of them.
+    const bool unreadable = reader_.UnreadableSectors() != unreadableAtStart;
+    state = unreadable ? EndFinderDriver::State::kBroken
+                       : driver.Feed({SectorBuffer.data(), bytesPerSector});
   }
+}
+
+int32_t FileCarver::EndAt(uint64_t endLength, uint64_t written) {
+  cutLength_ = endLength < written ? endLength : 0;
+  endVerified_ = true;
+  run_.CurrentSector =
+      headerSector_ + static_cast<uint32_t>((endLength - 1) / DriveGeometry.bytesPerSector);
+  return kCarveToLength;
 }
 
 int32_t FileCarver::CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result) {

@@ -71,6 +71,7 @@ class FileCarver {
  private:
   int32_t CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile = 1);
   int32_t FollowStructure(RecoveredFile& file, EndFinderDriver& driver);
+  int32_t EndAt(uint64_t endLength, uint64_t written);
   int32_t CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result);
   void EndFile(RecoveredFile& file, FileKind kind);
   int32_t FailWrite(RecoveredFile& file);

@@ -167,6 +167,39 @@ TEST_F(ExactCarveTest, TheVolumeEndingInsideAFileWithNoInnerHeaderKeepsItAll) {
   EXPECT_FALSE(observer.ends[0].verified);
 }
 
+TEST_F(ExactCarveTest, AFinderLookingPastTheEndStillEndsAFileThatEndsTheVolume) {
+  rules.lookPastEnd = true;
+  Disc disc(5);
+  disc.Put(2, MakeToyFile(3 * kSector)).Header(3, kJpeg);
+  Load(disc);
+  EXPECT_EQ(CarveAt(2), kCarveToLength);
+  EXPECT_EQ(members.CurrentSector, 4u);
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.png")), disc.Range(2, 3 * kSector));
+  EXPECT_TRUE(observer.ends[0].verified);
+}
+
+TEST_F(ExactCarveTest, AnUnreadableSectorInsideBreaksTheStructure) {
+  Disc disc(12);
+  disc.Put(1, MakeToyFile(5 * kSector - 9)).Header(4, kJpeg).Header(9, kGif);
+  Load(disc);
+  volume->FailSector(3);
+  EXPECT_EQ(CarveAt(1), kCarveToHeader);  // back to the inner header at 4
+  std::vector<uint8_t> expected = disc.Range(1, 3 * kSector);
+  std::fill_n(expected.begin() + 2 * kSector, kSector, 0);
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.png")), expected);
+  EXPECT_FALSE(observer.ends[0].verified);
+
+  Disc plain(12);
+  plain.Put(1, MakeToyFile(5 * kSector - 9)).Header(9, kGif);
+  Load(plain);
+  volume->FailSector(3);
+  reader.BeginRun();
+  EXPECT_EQ(CarveAt(1), kCarveToHeader);  // up to the next header, as described
+  EXPECT_EQ(members.CurrentSector, 9u);
+  EXPECT_EQ(ReadFileBytes(out.File("2REC.png")).size(), 8 * kSector);
+  EXPECT_THAT(carver.UnverifiedFiles(), ElementsAre(out.File("1REC.png"), out.File("2REC.png")));
+}
+
 TEST_F(ExactCarveTest, AStopInsideAFollowedFileCutsItBackToItsInnerHeader) {
   Disc disc(40);
   disc.Put(0, MakeToyFile(30 * kSector)).Header(2, kJpeg);

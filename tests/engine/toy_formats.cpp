@@ -20,8 +20,9 @@ FinderStep ToyFinder::Next(uint64_t at, std::span<const uint8_t> bytes) {
     if (length_ < 12) return FinderStep::Broken();
     return FinderStep::Need(length_ - 4, 4);
   }
-  if (std::memcmp(bytes.data(), "!END", 4) != 0) return FinderStep::Broken();
-  return FinderStep::End(length_);
+  if (at == length_) return FinderStep::End(length_);  // what follows, or the volume's end
+  if (bytes.size() < 4 || std::memcmp(bytes.data(), "!END", 4) != 0) return FinderStep::Broken();
+  return lookPastEnd_ ? FinderStep::Need(length_, 4) : FinderStep::End(length_);
 }
 
 FileKind ToyRules::Detect(const uint8_t* sector, std::size_t) const {
@@ -31,7 +32,7 @@ FileKind ToyRules::Detect(const uint8_t* sector, std::size_t) const {
 
 std::unique_ptr<EndFinder> ToyRules::FinderFor(FileKind kind) const {
   if (kind != kToyKind) return nullptr;
-  return std::make_unique<ToyFinder>();
+  return std::make_unique<ToyFinder>(lookPastEnd);
 }
 
 }  // namespace orlenta

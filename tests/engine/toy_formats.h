@@ -16,12 +16,17 @@ namespace orlenta {
 inline constexpr FileKind kToyKind = kPng;
 std::vector<uint8_t> MakeToyFile(uint32_t length, uint8_t fill = 0x21);
 
-// Follows the toy format. Broken when the trailer is not where the length says.
+// Follows the toy format. Broken when the trailer is not where the length says. When told
+// to look past the end, it asks for the four bytes after the trailer first, as a format
+// that may go on in a further part would, and ends the file whatever they hold (or when
+// the volume ends before them).
 class ToyFinder final : public EndFinder {
  public:
+  explicit ToyFinder(bool lookPastEnd = false) : lookPastEnd_(lookPastEnd) {}
   FinderStep Next(uint64_t at, std::span<const uint8_t> bytes) override;
 
  private:
+  bool lookPastEnd_;
   uint64_t length_ = 0;
 };
 
@@ -29,6 +34,7 @@ class ToyFinder final : public EndFinder {
 // finder follows; other kinds run up to the next header.
 class ToyRules final : public CarveRules {
  public:
+  bool lookPastEnd = false;
   FileKind Detect(const uint8_t* sector, std::size_t size) const override;
   std::unique_ptr<EndFinder> FinderFor(FileKind kind) const override;
   bool FollowsStructures() const override { return true; }
