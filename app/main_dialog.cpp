@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QTreeWidget>
+#include <filesystem>
 #include <vector>
 
 #include "engine/chosen_rules.h"
@@ -18,6 +19,7 @@
 #include "localisation.h"
 #include "media/drive_tree.h"
 #include "media/media_properties.h"
+#include "platform/settings_lock.h"
 #include "platform/system_folders.h"
 #include "res/bitmap_resource.h"
 #include "ui/bmp_menu.h"
@@ -249,6 +251,8 @@ void CMainDialog::OnLanguageCommand(int n) {
   languageIndex_ = n;
   ApplyLanguage(n);
   ShowMessage(PickText(RestartNotice, n), kTitle);
+  // confyg may be editing the same file: take turns, so that neither loses the other's change.
+  const SettingsLock lock(std::filesystem::path(setup_.settingsPath).parent_path().string());
   SaveLanguage(setup_.settingsPath, n, *this);
 }
 

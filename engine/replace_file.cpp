@@ -5,18 +5,21 @@
 #include <filesystem>
 #include <random>
 
+#include "disk_flush.h"
+
 namespace orlenta {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Writes all of `bytes` to a new file at `temporary`; false when any step fails (the file
-// may then be left behind for the caller to remove).
+// Writes all of `bytes` to a new file at `temporary` and down to the disk, so that the rename
+// that follows can never put an empty or partial file in place; false when any step fails
+// (the file may then be left behind for the caller to remove).
 bool WriteAll(const std::string& temporary, std::span<const uint8_t> bytes) {
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return false;
   bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  written = written && std::fflush(file) == 0;
+  written = written && std::fflush(file) == 0 && FlushFileToDisk(file);
   return (std::fclose(file) == 0) && written;
 }
 
@@ -41,8 +44,14 @@ bool ReplaceFileContents(const std::string& path, std::span<const uint8_t> bytes
   if (done && replacing) fs::permissions(temporary, status.permissions(), error);
   if (done && !error) fs::rename(temporary, target, error);
   done = done && !error;
-  if (!done) fs::remove(temporary, error);
-  return done;
+  if (!done) {
+    fs::remove(temporary, error);
+    return false;
+  }
+  // The new content is in place; the folder's flush makes its name last. Should the system
+  // fail at that, the old content is gone all the same, so it cannot be reported as kept.
+  FlushFolderToDisk(target.parent_path().string());
+  return true;
 }
 
 }  // namespace orlenta

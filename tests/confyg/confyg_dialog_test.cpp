@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "confyg_test_support.h"
+#include "confyg_translation.h"
 #include "engine/settings_file.h"
 #include "settings_store.h"
 #include "support/recording_host.h"
@@ -163,6 +164,37 @@ TEST_F(ConfygDialogTest, DrivesAreSetShownAndRemoved) {
   EXPECT_THAT(LoadDriveMapFile(paths.driveMapFile).value(),
               ElementsAre(Pair('G', dir.File("a.iso"))));
   EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+}
+
+TEST_F(ConfygDialogTest, SavingDrivesKeepsTheLinesWrittenByHand) {
+  ASSERT_TRUE(WriteFileBytes(dir.File("a.iso"), {1}));
+  const std::string handWritten = "# my discs\nE=/dev/sr0\nsome note\nF=/dev/sr1\n";
+  fs::create_directories(fs::path(paths.driveMapFile).parent_path());
+  ASSERT_TRUE(WriteFileBytes(paths.driveMapFile, {handWritten.begin(), handWritten.end()}));
+  Open(LoadDriveMapFile(paths.driveMapFile).value());
+  auto* list = Find<QTreeWidget>("driveList");
+  list->setCurrentItem(list->topLevelItem(1));  // F
+  Click("removeDrive");
+  Retype("drivePath", QString::fromStdString(dir.File("a.iso")));
+  Find<QComboBox>("driveLetter")->setCurrentIndex('E' - 'B');
+  Click("setDrive");
+  Click("save");
+  const std::vector<uint8_t> bytes = ReadFileBytes(paths.driveMapFile);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()),
+            "# my discs\nE=" + dir.File("a.iso") + "\nsome note\n");
+}
+
+TEST_F(ConfygDialogTest, TheWindowSpeaksTheLanguageOfTheSettings) {
+  const std::map<int, QString> titles = {
+      {1, "Orlenta settings"},        {2, "Réglages d'Orlenta"},       {3, "Orlenta-Einstellungen"},
+      {4, "Impostazioni di Orlenta"}, {5, "Configuración de Orlenta"}, {6, "Setările Orlenta"}};
+  for (const auto& [language, title] : titles) {
+    const ConfygTranslation translation(language);
+    EXPECT_EQ(translation.Installed(), language != 1) << language;
+    Open();
+    EXPECT_EQ(dialog->windowTitle(), title) << language;
+    EXPECT_EQ(Find<QPushButton>("removeDrive")->text() == "Remove", language == 1) << language;
+  }
 }
 
 }  // namespace

@@ -42,7 +42,8 @@ TEST_F(SettingsStoreTest, InitCreatesDefaultsThatTheProgramReadsBack) {
   EXPECT_EQ(loaded.record.InstallFolder(), paths.installFolder);
   EXPECT_TRUE(VerifySettings(paths.settingsFile));
   EXPECT_EQ(ReadFileBytes(paths.settingsFile).size(), 624u);
-  EXPECT_THAT(ListFolder(folder), ElementsAre("propCD.pro"));
+  // Beside the settings only the lock file that every edit takes: no new file left behind.
+  EXPECT_THAT(ListFolder(folder), ElementsAre(".lock", "propCD.pro"));
 }
 
 TEST_F(SettingsStoreTest, InitLeavesAWholeFileAsItIs) {
@@ -110,16 +111,18 @@ TEST_F(SettingsStoreTest, AReadOnlyFolderLeavesTheOldFileIntact) {
 TEST_F(SettingsStoreTest, DriveMapFileRoundTripsAndMissingMeansNoDrives) {
   EXPECT_THAT(LoadDriveMapFile(paths.driveMapFile).value(), IsEmpty());
   const std::map<char, std::string> drives = {{'E', "/dev/sr0"}, {'M', "/images/a b.iso"}};
-  ASSERT_TRUE(StoreDriveMapFile(paths.driveMapFile, drives));
+  ASSERT_EQ(EditDriveMapFile(paths.driveMapFile, DriveChangesBetween({}, drives)),
+            EditOutcome::kStored);
   EXPECT_EQ(LoadDriveMapFile(paths.driveMapFile), drives);
-  ASSERT_TRUE(StoreDriveMapFile(paths.driveMapFile, {}));
+  ASSERT_EQ(EditDriveMapFile(paths.driveMapFile, DriveChangesBetween(drives, {})),
+            EditOutcome::kStored);
   EXPECT_THAT(LoadDriveMapFile(paths.driveMapFile).value(), IsEmpty());
 }
 
 TEST_F(SettingsStoreTest, AnUnreadableDriveMapIsNotTakenForAnEmptyOne) {
   fs::create_directories(paths.driveMapFile);
   EXPECT_EQ(LoadDriveMapFile(paths.driveMapFile), std::nullopt);
-  EXPECT_FALSE(StoreDriveMapFile(paths.driveMapFile, {{'E', "/dev/sr0"}}));
+  EXPECT_EQ(EditDriveMapFile(paths.driveMapFile, {{'E', "/dev/sr0"}}), EditOutcome::kUnreadable);
 }
 
 }  // namespace

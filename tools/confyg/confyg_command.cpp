@@ -2,7 +2,6 @@
 #include "confyg_command.h"
 
 #include <filesystem>
-#include <map>
 
 #include "languages.h"
 #include "settings_store.h"
@@ -44,32 +43,17 @@ bool Init(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   return false;
 }
 
-bool StoreEdit(const ConfygPaths& paths, const SettingsEdit& edit, std::ostream& err) {
-  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
-  if (!record) {
-    err << "confyg: cannot read " << paths.settingsFile << '\n';
-    return false;
+// Says what went wrong with an edit of `file`; true when it was stored.
+bool Told(EditOutcome outcome, const std::string& file, std::ostream& err) {
+  switch (outcome) {
+    case EditOutcome::kStored:
+      return true;
+    case EditOutcome::kUnreadable:
+      err << "confyg: cannot read " << file << '\n';
+      return false;
+    case EditOutcome::kWriteFailed:
+      break;
   }
-  ApplySettingsEdit(edit, *record);
-  if (StoreSettings(paths, *record)) return true;
-  err << "confyg: cannot write " << paths.settingsFile << "; it is left as it was\n";
-  return false;
-}
-
-bool StoreDrives(const ConfygOptions& options, const std::string& file, std::ostream& err) {
-  std::optional<std::map<char, std::string>> drives = LoadDriveMapFile(file);
-  if (!drives) {
-    err << "confyg: cannot read " << file << '\n';
-    return false;
-  }
-  for (const auto& [letter, path] : options.drives) {
-    if (path.empty()) {
-      drives->erase(letter);
-    } else {
-      (*drives)[letter] = path;
-    }
-  }
-  if (StoreDriveMapFile(file, *drives)) return true;
   err << "confyg: cannot write " << file << "; it is left as it was\n";
   return false;
 }
@@ -112,8 +96,11 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
     return kConfygUsage;
   }
   if (options.init && !Init(paths, out, err)) return kConfygFileError;
-  if (!options.edit.Empty() && !StoreEdit(paths, options.edit, err)) return kConfygFileError;
-  if (!options.drives.empty() && !StoreDrives(options, paths.driveMapFile, err)) {
+  if (!options.edit.Empty() && !Told(EditSettings(paths, options.edit), paths.settingsFile, err)) {
+    return kConfygFileError;
+  }
+  if (!options.drives.empty() &&
+      !Told(EditDriveMapFile(paths.driveMapFile, options.drives), paths.driveMapFile, err)) {
     return kConfygFileError;
   }
   if (options.recovery && !StoreRecovery(paths, *options.recovery, err)) return kConfygFileError;

@@ -104,8 +104,8 @@ void ConfygDialog::Save() {
     return;
   }
   if (!SaveSettings(edit) || !SaveRecovery()) return;
-  if (drives_->Changed() && !StoreDriveMapFile(paths_.driveMapFile, drives_->Drives())) {
-    tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.driveMapFile)));
+  if (drives_->Changed() &&
+      !Told(EditDriveMapFile(paths_.driveMapFile, drives_->Changes()), paths_.driveMapFile)) {
     return;
   }
   accept();
@@ -116,14 +116,21 @@ void ConfygDialog::Save() {
 bool ConfygDialog::SaveSettings(const SettingsEdit& edit) {
   std::error_code error;
   if (edit.Empty() && std::filesystem::exists(paths_.settingsFile, error)) return true;
-  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths_);
-  if (!record) {
-    tellProblem_(tr("Could not read %1.").arg(Text(paths_.settingsFile)));
-    return false;
+  return Told(EditSettings(paths_, edit), paths_.settingsFile);
+}
+
+// Tells the user what went wrong with an edit of `file`; true when it was stored.
+bool ConfygDialog::Told(EditOutcome outcome, const std::string& file) {
+  switch (outcome) {
+    case EditOutcome::kStored:
+      return true;
+    case EditOutcome::kUnreadable:
+      tellProblem_(tr("Could not read %1.").arg(Text(file)));
+      return false;
+    case EditOutcome::kWriteFailed:
+      break;
   }
-  ApplySettingsEdit(edit, *record);
-  if (StoreSettings(paths_, *record)) return true;
-  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(paths_.settingsFile)));
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
 }
 

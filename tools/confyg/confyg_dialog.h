@@ -10,6 +10,7 @@
 #include "engine/recovery_choice.h"
 #include "engine/settings_record.h"
 #include "settings_edit.h"
+#include "settings_store.h"
 
 class QCheckBox;
 class QComboBox;
@@ -37,6 +38,7 @@ class ConfygDialog : public QDialog {
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
   bool SaveRecovery();
+  bool Told(EditOutcome outcome, const std::string& file);
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
 

@@ -67,6 +67,7 @@ std::variant<ConfygOptions, int> ParseConfygOptions(int argc, const char* const*
       "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or a "
       "value that cannot be stored (nothing is then changed).");
   AddOptions(app, options, language, drives);
+  app.set_version_flag("--version", std::string("confyg ") + ORLENTA_VERSION);
   try {
     app.parse(argc, argv);
     if (language && !(options.edit.language = ParseLanguage(*language))) {

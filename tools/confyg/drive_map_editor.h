@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "drive_map_text.h"
+
 class QComboBox;
 class QLineEdit;
 class QTreeWidget;
@@ -22,6 +24,8 @@ class DriveMapEditor : public QWidget {
   const std::map<char, std::string>& Drives() const { return drives_; }
   // True when the drives differ from those the editor started with.
   bool Changed() const { return drives_ != original_; }
+  // The letters set or taken away since the editor started, to be made in the file as it is now.
+  DriveChanges Changes() const { return DriveChangesBetween(original_, drives_); }
 
  signals:
   // A value the user gave cannot be taken; `text` says why.

@@ -6,6 +6,7 @@
 
 #include "confyg_command.h"
 #include "confyg_dialog.h"
+#include "confyg_translation.h"
 #include "settings_store.h"
 
 namespace {
@@ -21,6 +22,7 @@ int RunWindow(const orlenta::ConfygPaths& paths) {
             .arg(QString::fromStdString(record ? paths.driveMapFile : paths.settingsFile)));
     return orlenta::kConfygFileError;
   }
+  const orlenta::ConfygTranslation translation(record->LanguageIndex());
   orlenta::ConfygDialog dialog(paths, *record, *drives);
   dialog.exec();
   return orlenta::kConfygOk;

@@ -2,11 +2,13 @@
 #include "settings_store.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "engine/localized_text.h"
 #include "engine/replace_file.h"
 #include "engine/settings_file.h"
-#include "platform/drive_map_file.h"
+#include "platform/settings_lock.h"
 #include "platform/system_folders.h"
 
 namespace orlenta {
@@ -43,6 +45,22 @@ std::span<const uint8_t> AsBytes(const std::string& text) {
   return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
 }
 
+std::string FolderOf(const std::string& path) {
+  return fs::path(path).parent_path().string();
+}
+
+// The whole text of the file at `path`: "" when there is none, nullopt when it is there but
+// cannot be read.
+std::optional<std::string> ReadText(const std::string& path) {
+  std::error_code error;
+  if (!fs::exists(path, error)) return std::string();
+  std::ifstream file(path, std::ios::binary);
+  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(file)), {});
+  if (file.bad()) return std::nullopt;
+  return text;
+}
+
 }  // namespace
 
 RecoverySettings DefaultSettings(const std::string& installFolder) {
@@ -60,6 +78,8 @@ RecoverySettings DefaultSettings(const std::string& installFolder) {
 }
 
 InitOutcome InitSettings(const ConfygPaths& paths) {
+  const SettingsLock lock(FolderOf(paths.settingsFile));
+  if (!lock.Held()) return InitOutcome::kWriteFailed;
   const LoadedSettings loaded = LoadSettings(paths.settingsFile);
   RecoverySettings record;
   InitOutcome outcome = InitOutcome::kCreated;
@@ -95,12 +115,24 @@ bool StoreSettings(const ConfygPaths& paths, const RecoverySettings& record) {
   return CreateParentFolder(paths.settingsFile) && WriteSettingsFile(paths.settingsFile, record);
 }
 
-bool StoreDriveMapFile(const std::string& path, const std::map<char, std::string>& drives) {
-  const std::string text =
-      "# Orlenta's drives: one LETTER=PATH line each, letters B to M, the path of a disc\n"
-      "# image or of a block device such as /dev/sr0.\n" +
-      FormatDriveMap(drives);
-  return CreateParentFolder(path) && ReplaceFileContents(path, AsBytes(text));
+EditOutcome EditSettings(const ConfygPaths& paths, const SettingsEdit& edit) {
+  const SettingsLock lock(FolderOf(paths.settingsFile));
+  if (!lock.Held()) return EditOutcome::kWriteFailed;
+  std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
+  if (!record) return EditOutcome::kUnreadable;
+  ApplySettingsEdit(edit, *record);
+  return StoreSettings(paths, *record) ? EditOutcome::kStored : EditOutcome::kWriteFailed;
+}
+
+EditOutcome EditDriveMapFile(const std::string& path, const DriveChanges& changes) {
+  const SettingsLock lock(FolderOf(path));
+  if (!lock.Held()) return EditOutcome::kWriteFailed;
+  const std::optional<std::string> text = ReadText(path);
+  if (!text) return EditOutcome::kUnreadable;
+  const std::string edited = EditDriveMapText(*text, changes);
+  return CreateParentFolder(path) && ReplaceFileContents(path, AsBytes(edited))
+             ? EditOutcome::kStored
+             : EditOutcome::kWriteFailed;
 }
 
 }  // namespace orlenta
