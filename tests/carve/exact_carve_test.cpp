@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 
 #include "carve_runner.h"
 #include "engine/file_kind.h"
@@ -31,6 +30,14 @@ int ExactCopies(const std::map<std::string, std::string>& samples,
     }
   }
   return found;
+}
+
+// The text between the first `open` of `text` and the `close` after it.
+std::string Between(const std::string& text, const std::string& open, const std::string& close) {
+  const std::size_t from = text.find(open);
+  if (from == std::string::npos) return "";
+  const std::size_t begin = from + open.size();
+  return text.substr(begin, text.find(close, begin) - begin);
 }
 
 std::string Sha256Of(const std::string& bytes) {
@@ -66,20 +73,20 @@ TEST_F(ExactCarveTest, EverySampleComesBackByteForByteAndTheReportSaysItsEndWasV
 
   // Each file's entry: its size and hash as cut, and a verified end for every sample.
   const std::string xml = FileText(report);
-  const std::regex entry(
-      "<filename>([^<]*)</filename>\\s*<filesize>(\\d+)</filesize>[\\s\\S]*?"
-      "<hashdigest type=\"sha256\">([0-9a-f]+)</hashdigest>\\s*"
-      "<dfxmlext:end_verified>(true|false)</dfxmlext:end_verified>");
   int entries = 0;
-  for (auto it = std::sregex_iterator(xml.begin(), xml.end(), entry); it != std::sregex_iterator();
-       ++it, ++entries) {
-    const std::string bytes = FileText((*it)[1].str());
-    EXPECT_EQ((*it)[2].str(), std::to_string(bytes.size())) << (*it)[1];
-    EXPECT_EQ((*it)[3].str(), Sha256Of(bytes)) << (*it)[1];
+  for (std::size_t at = xml.find("<fileobject>"); at != std::string::npos;
+       at = xml.find("<fileobject>", at + 1), ++entries) {
+    const std::string entry = xml.substr(at, xml.find("</fileobject>", at) - at);
+    const std::string path = Between(entry, "<filename>", "</filename>");
+    const std::string bytes = FileText(path);
+    EXPECT_EQ(Between(entry, "<filesize>", "</filesize>"), std::to_string(bytes.size())) << path;
+    EXPECT_EQ(Between(entry, "<hashdigest type=\"sha256\">", "</hashdigest>"), Sha256Of(bytes))
+        << path;
     bool isSample = false;
     for (const auto& [name, original] : samples) isSample = isSample || bytes == original;
     if (isSample) {
-      EXPECT_EQ((*it)[4].str(), "true") << (*it)[1];
+      EXPECT_EQ(Between(entry, "<dfxmlext:end_verified>", "</dfxmlext:end_verified>"), "true")
+          << path;
     }
   }
   EXPECT_EQ(entries, static_cast<int>(files.size()));
