@@ -16,7 +16,10 @@ SettingsLock::SettingsLock(const std::string& folder) {
   const std::string path = (std::filesystem::path(folder) / kSettingsLockFileName).string();
   // The lock file holds nothing and is never removed: removing it while another program
   // waits on it would let a third one lock a new file of the same name.
-  const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  // Anyone who may read it may lock it: a lock file left by another user (a run under sudo)
+  // must not stop the owner of the settings from editing them.
+  int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (descriptor < 0) descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (descriptor < 0) return;
   int locked = -1;
   do {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG: a chain of marker segments; after each start-of-scan segment comes entropy-coded
 // data, in which a 0xFF byte is always followed by 0x00 (a stuffed byte), a restart marker
-// or the next real marker. The file ends at the end-of-image marker. Embedded thumbnails
-// (Exif APP1) lie inside their segment, so the walk steps over them whole.
+// or the next real marker. The file ends at the end-of-image marker, or after the further
+// pictures a multi-picture segment lists. Embedded thumbnails (Exif APP1) lie inside their
+// segment, so the walk steps over them whole.
+#include <algorithm>
 #include <cstring>
 
 #include "format_families.h"
@@ -20,12 +22,15 @@ bool HasLength(uint8_t code) {
   return code >= 0xC0 && code <= 0xFE && code != 0xD8 && code != 0xD9 && !IsRestart(code);
 }
 
+// More than this after the first picture is taken for a damaged picture list.
+constexpr uint64_t kMostFollowingBytes = uint64_t{1} << 28;
+
 class JpegEndFinder : public RecordWalk {
  public:
   JpegEndFinder() : RecordWalk(ReadAt(0, 2)) {}
 
  private:
-  enum class State : uint8_t { kSoi, kMarker, kCode, kLength, kEntropy };
+  enum class State : uint8_t { kSoi, kMarker, kCode, kLength, kEntropy, kMpf, kNextImage };
 
   Step Examine(const ByteWindow& w, const Step& step) override {
     const uint64_t pos = step.offset;
@@ -46,10 +51,22 @@ class JpegEndFinder : public RecordWalk {
           state_ = State::kEntropy;
           return ScanFrom(pos + length);
         }
-        return Marker(pos + length);
+        segmentEnd_ = pos + length;
+        if (code_ == 0xE2 && length > 2 + 16 && !sawImages_) {
+          state_ = State::kMpf;
+          return ReadAt(pos + 2, std::min<uint32_t>(length - 2, kMaxFinderNeed));
+        }
+        return Marker(segmentEnd_);
       }
       case State::kEntropy:
         return ScanEntropy(w, pos);
+      case State::kMpf:
+        ReadImageList(w.At(pos), static_cast<uint32_t>(step.length), pos);
+        return Marker(segmentEnd_);
+      case State::kNextImage:
+        // The further pictures must be there: the first starts right where it is said to.
+        if (w.At(pos)[0] != 0xFF || w.At(pos)[1] != 0xD8) return EndAt(pos);
+        return EndAt(imagesEnd_);
     }
     return Broken();
   }
@@ -61,12 +78,54 @@ class JpegEndFinder : public RecordWalk {
       return ScanFrom(pos + 1);
     }
     inEntropy_ = false;
-    if (code == 0xD9) return sawScan_ ? EndAt(pos + 1) : Broken();
+    if (code == 0xD9) return EndOfImage(pos + 1);
     if (IsRestart(code) || code == 0x01) return Marker(pos + 1);
     if (!HasLength(code)) return Broken();
     code_ = code;
     state_ = State::kLength;
     return ReadAt(pos + 1, 2);
+  }
+
+  Step EndOfImage(uint64_t end) {
+    if (!sawScan_) return Broken();
+    if (imagesEnd_ <= end || nextImage_ < end || imagesEnd_ - end > kMostFollowingBytes) {
+      return EndAt(end);
+    }
+    state_ = State::kNextImage;
+    return ReadAt(nextImage_, 2);
+  }
+
+  // A multi-picture APP2 segment ("MPF"): a TIFF-style directory whose entry 0xB002 lists
+  // every picture of the file with its size and its offset from the directory's header.
+  // The pictures after the first lie after its end-of-image marker, inside the file.
+  void ReadImageList(const uint8_t* d, uint32_t size, uint64_t at) {
+    if (size < 16 || std::memcmp(d, "MPF\0", 4) != 0) return;
+    const uint8_t* tiff = d + 4;
+    const uint32_t tiffSize = size - 4;
+    const bool little = std::memcmp(tiff, "II*\0", 4) == 0;
+    if (!little && std::memcmp(tiff, "MM\0*", 4) != 0) return;
+    auto u16 = [&](uint32_t o) { return little ? Le16(tiff + o) : Be16(tiff + o); };
+    auto u32 = [&](uint32_t o) { return little ? Le32(tiff + o) : Be32(tiff + o); };
+    const uint32_t ifd = u32(4);
+    if (ifd < 8 || ifd > tiffSize - 2) return;
+    const uint32_t entries = u16(ifd);
+    if (entries > (tiffSize - ifd - 2) / 12) return;
+    for (uint32_t i = 0; i < entries; ++i) {
+      const uint32_t e = ifd + 2 + 12 * i;
+      if (u16(e) != 0xB002) continue;
+      const uint32_t count = u32(e + 4);
+      const uint32_t list = u32(e + 8);
+      if (count % 16 != 0 || list > tiffSize || count > tiffSize - list) return;
+      const uint64_t base = at + 4;
+      for (uint32_t entry = list; entry < list + count; entry += 16) {
+        const uint32_t bytes = u32(entry + 4);
+        const uint32_t offset = u32(entry + 8);
+        if (offset == 0) continue;  // the first picture, this one
+        sawImages_ = true;
+        nextImage_ = std::min(nextImage_, base + offset);
+        imagesEnd_ = std::max(imagesEnd_, base + offset + bytes);
+      }
+    }
   }
 
   // Entropy-coded data: only 0xFF bytes matter, so memchr finds them.
@@ -91,6 +150,10 @@ class JpegEndFinder : public RecordWalk {
   uint8_t code_ = 0;
   bool inEntropy_ = false;
   bool sawScan_ = false;
+  uint64_t segmentEnd_ = 0;
+  bool sawImages_ = false;  // a multi-picture list was read
+  uint64_t nextImage_ = ~uint64_t{0};
+  uint64_t imagesEnd_ = 0;
 };
 
 // Frame headers (not the reserved 0xC8), tables, restart interval, application segments

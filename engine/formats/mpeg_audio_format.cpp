@@ -53,6 +53,20 @@ std::optional<FrameHeader> ParseFrame(const uint8_t* d) {
   return FrameHeader{version, layer, rateIndex, length};
 }
 
+// Encoders put an information frame ("Xing" or "Info", after the side information) first
+// in a layer III file. One on a sector boundary, where files start, begins the next file:
+// two untagged files of the same encoding would otherwise run together.
+constexpr uint64_t kSectorAlignment = 512;
+constexpr uint32_t kInfoFrameBytes = 4 + 2 + 32 + 4;
+
+bool IsInfoFrame(const uint8_t* d) {
+  const bool mpeg1 = ((d[1] >> 3) & 3) == 3;
+  const bool mono = (d[3] >> 6) == 3;
+  const uint32_t sideInfo = mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17);
+  const uint8_t* tag = d + 4 + ((d[1] & 1) == 0 ? 2 : 0) + sideInfo;
+  return std::memcmp(tag, "Xing", 4) == 0 || std::memcmp(tag, "Info", 4) == 0;
+}
+
 bool Agree(const FrameHeader& a, const FrameHeader& b) {
   return a.version == b.version && a.layer == b.layer && a.rateIndex == b.rateIndex;
 }
@@ -104,6 +118,10 @@ class MpegAudioEndFinder : public RecordWalk {
       case State::kFrame:
         if (const std::optional<FrameHeader> frame = ParseFrame(d);
             frame && Agree(*frame, *first_)) {
+          if (pos % kSectorAlignment == 0 && frame->layer == 1) {
+            if (step.length < kInfoFrameBytes) return ReadAt(pos, kInfoFrameBytes);
+            if (IsInfoFrame(d)) return EndAt(pos);
+          }
           return Frame(pos + frame->length);
         }
         return Tail(pos);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // QuickTime and the MP4 family: a sequence of top-level atoms, each led by its size (32
 // bits, or 64 bits after a size of 1) and a four-letter type. The file ends where the next
-// bytes are no top-level atom of a file that already has its movie atom. A size of 0 means
-// "up to the end of the file", which no structure can tell: such a file is not followed.
+// bytes are no top-level atom of a file that already has its movie and media atoms. A size of 0
+// means "up to the end of the file", which no structure can tell: such a file is not followed.
 #include <cstring>
 
 #include "format_families.h"
@@ -65,7 +65,9 @@ class QuickTimeEndFinder : public RecordWalk {
     lastWasFragment_ = IsType(type, "moof");
   }
 
-  Step NoMoreAtoms(uint64_t pos) const { return sawMovie_ ? EndAt(pos) : Broken(); }
+  // A file needs its movie and its media before it can end: zeros where the media atom
+  // should begin are an unreadable sector, not the end.
+  Step NoMoreAtoms(uint64_t pos) const { return sawMovie_ && sawMedia_ ? EndAt(pos) : Broken(); }
 
   Step DataEnded(const Step& step) override { return NoMoreAtoms(step.offset); }
 

@@ -91,7 +91,8 @@ class TiffRawEndFinder : public RecordWalk {
     if (!order_) {
       order_ = ReadOrder(w.At(0));
       if (!order_) return Broken();
-      if (!Push({order_->U32(w.At(4)), Pending::kIfd, 0, 0})) return Broken();
+      const uint32_t first = order_->U32(w.At(4));
+      if (first < 8 || !Push({first, Pending::kIfd, 0, 0})) return Broken();
       return NextPending(8);
     }
     const Pending item = current_;
@@ -197,9 +198,11 @@ class TiffRawEndFinder : public RecordWalk {
     return true;
   }
 
+  // Queues something to read; an offset of 0 means there is none (writers leave empty
+  // pointers to Exif or GPS directories).
   bool Push(const Pending& item) {
-    if (item.offset == 0 || item.offset > kLargestFile || pending_.size() >= kMostPending)
-      return false;
+    if (item.offset == 0) return true;
+    if (item.offset > kLargestFile || pending_.size() >= kMostPending) return false;
     pending_.push(item);
     return true;
   }
@@ -239,7 +242,7 @@ FileKind DetectTiffRaw(const uint8_t* d, std::size_t size) {
   const std::optional<Order> order = ReadOrder(d);
   if (!order) return kNoHeader;
   const uint32_t ifd = order->U32(d + 4);
-  if (ifd < 8 || ifd + 2 > size) return kNoHeader;
+  if (ifd < 8 || ifd > size - 2) return kNoHeader;
   const uint32_t entries = order->U16(d + ifd);
   if (entries == 0 || entries > kMostEntries || ifd + 2 + 12 * entries > size) return kNoHeader;
   if (order->little && d[8] == 'C' && d[9] == 'R' && d[10] == 2) return kCr2;

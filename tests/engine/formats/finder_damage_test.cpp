@@ -75,5 +75,16 @@ TEST(FinderDamage, NoiseAfterAHeaderIsFollowedSafely) {
   }
 }
 
+// Camera files leave a pointer to an Exif or GPS directory at 0 when there is none.
+TEST(FinderDamage, EmptyDirectoryPointerIsNoDamage) {
+  std::vector<uint8_t> file = ReadSample("camera.arw");
+  // IFD0 at 8: its first entry becomes a GPS pointer of 0 (tag 0x8825, LONG, 1, 0).
+  const uint8_t gps[12] = {0x25, 0x88, 4, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+  std::copy(std::begin(gps), std::end(gps), file.begin() + 10);
+  const FinderStep step = FindEnd(kArw, OnDisc(file), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, file.size());
+}
+
 }  // namespace
 }  // namespace orlenta

@@ -87,5 +87,14 @@ TEST(WiderDetection, ShortSectorsAreReadOnlyAsFarAsTheyGo) {
   EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kMp4);
 }
 
+TEST(WiderDetection, OffsetsNearTheTopOfTheirRangeStayInTheSector) {
+  // A directory offset of 0xFFFFFFFF once wrapped around the bounds check.
+  std::vector<uint8_t> sector(kDetectionDepth, 0xFF);
+  std::memcpy(sector.data(), "MM\0*", 4);
+  EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kNoHeader);
+  std::memcpy(sector.data(), "II*\0", 4);
+  EXPECT_EQ(DetectMoreKinds(sector.data(), kSector), kNoHeader);
+}
+
 }  // namespace
 }  // namespace orlenta

@@ -92,5 +92,18 @@ TEST(InnerHeader, MpegAudioFramesOnSectorBoundaries) {
   EXPECT_EQ(step.offset, file.size()) << headerLike << " header-like sectors inside";
 }
 
+// Two untagged MP3s of the same encoding, one right after the other on the disc: the
+// second's information frame on its sector boundary ends the first.
+TEST(NextFile, UntaggedMp3WithTheSameEncodingFollows) {
+  const std::vector<uint8_t> file = ReadSample("lame-48k-info.mp3");
+  constexpr std::size_t kNineSectors = 64 * 288;  // 64 frames of 288 bytes
+  ASSERT_GT(file.size(), kNineSectors);
+  std::vector<uint8_t> disc(file.begin(), file.begin() + kNineSectors);
+  disc.insert(disc.end(), file.begin(), file.end());
+  const FinderStep step = FindEnd(kMp3, OnDisc(disc), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, kNineSectors);
+}
+
 }  // namespace
 }  // namespace orlenta
