@@ -14,9 +14,9 @@ void SystemDesktopShell::ShowMessage(QWidget* owner, const QString& text, const 
   box.exec();
 }
 
-void SystemDesktopShell::OpenPath(const QString& path) {
+bool SystemDesktopShell::OpenPath(const QString& path) {
   // A file URL, never a command line: a folder named "; rm -rf ~" stays a folder name.
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void SystemDesktopShell::StartProgram(const QString& program) {

@@ -16,8 +16,9 @@ class DesktopShell {
   // A message box with one OK button over `owner`; returns once the user has closed it.
   virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption) = 0;
 
-  // Opens a file or folder with the desktop's own handler for it. Nothing is reported.
-  virtual void OpenPath(const QString& path) = 0;
+  // Opens a file or folder with the desktop's own handler for it. False when the desktop
+  // has nothing that could take it; what the handler then does is not reported.
+  virtual bool OpenPath(const QString& path) = 0;
 
   // Starts `program` without arguments and without waiting; no shell reads the path.
   virtual void StartProgram(const QString& program) = 0;
@@ -30,7 +31,7 @@ class DesktopShell {
 class SystemDesktopShell final : public DesktopShell {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;
-  void OpenPath(const QString& path) override;
+  bool OpenPath(const QString& path) override;
   void StartProgram(const QString& program) override;
   void EndProcess(int exitCode) override;
 };

@@ -55,6 +55,26 @@ const LocalizedText RestartNotice = {
     "Trebuie sa restartati programul pentru a se seta limba!",
 };
 
+const LocalizedText HelpNotOpenedText = {
+    "",
+    "The help page cannot be opened here. Open it in a web browser:",
+    "La page d'aide ne peut pas être ouverte ici. Ouvrez-la dans un navigateur :",
+    "Die Hilfeseite kann hier nicht geöffnet werden. Öffnen Sie sie in einem Browser:",
+    "La pagina di aiuto non si può aprire qui. Apritela in un browser:",
+    "La página de ayuda no se puede abrir aquí. Ábrala en un navegador:",
+    "Pagina de ajutor nu poate fi deschisa aici. Deschideti-o intr-un browser:",
+};
+
+const LocalizedText NoDriveText = {
+    "",
+    "No drive. Add a disc image: Settings, Drives.",
+    "Aucun lecteur. Ajoutez une image : Configuration, Lecteurs.",
+    "Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke.",
+    "Nessuna unità. Aggiungete un'immagine: Configuratione, Unità.",
+    "Ninguna unidad. Añada una imagen: Opciones, Unidades.",
+    "Nicio unitate. Adaugati o imagine: Setari, Unitati.",
+};
+
 int LanguageOfCommand(int commandId) {
   if (commandId < kFirstLanguageCommand || commandId > kLastLanguageCommand) return 0;
   return commandId - kFirstLanguageCommand + 1;

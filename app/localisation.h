@@ -15,6 +15,12 @@ extern const LocalizedText LanguageTip;
 extern const LocalizedText SettingsTip;
 extern const LocalizedText RestartNotice;
 
+// Help could not hand its page to anything on the machine; the page's path follows.
+extern const LocalizedText HelpNotOpenedText;
+// The drive tree lists no drive: how to add a disc image, with the name the configuration
+// window gives its drive list.
+extern const LocalizedText NoDriveText;
+
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;
 inline constexpr int kLastLanguageCommand = 32776;

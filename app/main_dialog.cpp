@@ -70,7 +70,6 @@ void CMainDialog::CreateControls() {
   driveTree_->setRootIsDecorated(true);
   driveTree_->setSelectionMode(QAbstractItemView::SingleSelection);
   logList_ = new QListWidget(client);
-  logList_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   // One line per recovered file: a disc can give thousands. Lines of one height are laid
   // out without measuring each text again at every repaint.
   logList_->setUniformItemSizes(true);
@@ -189,6 +188,8 @@ void CMainDialog::BuildDriveTree() {
   std::vector<char> letters;
   for (const auto& [letter, path] : drives_.Paths()) letters.push_back(letter);
   orlenta::BuildDriveTree(*driveTree_, letters);
+  // An empty tree would leave a first-time user with nothing to go on.
+  if (letters.empty()) AddLogLine(PickText(NoDriveText, languageIndex_));
 }
 
 void CMainDialog::RunRecovery() {
@@ -217,7 +218,12 @@ void CMainDialog::ShowMediaProperties() {
 }
 
 void CMainDialog::OnHelp() {
-  shell_.OpenPath(QString::fromStdString(HelpPagePath(installFolder_, languageIndex_)));
+  const QString page = QString::fromStdString(HelpPagePath(installFolder_, languageIndex_));
+  // With nothing to open it, the click would look like it had worked: name the page, so
+  // that the user can open it by hand.
+  if (!shell_.OpenPath(page))
+    shell_.ShowMessage(this, FromText(PickText(HelpNotOpenedText, languageIndex_)) + "\n" + page,
+                       kTitle);
 }
 
 void CMainDialog::OnSettings() {

@@ -27,7 +27,7 @@ class ConsoleShell final : public orlenta::DesktopShell {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     completed = text == " Process completed!";
   }
-  void OpenPath(const QString&) override {}
+  bool OpenPath(const QString&) override { return true; }
   void StartProgram(const QString&) override {}
   void EndProcess(int exitCode) override { std::exit(exitCode); }
   bool completed = false;

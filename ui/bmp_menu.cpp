@@ -3,10 +3,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
 
 #include "bmp_menu_placement.h"
 #include "canvas.h"
@@ -17,6 +19,8 @@ namespace {
 
 // Width of the raised frame around the popup.
 constexpr int kFrame = 3;
+// How long showing the popup waits for its parent window to become the active one.
+constexpr int kActivationWaitMs = 500;
 
 // The screen area a popup anchored at `point` must stay within.
 QRect DesktopAt(QPoint point) {
@@ -106,6 +110,8 @@ bool CBmpMenu::TrackPopupMenu(unsigned /*flags*/, int x, int y, BmpMenuOwner* ow
   strip_ = std::make_unique<CBmpMenuToolBar>(*this);
   strip_->Fill(*shown_);
   SizeAndPlace(QPoint(x, y), exclude);
+  BelongTo(parent);
+  if (!IsSubmenu()) BringParentToFront();
   show();
   activateWindow();
   setFocus(Qt::PopupFocusReason);
@@ -131,6 +137,30 @@ void CBmpMenu::SizeAndPlace(QPoint anchor, const QRect* exclude) {
   setGeometry(QRect(topLeft, size));
   strip_->setGeometry(kFrame + sideBitmapWidth_, kFrame, column.width(), column.height());
   strip_->show();
+}
+
+void CBmpMenu::BelongTo(QWidget* parent) {
+  // A modal window lets input through only to the windows that belong to it; without this
+  // the popup of a modal dialog would be drawn but would never see a click or a key.
+  if (parent == nullptr) return;
+  winId();
+  QWindow* parentHandle = parent->window()->windowHandle();
+  if (windowHandle() != nullptr && parentHandle != nullptr)
+    windowHandle()->setTransientParent(parentHandle);
+}
+
+void CBmpMenu::BringParentToFront() {
+  QWidget* front = parentWindow_ != nullptr ? parentWindow_->window() : nullptr;
+  if (front == nullptr || !front->isVisible()) return;
+  front->raise();
+  if (QApplication::activeWindow() == front) return;
+  front->activateWindow();
+  // The window system answers an activation later, as an event of its own. Should that
+  // answer arrive after the popup has taken the keyboard, the popup would lose it to its
+  // parent and close at once; so the popup waits for it, briefly, before showing.
+  const QDeadlineTimer deadline(kActivationWaitMs);
+  while (QApplication::activeWindow() != front && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
 }
 
 void CBmpMenu::RunModalLoop() {

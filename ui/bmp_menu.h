@@ -23,8 +23,9 @@ namespace orlenta {
 // chosen command reaches the owner from the event loop after TrackPopupMenu has returned.
 //
 // The caller keeps the object (usually on the stack of a handler), loads a menu into it,
-// shows it once and destroys it. The window itself has no Qt parent, so nothing but the
-// caller ever deletes the object.
+// shows it once and destroys it. The object has no Qt parent, so nothing but the caller
+// ever deletes it; its window still belongs to the window it is shown for, so that a modal
+// dialog lets input through to it.
 class CBmpMenu : public QWidget {
   Q_OBJECT
 
@@ -92,6 +93,10 @@ class CBmpMenu : public QWidget {
  private:
   void AttachMenu(const MenuDefinition* menu, unsigned popupFlags);
   void SizeAndPlace(QPoint anchor, const QRect* exclude);
+  // Makes the popup's window one of `parent`'s, for the window system and for modality.
+  void BelongTo(QWidget* parent);
+  // Raises the parent window and makes it the active one before a top-level popup shows.
+  void BringParentToFront();
   void RunModalLoop();
   void EndModalLoop();
   void DestroyPopupWindow();

@@ -18,6 +18,7 @@ namespace orlenta {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 class LanguageTest : public WindowTest {
  protected:
@@ -33,55 +34,48 @@ class LanguageTest : public WindowTest {
   }
 };
 
-// The language menu now showing, or nullptr.
-CBmpMenu* OpenLanguageMenu() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* menu = qobject_cast<CBmpMenu*>(widget); menu && menu->isVisible()) return menu;
-  }
-  return nullptr;
-}
-
-// Once the menu is up, points at the item at `position` and clicks it (or, with -1,
-// dismisses the menu with Escape). Records whether the menu showed at all.
-void ChooseFromLanguageMenu(int position, bool* menuShown) {
-  QTimer::singleShot(0, [position, menuShown] {
-    CBmpMenu* menu = OpenLanguageMenu();
-    *menuShown = menu != nullptr;
-    if (!menu) return;
-    QWidget* strip = menu->Strip();
-    if (position < 0) {
-      QTest::keyClick(strip, Qt::Key_Escape);
-      return;
-    }
-    const QPoint item = menu->Strip()->ItemRect(position).center();
-    QTest::mouseMove(strip, item);
-    QTest::mouseClick(strip, Qt::LeftButton, {}, item);
-  });
-}
-
 TEST_F(LanguageTest, ChoosingGermanSpeaksGermanAtOnceAndStoresTheChoice) {
-  StartWindow();
-  EXPECT_EQ(Tip(kStartButtonId), "Next");
-  const std::vector<uint8_t> before = ReadFileBytes(SettingsPath());
   bool menuShown = false;
-  ChooseFromLanguageMenu(2, &menuShown);
-  Click(kLanguageButtonId);
+  bool menuClosedFirst = false;
+  QStringList tipsBefore, tipsAfter;
+  QStringList linesAfter;
+  const auto tips = [this] {
+    return QStringList{Tip(kStartButtonId),    Tip(kStopButtonId), Tip(kLanguageButtonId),
+                       Tip(kSettingsButtonId), Tip(kHelpButtonId), Tip(kExitButtonId)};
+  };
+  const auto& bytes = settings.Bytes();
+  const std::vector<uint8_t> before(bytes.begin(), bytes.end());
+  const int result = RunModal({
+      [&] {
+        tipsBefore = tips();
+        Click(kLanguageButtonId);  // runs the menu's loop, and the next step inside it
+      },
+      [&] {
+        CBmpMenu* menu = ShownMenu();
+        menuShown = menu != nullptr;
+        if (menu == nullptr) return;
+        ClickMenuItem(*menu, 2);
+        // The command waits for the menu to have closed.
+        menuClosedFirst = !menu->IsLoopRunning() && shell.messages.empty();
+      },
+      [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !shell.messages.empty(); }, 1000));
+        tipsAfter = tips();
+        ClickTreeItem(DriveItem(0));
+        linesAfter = LogLines();
+      },
+      [&] { Press(Qt::Key_Escape); },
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
   EXPECT_TRUE(menuShown);
-  // The command comes once the menu has closed, as the next event.
-  EXPECT_TRUE(shell.messages.empty());
-  QTest::qWait(50);
-
+  EXPECT_TRUE(menuClosedFirst);
+  EXPECT_EQ(tipsBefore.value(0), "Next");
   EXPECT_THAT(shell.messages,
               ElementsAre(ShellMessage{
                   "Sie müssen Programm wiederbeginnen das Maß, wirksam zuSEIN!", "Orlenta"}));
-  EXPECT_EQ(Tip(kStartButtonId), "Beginnen Sie Prozeß!");
-  EXPECT_EQ(Tip(kStopButtonId), "Anschlag!");
-  EXPECT_EQ(Tip(kLanguageButtonId), "Stellen Sie Sprache!");
-  EXPECT_EQ(Tip(kSettingsButtonId), "Einstellungen");
-  EXPECT_EQ(Tip(kHelpButtonId), "Hilfe!");
-  EXPECT_EQ(Tip(kExitButtonId), "Exit");
-  ClickTreeItem(DriveItem(0));
-  EXPECT_THAT(LogLines(), ElementsAre("Kapazität 666000 KB", "Zahl der Sektoren 333000 ",
+  EXPECT_EQ(tipsAfter, (QStringList{"Beginnen Sie Prozeß!", "Anschlag!", "Stellen Sie Sprache!",
+                                    "Einstellungen", "Hilfe!", "Exit"}));
+  EXPECT_THAT(linesAfter, ElementsAre("Kapazität 666000 KB", "Zahl der Sektoren 333000 ",
                                       "Bytes pro Sektor 2048 "));
 
   const std::vector<uint8_t> after = ReadFileBytes(SettingsPath());
@@ -111,16 +105,53 @@ TEST_F(LanguageTest, TheCurrentLanguageChosenAgainStillShowsTheNoticeAndRewrites
   EXPECT_EQ(ReadFileBytes(SettingsPath()).size(), 624u);
 }
 
+TEST_F(LanguageTest, KeysChooseAndEscapeClosesOnlyTheMenu) {
+  std::vector<bool> menuShown;
+  bool windowOpenAfterEscape = false;
+  const auto inMenu = [&](std::vector<Qt::Key> keys) {
+    return [&menuShown, keys] {
+      CBmpMenu* menu = ShownMenu();
+      menuShown.push_back(menu != nullptr);
+      if (menu == nullptr) return;
+      for (Qt::Key key : keys) PressInMenu(*menu, key);
+    };
+  };
+  const int result = RunModal({
+      [&] { Click(kLanguageButtonId); },
+      inMenu({Qt::Key_Escape}),
+      [&] {
+        windowOpenAfterEscape = window->isVisible() && ShownMenu() == nullptr;
+        Click(kLanguageButtonId);
+      },
+      inMenu({Qt::Key_Down, Qt::Key_Down, Qt::Key_Return}),
+      [&] { Press(Qt::Key_Escape); },
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
+  EXPECT_EQ(menuShown, (std::vector<bool>{true, true}));
+  EXPECT_TRUE(windowOpenAfterEscape);
+  EXPECT_THAT(shell.messages,
+              ElementsAre(ShellMessage{
+                  "Vous devez remettre en marche le programme  d'entrer en vigueur!", "Orlenta"}));
+  EXPECT_EQ(ReadFileBytes(SettingsPath()).at(216), 2);
+  EXPECT_THAT(shell.exitCodes, IsEmpty());
+}
+
 TEST_F(LanguageTest, DismissingTheMenuChangesNothingAndWritesNothing) {
-  StartWindow();
-  const std::vector<uint8_t> before = ReadFileBytes(SettingsPath());
   bool menuShown = false;
-  ChooseFromLanguageMenu(-1, &menuShown);
-  Click(kLanguageButtonId);
-  QTest::qWait(50);
+  const int result = RunModal({
+      [&] { Click(kLanguageButtonId); },
+      [&] {
+        CBmpMenu* menu = ShownMenu();
+        menuShown = menu != nullptr;
+        if (menu != nullptr) PressInMenu(*menu, Qt::Key_Escape);
+      },
+      [&] { Press(Qt::Key_Escape); },
+  });
+  EXPECT_EQ(result, QDialog::Rejected);
   EXPECT_TRUE(menuShown);
   EXPECT_TRUE(shell.messages.empty());
-  EXPECT_EQ(ReadFileBytes(SettingsPath()), before);
+  const auto& bytes = settings.Bytes();
+  EXPECT_EQ(ReadFileBytes(SettingsPath()), std::vector<uint8_t>(bytes.begin(), bytes.end()));
   EXPECT_EQ(Tip(kStartButtonId), "Next");
 }
 

@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -139,6 +140,39 @@ TEST_F(WindowTest, HelpOpensThePageOfTheLanguageAndSettingsStartsTheConfiguratio
   const QString install = QString::fromStdString(InstallFolder());
   EXPECT_THAT(shell.openedPaths, ElementsAre(install + "/indexIta.htm"));
   EXPECT_THAT(shell.startedPrograms, ElementsAre(install + "/confyg", install + "/confyg"));
+  EXPECT_THAT(shell.messages, IsEmpty());
+}
+
+TEST_F(WindowTest, HelpWithNothingToOpenThePageNamesItInTheCurrentLanguage) {
+  settings.SetLanguageIndex(2);
+  shell.canOpen = false;
+  StartWindow();
+  Click(kHelpButtonId);
+  const QString page = QString::fromStdString(InstallFolder()) + "/indexfr.htm";
+  EXPECT_THAT(shell.messages,
+              ElementsAre(ShellMessage{"La page d'aide ne peut pas être ouverte ici. Ouvrez-la "
+                                       "dans un navigateur :\n" +
+                                           page,
+                                       "Orlenta"}));
+}
+
+TEST_F(WindowTest, WithNoDriveTheLogSaysHowToAddADiscImage) {
+  settings.SetLanguageIndex(3);
+  StartWindow();
+  EXPECT_EQ(RootItem()->childCount(), 0);
+  EXPECT_THAT(LogLines(),
+              ElementsAre("Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke."));
+  ClickTreeItem(RootItem());  // the root has nothing to show instead
+  EXPECT_EQ(LogLines().size(), 1);
+}
+
+TEST_F(WindowTest, TheLogListShowsItsScrollBarOnlyWhenItsLinesOverflow) {
+  MapDrive('E', SparseImage(temp, "e.iso", 10));
+  StartWindow();
+  auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
+  EXPECT_FALSE(log->verticalScrollBar()->isVisible());
+  for (int line = 0; line < 40; ++line) log->addItem(QString("File recovered: %1").arg(line));
+  EXPECT_TRUE(QTest::qWaitFor([log] { return log->verticalScrollBar()->isVisible(); }, 1000));
 }
 
 TEST(Launchers, EachLanguageHasItsPageAndRomanianReadsEnglish) {

@@ -22,7 +22,10 @@ class RecordingShell : public DesktopShell {
     messages.push_back({text, caption});
     if (onMessage) onMessage();
   }
-  void OpenPath(const QString& path) override { openedPaths.push_back(path); }
+  bool OpenPath(const QString& path) override {
+    openedPaths.push_back(path);
+    return canOpen;
+  }
   void StartProgram(const QString& program) override { startedPrograms.push_back(program); }
   void EndProcess(int exitCode) override { exitCodes.push_back(exitCode); }
 
@@ -30,6 +33,7 @@ class RecordingShell : public DesktopShell {
   std::vector<QString> openedPaths;
   std::vector<QString> startedPrograms;
   std::vector<int> exitCodes;
+  bool canOpen = true;              // whether the desktop has something to open paths with
   std::function<void()> onMessage;  // runs while the "message box" is up
 };
 

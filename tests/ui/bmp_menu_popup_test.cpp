@@ -6,22 +6,27 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "support/step_runner.h"
 #include "ui/bmp_menu.h"
 
 namespace orlenta {
 namespace {
 
-using Step = std::function<void()>;
+using Step = StepRunner::Step;
 
 // An owner that writes down everything it is told.
 class RecordingOwner : public BmpMenuOwner {
  public:
   void OnInitMenu(const MenuDefinition&) override { log.push_back("init"); }
   void OnInitMenuPopup(const MenuDefinition&) override { log.push_back("init-popup"); }
-  void OnEnterMenuLoop(const MenuDefinition&, CBmpMenu&) override { log.push_back("enter"); }
+  void OnEnterMenuLoop(const MenuDefinition&, CBmpMenu&) override {
+    log.push_back("enter");
+    if (onEnter) onEnter();
+  }
   void OnExitMenuLoop() override { log.push_back("exit"); }
   void OnMenuSelect(int idOrIndex, unsigned flags, const MenuDefinition&) override {
     selects.push_back({idOrIndex, flags});
@@ -42,28 +47,7 @@ class RecordingOwner : public BmpMenuOwner {
   std::vector<bool> arrivedAfterReturn;
   MenuCharAnswer charAnswer;
   bool trackReturned = false;
-};
-
-// Runs test steps from inside the popup's modal loops, a few milliseconds apart. The next
-// step is scheduled before the current one runs, so a step that ends up inside a nested
-// loop does not hold up the rest.
-class StepRunner : public QObject {
- public:
-  explicit StepRunner(std::vector<Step> steps) : steps_(std::move(steps)) { Schedule(); }
-
- private:
-  void Schedule() {
-    QTimer::singleShot(30, this, [this] { RunNext(); });
-  }
-  void RunNext() {
-    if (next_ >= steps_.size()) return;
-    const std::size_t current = next_++;
-    if (next_ < steps_.size()) Schedule();
-    steps_[current]();
-  }
-
-  std::vector<Step> steps_;
-  std::size_t next_ = 0;
+  std::function<void()> onEnter;
 };
 
 // Open, a submenu of two colours, a disabled and a greyed item, and Exit.
@@ -105,7 +89,14 @@ class BmpMenuPopupTest : public ::testing::Test {
   // Shows `menu_` at `at`, runs `steps` inside its loop, and returns what TrackPopupMenu
   // returned; a popup still open after five seconds is closed and the test fails.
   bool Track(std::vector<Step> steps, QPoint at = {100, 100}) {
-    StepRunner runner(std::move(steps));
+    // The first step waits for the popup to be on screen: a mouse moved there earlier
+    // would reach no window.
+    steps.insert(steps.begin(), [this] { EXPECT_TRUE(QTest::qWaitForWindowExposed(&menu_)); });
+    // The steps begin once the popup is shown; before, it may still wait for its window.
+    std::unique_ptr<StepRunner> runner;
+    owner_.onEnter = [&] {
+      if (!runner) runner = std::make_unique<StepRunner>(std::move(steps));
+    };
     bool timedOut = false;
     QTimer::singleShot(5000, &menu_, [&] {
       timedOut = true;
@@ -113,6 +104,7 @@ class BmpMenuPopupTest : public ::testing::Test {
     });
     const bool shown = menu_.TrackPopupMenu(0, at.x(), at.y(), &owner_, &dialog_, nullptr);
     owner_.trackReturned = true;
+    owner_.onEnter = nullptr;
     EXPECT_FALSE(timedOut) << "the popup did not close by itself";
     return shown;
   }
@@ -295,6 +287,46 @@ TEST_F(BmpMenuPopupTest, ActivatingAnotherWindowClosesTheWholeChain) {
                      }}));
   EXPECT_EQ(owner_.log,
             (std::vector<std::string>{"init", "enter", "init-popup", "enter", "exit", "exit"}));
+}
+
+// Writes "parent-active" into a log each time the window it watches becomes active.
+class ActivationLog : public QObject {
+ public:
+  explicit ActivationLog(std::vector<std::string>& log) : log_(log) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::WindowActivate) log_.push_back("parent-active");
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::vector<std::string>& log_;
+};
+
+TEST_F(BmpMenuPopupTest, ItsWindowComesToTheFrontFirstAndTheMenuStaysOpen) {
+  dialog_.setGeometry(300, 300, 200, 100);
+  dialog_.show();
+  QWidget other;
+  other.setGeometry(600, 400, 50, 50);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  ActivationLog activations(owner_.log);
+  dialog_.installEventFilter(&activations);
+  bool openLater = false;
+  QWidget* activeWhileOpen = nullptr;
+  EXPECT_TRUE(Track({[&] {
+                       QTest::qWait(100);  // time for a late activation to close the menu
+                       openLater = menu_.IsLoopRunning();
+                       activeWhileOpen = QApplication::activeWindow();
+                     },
+                     [&] { Press(menu_, Qt::Key_Escape); }}));
+  Settle();
+  ASSERT_GE(owner_.log.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(owner_.log.begin(), owner_.log.begin() + 3),
+            (std::vector<std::string>{"init", "parent-active", "enter"}));
+  EXPECT_TRUE(openLater);
+  EXPECT_EQ(activeWhileOpen, &menu_);
+  EXPECT_EQ(QApplication::activeWindow(), &dialog_);  // the window gets the keyboard back
 }
 
 TEST_F(BmpMenuPopupTest, PopupGoesBesideItsAnchorAndSubmenuBesideItsItem) {

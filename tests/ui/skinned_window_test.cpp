@@ -48,6 +48,9 @@ TEST(SkinTiling, MinimisedIconIsCentredRoundingUp) {
   EXPECT_EQ(MinimizedIconPosition({0, 0}, {32, 32}), QPoint(-15, -15));  // towards zero
 }
 
+// The skin on a bare dialog shown without modality: what is tested here is drawn and
+// shaped alike either way. The main window, modal as the program runs it, is tested in
+// the window's own tests.
 class SkinnedWindowTest : public ::testing::Test {
  protected:
   QDialog dialog_;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The installed program on a real X server, from its first start: it makes the settings
-# naming its own install folder, Help opens that folder's help page through the desktop,
-# Settings starts the configuration window, and Exit ends the program with status 1.
+# naming its own install folder, Help opens that folder's help page through the desktop
+# (or, with nothing on the machine to open it, says so), Settings starts the configuration
+# window, and Exit ends the program with status 1.
 #
 #   installed_window_test.sh BUILD_DIR BINDIR INSTALL_FOLDER
 set -euo pipefail
@@ -21,20 +22,14 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
 [[ $folder == /* ]] || folder=$prefix/$folder
 install_folder=$(cd "$folder" && pwd -P)
 
-# The desktop's opener, as the window sees it: it only writes down what it was asked to open.
+# The program looks for the desktop's opener only in this folder, empty at first.
 mkdir "$work/desktop-bin"
 opened=$work/opened
-cat >"$work/desktop-bin/xdg-open" <<EOF
-#!/bin/sh
-echo "\$*" >>"$opened"
-EOF
-chmod +x "$work/desktop-bin/xdg-open"
-export PATH=$work/desktop-bin:$PATH
 
 start_x_server
 use_fresh_folders
 
-"$prefix/$bindir/orlenta" 2>"$work/orlenta.log" &
+PATH=$work/desktop-bin "$prefix/$bindir/orlenta" 2>"$work/orlenta.log" &
 orlenta_pid=$!
 track_pid "$orlenta_pid"
 window=$(find_window Orlenta)
@@ -47,6 +42,26 @@ shown=$("$prefix/$bindir/confyg" --show) || fail "confyg --show failed"
 recorded=$(sed -n 's/^install folder: //p' <<<"$shown")
 [[ $recorded == "$install_folder" ]] ||
   fail "the settings name install folder '$recorded', not '$install_folder'"
+
+# Help with nothing to open the page: a message box names it.
+click_at $((WIN_X + kHelpX)) $((WIN_Y + kHelpY))
+notice=$(wait_for_window_of "$orlenta_pid" 1000 "$window")
+[[ -n $notice ]] || fail "Help with nothing to open its page showed nothing"
+xdotool windowfocus --sync "$notice" key Return
+for ((tries = 0; tries < 100; tries++)); do
+  [[ -z $(windows_of "$orlenta_pid" "$window") ]] && break
+  sleep 0.1
+done
+[[ -z $(windows_of "$orlenta_pid" "$window") ]] || fail "the message did not close on Return"
+echo "Help without an opener: the message was shown"
+read_geometry "$window"
+
+# The desktop's opener, as the window sees it: it only writes down what it was asked to open.
+cat >"$work/desktop-bin/xdg-open" <<EOF
+#!/bin/sh
+echo "\$*" >>"$opened"
+EOF
+chmod +x "$work/desktop-bin/xdg-open"
 
 # Help: the English help page of the install folder, handed to the desktop as a file URL.
 click_at $((WIN_X + kHelpX)) $((WIN_Y + kHelpY))

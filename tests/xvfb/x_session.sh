@@ -72,6 +72,33 @@ find_window() {
   echo "$id"
 }
 
+# The visible windows of process PID except the windows EXCLUDED..., one id a line.
+windows_of() {
+  local pid=$1
+  shift
+  local -a skip=()
+  local id
+  for id in "$@"; do skip+=(-e "$id"); done
+  xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "${skip[@]}" || true
+}
+
+# Waits up to 10 s for a visible window of process PID, other than EXCLUDED..., at most
+# MAX_WIDTH pixels wide; prints its id, or nothing when none appears.
+wait_for_window_of() {
+  local pid=$1 max_width=$2 tries id
+  shift 2
+  for ((tries = 0; tries < 100; tries++)); do
+    for id in $(windows_of "$pid" "$@"); do
+      read_geometry "$id"
+      if ((WIN_W <= max_width)); then
+        echo "$id"
+        return 0
+      fi
+    done
+    sleep 0.1
+  done
+}
+
 # Sets WIN_X, WIN_Y, WIN_W, WIN_H to window ID's place on the screen and its size.
 read_geometry() {
   local X Y WIDTH HEIGHT
