@@ -52,7 +52,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   RecoveredFile file;
   if (!file.Create(*folder, host_.NameStem(), kind, run_.KindCounters[kind],
                    {streamBuffer_.get(), kStreamBufferBytes})) {
-    return FailWrite(file);
+    return FailCreate(file);
   }
   ++started_[kind];
   headerSector_ = run_.CurrentSector;
@@ -83,6 +83,7 @@ void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
     if (error) {
       if (observed_) observer_->FileEnded(false);
       observed_ = false;
+      incomplete_.push_back(file.Path());
       hadFileError_ = true;
       host_.FileError(file.Path(), error.value());
       return;
@@ -95,6 +96,7 @@ void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
   } else if (rules_->FollowsStructures()) {
     unverified_.push_back(file.Path());
   }
+  ++whole_[kind];
   if (observed_) observer_->FileEnded(true);
   observed_ = false;
 }
@@ -124,6 +126,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   std::optional<uint32_t> innerHeader;
   uint64_t lengthToInnerHeader = 0;
   const uint64_t unreadableAtStart = reader_.UnreadableSectors();
+  const uint64_t skippedAtStart = reader_.SkippedSectors();
   auto fallBack = [&](int32_t result) {
     return innerHeader ? CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, result) : result;
   };
@@ -151,9 +154,10 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
     }
     if (!Append(file, bytesPerSector)) return kCarveStopped;
     length += bytesPerSector;
-    // A sector that could not be read came back as zeros: the structure cannot be trusted
-    // from here on, whatever the finder would make of them.
-    const bool unreadable = reader_.UnreadableSectors() != unreadableAtStart;
+    // A sector that could not be read, or was jumped over in a bad zone, came back as zeros:
+    // the structure cannot be trusted from here on, whatever the finder would make of them.
+    const bool unreadable = reader_.UnreadableSectors() != unreadableAtStart ||
+                            reader_.SkippedSectors() != skippedAtStart;
     state = unreadable ? EndFinderDriver::State::kBroken
                        : driver.Feed({SectorBuffer.data(), bytesPerSector});
   }
@@ -180,6 +184,14 @@ int32_t FileCarver::FailWrite(RecoveredFile& file) {
   file.Close();
   if (observed_) observer_->FileEnded(false);
   observed_ = false;
+  incomplete_.push_back(file.Path());
+  hadFileError_ = true;
+  host_.FileError(file.Path(), file.Error());
+  return kCarveStopped;
+}
+
+int32_t FileCarver::FailCreate(RecoveredFile& file) {
+  ++notCreated_;
   hadFileError_ = true;
   host_.FileError(file.Path(), file.Error());
   return kCarveStopped;

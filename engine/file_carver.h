@@ -61,6 +61,12 @@ class FileCarver {
   const std::array<uint64_t, kKindSlots>& FilesVerified() const { return verified_; }
   // When the rules follow structures: the files whose end could not be verified, by path.
   const std::vector<std::string>& UnverifiedFiles() const { return unverified_; }
+  // Files started and closed with every sector they were given, per kind.
+  const std::array<uint64_t, kKindSlots>& FilesWrittenWhole() const { return whole_; }
+  // Files started whose writing failed (a full disk): they hold less than was carved.
+  const std::vector<std::string>& IncompleteFiles() const { return incomplete_; }
+  // Headers whose file could not even be created.
+  uint64_t FilesNotCreated() const { return notCreated_; }
   // True once a file could not be created or written.
   bool HadFileError() const { return hadFileError_; }
 
@@ -75,6 +81,7 @@ class FileCarver {
   int32_t CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result);
   void EndFile(RecoveredFile& file, FileKind kind);
   int32_t FailWrite(RecoveredFile& file);
+  int32_t FailCreate(RecoveredFile& file);
   bool Append(RecoveredFile& file, uint32_t length);
 
   RunMembers& run_;
@@ -89,6 +96,9 @@ class FileCarver {
   uint64_t cutLength_ = 0;
   bool endVerified_ = false;
   std::vector<std::string> unverified_;
+  std::array<uint64_t, kKindSlots> whole_{};
+  std::vector<std::string> incomplete_;
+  uint64_t notCreated_ = 0;
   bool hadFileError_ = false;
   CarveObserver* observer_ = nullptr;
   bool observed_ = false;  // the observer was told of the file being written

@@ -130,6 +130,7 @@ TEST_F(ExactCarveTest, ABrokenStructureFallsBackToTheFirstInnerHeader) {
   EXPECT_EQ(members.CurrentSector, 4u);  // the scan goes on from the inner header
   EXPECT_EQ(ReadFileBytes(out.File("1REC.png")), disc.Range(2, 2 * kSector));
   EXPECT_EQ(carver.FilesVerified()[kToyKind], 0u);
+  EXPECT_EQ(carver.FilesWrittenWhole()[kToyKind], 1u);
   EXPECT_THAT(carver.UnverifiedFiles(), ElementsAre(out.File("1REC.png")));
   EXPECT_EQ(observer.ends[0].cut, 2 * kSector);
   EXPECT_FALSE(observer.ends[0].verified);
@@ -251,6 +252,10 @@ TEST_F(ExactRunTest, TheScanGoesOnAfterEachEndAndInnerHeadersStartNoFile) {
   EXPECT_EQ(ReadFileBytes(out.File("3REC.png")), disc.Range(10, first.size()));
   EXPECT_EQ(ReadFileBytes(out.File("1REC.gif")), disc.Range(6, 3 * kSector));
   EXPECT_EQ(run.Carver().FilesVerified()[kToyKind], 3u);
+  // Cut or not, verified or not, each file was written whole.
+  EXPECT_EQ(run.Carver().FilesWrittenWhole()[kToyKind], 3u);
+  EXPECT_EQ(run.Carver().FilesWrittenWhole()[kGif], 1u);
+  EXPECT_THAT(run.Carver().IncompleteFiles(), IsEmpty());
 }
 
 }  // namespace

@@ -32,7 +32,9 @@ struct ReportRunEnd {
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
 // file with its name, size, the runs of image bytes it was carved from, its SHA-256,
 // hashed from the bytes as they are written, and whether its end was verified by its own
-// structure. A file cut short after writing is hashed again from what it holds then.
+// structure. A file cut short after writing is hashed again from what it holds then. Each
+// entry is flushed to the disk as its file ends, so a run that dies keeps the entries of the
+// files it finished.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;

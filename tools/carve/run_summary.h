@@ -13,21 +13,28 @@ namespace orlenta {
 
 // What the command line tells at the end of a run.
 struct RunSummary {
+  // Files written whole, per kind.
   std::array<uint64_t, kKindSlots> filesPerKind{};
   // When files were cut at the ends their structures tell: how many per kind were, and the
   // files whose end could not be verified.
   bool endsFollowed = false;
   std::array<uint64_t, kKindSlots> verifiedPerKind{};
   std::vector<std::string> unverifiedFiles;
+  // Files started whose writing failed part-way (a full disk), by path.
+  std::vector<std::string> incompleteFiles;
+  // Headers whose file could not be created at all.
+  uint64_t filesNotCreated = 0;
   uint64_t sectorsScanned = 0;
   uint64_t sectorsTotal = 0;
   uint64_t sectorsUnreadable = 0;
+  uint64_t sectorsSkipped = 0;  // jumped over in bad zones, never tried
   uint32_t sectorSize = 0;
   double elapsedSeconds = 0;
 };
 
-// Several lines, each ending in '\n': files per kind (kinds with none left out; with the
-// verified ends when ends were followed, then every file whose end was not verified),
+// Several lines, each ending in '\n': files written whole per kind (kinds with none left
+// out; with the verified ends when ends were followed, then every file whose end was not
+// verified), the incomplete files by name and the files not created (when there are any),
 // sectors scanned and unreadable, elapsed time and throughput.
 std::string FormatSummary(const RunSummary& summary);
 
