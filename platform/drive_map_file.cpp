@@ -9,10 +9,10 @@
 namespace orlenta {
 namespace {
 
-// `text` without a trailing carriage return, so that a file saved with CRLF line ends
-// still names the right paths.
-std::string_view WithoutCarriageReturn(std::string_view text) {
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+// `text` without its trailing carriage returns, so that a file saved with CRLF line ends
+// (once or, converted twice, CR CR LF) still names the right paths.
+std::string_view WithoutCarriageReturns(std::string_view text) {
+  while (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   return text;
 }
 
@@ -22,7 +22,7 @@ std::string_view WithoutLeadingBlanks(std::string_view text) {
 }
 
 void ParseLine(std::string_view line, std::map<char, std::string>& drives) {
-  line = WithoutLeadingBlanks(WithoutCarriageReturn(line));
+  line = WithoutLeadingBlanks(WithoutCarriageReturns(line));
   if (line.size() < 3 || line[0] == '#' || line[1] != '=') return;
   const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
   if (!IsDriveLetter(letter)) return;
@@ -49,8 +49,12 @@ std::map<char, std::string> ParseDriveMap(std::string_view text) {
 std::string FormatDriveMap(const std::map<char, std::string>& drives) {
   std::string text;
   for (const auto& [letter, path] : drives) {
-    // A path with a line break could not be read back as one line; such a drive is left out.
-    if (!IsDriveLetter(letter) || path.empty() || path.find('\n') != std::string::npos) continue;
+    // A path with a line break, or ending in what reads as one, could not be read back as
+    // the same path; such a drive is left out.
+    if (!IsDriveLetter(letter) || path.empty() || path.find('\n') != std::string::npos ||
+        path.back() == '\r') {
+      continue;
+    }
     text += letter;
     text += '=';
     text += path;

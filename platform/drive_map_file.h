@@ -18,7 +18,8 @@ bool IsDriveLetter(char letter);
 // The drive map file: one "LETTER=PATH" line per drive. Blank lines and lines starting
 // with '#' are ignored, a lower-case letter counts as its upper-case one, letters outside
 // B..M and lines without '=' are skipped, and a later line for a letter replaces an
-// earlier one. The path runs to the end of the line as it stands (spaces included).
+// earlier one. The path runs to the end of the line as it stands (spaces included), less
+// the carriage returns of a CRLF line end.
 std::map<char, std::string> ParseDriveMap(std::string_view text);
 
 // The file text for `drives`, one line per drive in letter order, that ParseDriveMap reads

@@ -14,7 +14,6 @@ namespace orlenta {
 namespace {
 
 constexpr uint32_t kPageHeaderBytes = 27;
-constexpr uint8_t kContinued = 0x01;
 constexpr uint8_t kBeginsStream = 0x02;
 constexpr uint8_t kEndsStream = 0x04;
 // More streams in one file than anyone multiplexes: a sign of damage.

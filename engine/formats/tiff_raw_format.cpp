@@ -96,6 +96,7 @@ class TiffRawEndFinder : public RecordWalk {
       return NextPending(8);
     }
     const Pending item = current_;
+    lastRead_ = pos;
     if (item.kind == Pending::kIfd) {
       const uint32_t entries = order_->U16(w.At(pos));
       if (entries == 0 || entries > kMostEntries) return Broken();
@@ -173,6 +174,9 @@ class TiffRawEndFinder : public RecordWalk {
 
   bool Array(const uint8_t* d, const Pending& item) {
     const uint32_t unit = TypeBytes(item.type);
+    // Offsets are shorts or longs; the bytes at hand were sized by `unit`, so any other
+    // type would be read past them.
+    if (unit != 2 && unit != 4) return false;
     const uint32_t n = item.count;
     std::vector<uint64_t> values(n);
     for (uint32_t i = 0; i < n; ++i) {
@@ -218,6 +222,9 @@ class TiffRawEndFinder : public RecordWalk {
     }
     current_ = pending_.top();
     pending_.pop();
+    // A pointer back to what was just read (a directory naming itself as the next one)
+    // adds nothing; following it would read the same bytes for ever.
+    if (current_.offset == lastRead_) return NextPending(readSoFar);
     if (current_.offset < readSoFar) return Broken();
     if (current_.kind == Pending::kIfd) return ReadAt(current_.offset, 2);
     const uint64_t bytes = uint64_t{current_.count} * TypeBytes(current_.type);
@@ -229,6 +236,7 @@ class TiffRawEndFinder : public RecordWalk {
   std::priority_queue<Pending, std::vector<Pending>, std::greater<>> pending_;
   Pending current_{};
   uint64_t furthest_ = 8;
+  uint64_t lastRead_ = 0;  // where the structure examined last lies; 0 for the header
   uint32_t jpegOffset_ = 0;
   uint32_t jpegLength_ = 0;
   std::vector<uint64_t> piecesOffsets_, piecesCounts_;  // given inline in one directory

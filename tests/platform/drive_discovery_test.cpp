@@ -40,6 +40,16 @@ TEST(DriveMapFile, FormatReadsBackAsTheSameMap) {
   EXPECT_EQ(FormatDriveMap({{'D', "/a\nE=/b"}, {'Z', "/z"}}), "");
 }
 
+TEST(DriveMapFile, CarriageReturnsEndTheLineAndNeverEndAPath) {
+  // A file converted to CRLF twice ends its lines with CR CR LF; the path is the same.
+  const auto drives = ParseDriveMap("D=/images/a.iso\r\r\nE=/images/b.iso\r\n");
+  EXPECT_THAT(drives, ElementsAre(Pair('D', "/images/a.iso"), Pair('E', "/images/b.iso")));
+  EXPECT_EQ(ParseDriveMap(FormatDriveMap(drives)), drives);
+  // A path ending in CR could not be read back, so it is not written, like one with a LF.
+  EXPECT_EQ(FormatDriveMap({{'F', "/images/c.iso\r"}, {'G', "/images/d\re.iso"}}),
+            "G=/images/d\re.iso\n");
+}
+
 // A fake /sys/class/block and /dev: each optical "device" is a plain file.
 class DriveDiscoveryTest : public ::testing::Test {
  protected:

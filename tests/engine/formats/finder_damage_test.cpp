@@ -75,6 +75,28 @@ TEST(FinderDamage, NoiseAfterAHeaderIsFollowedSafely) {
   }
 }
 
+TEST(FinderDamage, ATiffDirectoryPointingAtItselfIsReadOnce) {
+  // One directory of one entry at byte 8 whose "next directory" is itself again.
+  std::vector<uint8_t> tiff = {'I', 'I', '*', 0, 8, 0, 0, 0,  // header: first directory at 8
+                               1,   0,                        // one entry
+                               0,   1,   3,   0, 1, 0, 0, 0, 0x40, 0, 0, 0,  // width, a short
+                               8,   0,   0,   0};  // next directory: this one
+  const FinderStep step = FindEnd(kNef, OnDisc(tiff), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, tiff.size());
+}
+
+TEST(FinderDamage, ATiffListOfDirectoriesInBytesIsNotReadAsLongs) {
+  // Sub-directories listed as eight single bytes at 26, the last bytes there are: read as
+  // four-byte offsets, the list would run 24 bytes past them.
+  const std::vector<uint8_t> tiff = {'I', 'I', '*',  0, 8, 0, 0, 0,  // header
+                                     1,   0,   0x4A, 1, 1, 0, 8, 0,
+                                     0,   0,   26,   0, 0, 0,  // sub-directories: 8 bytes at 26
+                                     0,   0,   0,    0,        // no next directory
+                                     1,   2,   3,    4, 5, 6, 7, 8};
+  EXPECT_EQ(FindEnd(kNef, tiff, 1).kind, FinderStep::kBroken);
+}
+
 // Camera files leave a pointer to an Exif or GPS directory at 0 when there is none.
 TEST(FinderDamage, EmptyDirectoryPointerIsNoDamage) {
   std::vector<uint8_t> file = ReadSample("camera.arw");
