@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// window_run IMAGE OUTPUT_FOLDER
+// window_run IMAGE OUTPUT_FOLDER [STOP_AFTER_MS]
 //
 // Recovers IMAGE into OUTPUT_FOLDER the way a user does in the window: the image mapped as
 // drive E, its item selected, Start pressed. Runs on any Qt platform (offscreen for
 // timing); the closing message goes to stderr instead of a box. Exit status 0 when the run
-// completed.
+// completed. With STOP_AFTER_MS, Stop is pressed that long after Start, and the time from
+// the press to the end of the run is printed on stdout ("stop latency: 12.3 ms").
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "app/desktop_shell.h"
@@ -19,6 +23,8 @@
 #include "engine/settings_record.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Says on stderr what the window would show in a box, and remembers how the run ended.
 class ConsoleShell final : public orlenta::DesktopShell {
@@ -52,8 +58,8 @@ std::string WriteSettings(const std::filesystem::path& folder, const std::string
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: window_run IMAGE OUTPUT_FOLDER\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: window_run IMAGE OUTPUT_FOLDER [STOP_AFTER_MS]\n");
     return 2;
   }
   const std::string output = std::filesystem::absolute(argv[2]).string() + "/";
@@ -70,7 +76,19 @@ int main(int argc, char* argv[]) {
   window.show();
   auto* tree = static_cast<QTreeWidget*>(window.Control(orlenta::kDriveTreeId));
   tree->setCurrentItem(tree->topLevelItem(0)->child(0));
+  std::optional<Clock::time_point> stopped;
+  if (argc == 4) {
+    auto* stop = static_cast<QPushButton*>(window.Control(orlenta::kStopButtonId));
+    QTimer::singleShot(std::atoi(argv[3]), stop, [&stopped, stop] {
+      stopped = Clock::now();
+      stop->click();
+    });
+  }
   static_cast<QPushButton*>(window.Control(orlenta::kStartButtonId))->click();
+  if (stopped) {
+    const std::chrono::duration<double, std::milli> latency = Clock::now() - *stopped;
+    std::printf("stop latency: %.1f ms\n", latency.count());
+  }
   std::filesystem::remove_all(settingsFolder);
   return shell.completed ? 0 : 1;
 }

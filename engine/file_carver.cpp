@@ -47,7 +47,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   RecoveredFile file;
   if (!file.Create(*folder, host_.NameStem(), kind, run_.KindCounters[kind],
                    {streamBuffer_.get(), kStreamBufferBytes})) {
-    return FailWrite(file);
+    return FailCreate(file);
   }
   ++started_[kind];
   observed_ = observer_ != nullptr;
@@ -57,6 +57,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   const int32_t result = CopyUntilNextHeader(file);
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
   if (!file.Close()) return FailWrite(file);
+  ++whole_[kind];
   if (observed_) observer_->FileEnded(true);
   observed_ = false;
   return result;
@@ -86,6 +87,14 @@ int32_t FileCarver::FailWrite(RecoveredFile& file) {
   file.Close();
   if (observed_) observer_->FileEnded(false);
   observed_ = false;
+  incomplete_.push_back(file.Path());
+  hadFileError_ = true;
+  host_.FileError(file.Path(), file.Error());
+  return kCarveStopped;
+}
+
+int32_t FileCarver::FailCreate(RecoveredFile& file) {
+  ++notCreated_;
   hadFileError_ = true;
   host_.FileError(file.Path(), file.Error());
   return kCarveStopped;

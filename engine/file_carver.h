@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "carve_observer.h"
 #include "file_kind.h"
@@ -41,6 +43,12 @@ class FileCarver {
 
   // Files this carver started, per kind, over its life (for summaries).
   const std::array<uint64_t, kFileKindCount + 1>& FilesStarted() const { return started_; }
+  // Files started and closed with every sector they were given, per kind.
+  const std::array<uint64_t, kFileKindCount + 1>& FilesWrittenWhole() const { return whole_; }
+  // Files started whose writing failed (a full disk): they hold less than was carved.
+  const std::vector<std::string>& IncompleteFiles() const { return incomplete_; }
+  // Headers whose file could not even be created.
+  uint64_t FilesNotCreated() const { return notCreated_; }
   // True once a file could not be created or written.
   bool HadFileError() const { return hadFileError_; }
 
@@ -51,12 +59,16 @@ class FileCarver {
  private:
   int32_t CopyUntilNextHeader(RecoveredFile& file);
   int32_t FailWrite(RecoveredFile& file);
+  int32_t FailCreate(RecoveredFile& file);
   bool Append(RecoveredFile& file, uint32_t length);
 
   RunMembers& run_;
   SectorReader& reader_;
   RunHost& host_;
   std::array<uint64_t, kFileKindCount + 1> started_{};
+  std::array<uint64_t, kFileKindCount + 1> whole_{};
+  std::vector<std::string> incomplete_;
+  uint64_t notCreated_ = 0;
   bool hadFileError_ = false;
   CarveObserver* observer_ = nullptr;
   bool observed_ = false;  // the observer was told of the file being written

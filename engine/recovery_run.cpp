@@ -89,21 +89,35 @@ void RecoveryRun::Scan() {
       i = members_.CurrentSector;
     }
     host_.PumpOneMessage();
+    // The file ran to the end of the volume: the carver has read and judged every sector
+    // after its header and found no other header there, so scanning them again could find
+    // nothing new. On a drive that would be minutes of reading for nothing.
+    if (result == kCarveToEnd) break;
   }
+}
+
+RunOutcome RecoveryRun::Outcome() const {
+  if (reader_.MediumGone()) return RunOutcome::kMediumGone;
+  if (StopFlag) return RunOutcome::kAborted;
+  // A run whose every read failed found no medium to speak of: never a completed run.
+  if (reader_.SectorsRead() > 0 && reader_.ReadableSectors() == 0) return RunOutcome::kUnreadable;
+  return RunOutcome::kCompleted;
 }
 
 RunOutcome RecoveryRun::Finish() {
   host_.SetRunning(false);
   host_.ClearLog();
-  const bool aborted = StopFlag;
-  const std::string_view closing =
-      PickText(aborted ? AbortText : CompletionText, host_.LanguageIndex());
+  const RunOutcome outcome = Outcome();
+  const LocalizedText& text = outcome == RunOutcome::kCompleted ? CompletionText
+                              : outcome == RunOutcome::kAborted ? AbortText
+                                                                : NotReadyText;
+  const std::string_view closing = PickText(text, host_.LanguageIndex());
   host_.ShowRunEnd(closing);
   host_.SetTitle(kTitle);
   host_.AddLogLine(closing);
   if (host_.OpenFolderWhenDone()) host_.OpenOutputFolder();
   host_.SetTitle(kTitle);
-  return aborted ? RunOutcome::kAborted : RunOutcome::kCompleted;
+  return outcome;
 }
 
 }  // namespace orlenta

@@ -16,7 +16,14 @@ extern const LocalizedText AbortText;
 extern const LocalizedText NotReadyText;
 
 // How a run ended, for hosts that report it (the command line's exit status).
-enum class RunOutcome { kRefused, kNotReady, kCompleted, kAborted };
+enum class RunOutcome {
+  kRefused,     // nothing (or no drive) selected
+  kNotReady,    // the drive could not tell its size
+  kCompleted,   // every sector was scanned
+  kAborted,     // stopped
+  kUnreadable,  // scanned, but not one sector could be read: no medium to speak of
+  kMediumGone,  // the medium went away or shrank during the run, which was then stopped
+};
 
 // The whole scan of the selected drive: every sector from 0 to the last, each classified,
 // each header carved into a file, with progress, stop and a closing message.
@@ -34,11 +41,15 @@ class RecoveryRun {
   const SectorReader& Reader() const { return reader_; }
   const FileCarver& Carver() const { return carver_; }
 
+  // Jump over zones of bad sectors instead of trying each of their sectors.
+  void SkipBadZones(bool on) { reader_.SkipBadZones(on); }
+
   // Tells `observer` (none when nullptr) of every file the run's carver writes.
   void SetCarveObserver(CarveObserver* observer) { carver_.SetObserver(observer); }
 
  private:
   void Scan();
+  RunOutcome Outcome() const;
   RunOutcome Finish();
 
   VolumeSource& volumes_;

@@ -41,8 +41,13 @@ int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t co
 void SectorReader::BeginRun() {
   Close();
   unreadable_ = 0;
+  skipped_ = 0;
+  skipper_.Reset();
+  map_.Clear();
   reached_ = 0;
   read_ = 0;
+  readable_ = 0;
+  mediumGone_ = false;
 }
 
 void SectorReader::Close() {
@@ -74,14 +79,26 @@ void SectorReader::CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerS
   if (bytesPerSector != blockSectorSize_ || sector < blockFirst_ ||
       sector >= blockFirst_ + blockSectors_) {
     LoadBlock(sector, bytesPerSector);
+    // The medium went away before this sector: it is not read, and the run ends here, with
+    // every sector that was really read before it.
+    if (blockSectors_ == 0) {
+      StopFlag = true;
+      return;
+    }
   }
   const uint64_t inBlock = sector - blockFirst_;
   std::memcpy(into, block_.data() + inBlock * bytesPerSector, bytesPerSector);
   // A bad sector counts when the scan first gets there: not when it is merely read ahead,
   // and not again when the scan steps back over it.
-  if (blockBad_[inBlock] && sector >= reached_) ++unreadable_;
+  const SectorState state = blockStates_[inBlock];
+  if (sector >= reached_) {
+    if (state == SectorState::kBad) ++unreadable_;
+    if (state == SectorState::kSkipped) ++skipped_;
+    map_.Append(state);
+  }
   reached_ = std::max(reached_, sector + 1);
   ++read_;
+  if (state == SectorState::kRead) ++readable_;
 }
 
 void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
@@ -91,21 +108,59 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);
   blockSectorSize_ = bytesPerSector;
   block_.resize(blockSectors_ * bytesPerSector);
-  blockBad_.assign(blockSectors_, false);
+  blockStates_.assign(blockSectors_, SectorState::kRead);
+  // Inside a bad zone being jumped over, the block is not even tried whole.
+  if (skipper_.Skips(firstSector)) {
+    RereadSectorBySector(bytesPerSector);
+    return;
+  }
   const int64_t got = volume_->ReadAt(firstSector * bytesPerSector, block_);
-  if (got != static_cast<int64_t>(block_.size())) RereadSectorBySector(bytesPerSector);
+  if (got == static_cast<int64_t>(block_.size())) {
+    skipper_.ReadSucceeded();
+    return;
+  }
+  RereadSectorBySector(bytesPerSector);
 }
 
 void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
   // A block that failed somewhere: find the sectors that really cannot be read, so that
-  // one bad sector never costs its neighbours their data.
+  // one bad sector never costs its neighbours their data. On a scratched disc each failing
+  // read can take seconds, so the window breathes and Stop is heard after every one; a
+  // stopped block keeps only the sectors tried so far.
   for (uint64_t i = 0; i < blockSectors_; ++i) {
     const uint64_t sector = blockFirst_ + i;
     const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
-    if (volume_->ReadAt(sector * bytesPerSector, bytes) == bytesPerSector) continue;
-    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-    blockBad_[i] = true;
+    if (skipper_.Skips(sector)) {
+      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+      blockStates_[i] = SectorState::kSkipped;
+      continue;
+    }
+    const int64_t got = volume_->ReadAt(sector * bytesPerSector, bytes);
+    if (got == Volume::kMediumGone) {
+      MediumWentAway(i);
+      return;
+    }
+    if (got == bytesPerSector) {
+      skipper_.ReadSucceeded();
+    } else {
+      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+      blockStates_[i] = SectorState::kBad;
+      skipper_.ReadFailed(sector);
+    }
+    pump_.PumpOneMessage();
+    if (StopFlag) {
+      blockSectors_ = i + 1;
+      return;
+    }
   }
+}
+
+void SectorReader::MediumWentAway(uint64_t sectorsKept) {
+  // Nothing at or past this sector can be read any more. The sectors before it were really
+  // read and are handed out; the first one asked for past them stops the run, so that no
+  // sector is made up of zeros to fill the place of what is gone.
+  blockSectors_ = sectorsKept;
+  mediumGone_ = true;
 }
 
 }  // namespace orlenta

@@ -5,8 +5,10 @@
 #include <memory>
 #include <vector>
 
+#include "bad_zone_skipper.h"
 #include "host.h"
 #include "sector_buffer.h"
+#include "sector_map.h"
 #include "volume.h"
 
 namespace orlenta {
@@ -26,12 +28,18 @@ class SectorReader {
   // Puts count × bytes-per-sector bytes from sector `firstSector` of `driveLetter`'s volume
   // at the start of SectorBuffer, then pumps one event. Bytes beyond stay untouched; so do
   // sectors past the end of the volume. A sector that cannot be read is filled with zeros
-  // and counted. When the volume cannot be opened the user is told once ("Error initiating
-  // reading") and StopFlag is set, so the run ends as aborted. Returns 1.
+  // and counted. When the volume turns out to have shrunk or gone away, the sectors it no
+  // longer holds are left untouched too, and StopFlag is set (see MediumGone). When the volume
+  // cannot be opened the user is told once ("Error initiating reading") and StopFlag is set, so the
+  // run ends as aborted. Returns 1.
   int ReadSectors(char driveLetter, uint32_t firstSector, int32_t count);
 
   // Starts the counts of a new run afresh.
   void BeginRun();
+
+  // With `on`, zones of bad sectors are jumped over (see BadZoneSkipper): what is jumped
+  // over reads as zeros and counts as skipped, never as read or unreadable.
+  void SkipBadZones(bool on) { skipper_.Enable(on); }
 
   // Ends the run's use of the volume and drops the read-ahead; the next read reopens.
   // The counts stay for the run's summary.
@@ -40,11 +48,24 @@ class SectorReader {
   // Sectors of this run that could not be read (each counted once).
   uint64_t UnreadableSectors() const { return unreadable_; }
 
+  // Sectors of this run jumped over in bad zones, never tried (each counted once).
+  uint64_t SkippedSectors() const { return skipped_; }
+
+  // What became of each sector this run reached.
+  const SectorMap& Map() const { return map_; }
+
   // The highest sector number read so far in this run, plus one.
   uint64_t SectorsReached() const { return reached_; }
 
   // Sector reads of this run, re-reads included: the work done so far.
   uint64_t SectorsRead() const { return read_; }
+
+  // Sector reads of this run that delivered the sector's bytes.
+  uint64_t ReadableSectors() const { return readable_; }
+
+  // True once the volume was found shorter than when it was opened, or gone (a disc taken
+  // out, an image cut short): the run has then been stopped.
+  bool MediumGone() const { return mediumGone_; }
 
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
@@ -53,6 +74,7 @@ class SectorReader {
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
   void RereadSectorBySector(uint32_t bytesPerSector);
+  void MediumWentAway(uint64_t sectorsKept);
 
   VolumeSource& volumes_;
   MessageSink& messages_;
@@ -67,10 +89,15 @@ class SectorReader {
   uint64_t blockFirst_ = 0;
   uint64_t blockSectors_ = 0;
   uint32_t blockSectorSize_ = 0;
-  std::vector<bool> blockBad_;  // which sectors of the block could not be read
+  std::vector<SectorState> blockStates_;  // what became of each sector of the block
+  BadZoneSkipper skipper_;
+  SectorMap map_;
   uint64_t unreadable_ = 0;
+  uint64_t skipped_ = 0;
   uint64_t reached_ = 0;
   uint64_t read_ = 0;
+  uint64_t readable_ = 0;
+  bool mediumGone_ = false;
 };
 
 }  // namespace orlenta

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -38,29 +39,69 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-std::optional<RecoverySettings> ReadRecord(const std::string& path) {
+// What the settings file holds, and how many bytes of the record it really has.
+struct ReadResult {
+  RecoverySettings record;
+  std::size_t bytes = 0;
+};
+
+std::optional<ReadResult> ReadRecordBytes(const std::string& path) {
+  // Only a plain file is opened: a FIFO put in its place would hold the open until some
+  // other program wrote to it, and a device could be anything.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
   const File file = OpenForReading(path);
   if (!file) return std::nullopt;
   std::array<uint8_t, RecoverySettings::kSize> bytes{};
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
   // A short file reads as zero-padded; a file that fails to read is not read at all.
   if (std::ferror(file.get())) return std::nullopt;
-  return RecoverySettings::FromBytes(std::span(bytes.data(), got));
+  return ReadResult{RecoverySettings::FromBytes(std::span(bytes.data(), got)), got};
+}
+
+std::optional<RecoverySettings> ReadRecord(const std::string& path) {
+  const std::optional<ReadResult> read = ReadRecordBytes(path);
+  if (!read) return std::nullopt;
+  return read->record;
+}
+
+bool IsControlCharacter(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
 }
 
 }  // namespace
 
 LoadedSettings LoadSettings(const std::string& path) {
-  if (!Exists(path)) return {SettingsStatus::kMissing, {}};
-  const std::optional<RecoverySettings> record = ReadRecord(path);
-  if (!record) return {SettingsStatus::kUnreadable, {}};
-  return {SettingsStatus::kLoaded, *record};
+  if (!Exists(path)) return {SettingsStatus::kMissing, {}, 0};
+  const std::optional<ReadResult> read = ReadRecordBytes(path);
+  if (!read) return {SettingsStatus::kUnreadable, {}, 0};
+  return {SettingsStatus::kLoaded, read->record, read->bytes};
+}
+
+std::string OutputFolderProblem(const LoadedSettings& settings) {
+  const auto& bytes = settings.record.Bytes();
+  const auto field = bytes.begin() + RecoverySettings::kOutputFolderOffset;
+  const auto end = std::find(field, field + RecoverySettings::kMaxFolderLength + 1, uint8_t{0});
+  const auto terminator = static_cast<std::size_t>(end - bytes.begin());
+  if (end == field + RecoverySettings::kMaxFolderLength + 1 || terminator >= settings.bytes) {
+    return "the output folder does not end inside its field (a damaged or cut-short file)";
+  }
+  const std::string folder = settings.record.OutputFolder();
+  if (folder.empty()) return "";
+  if (std::any_of(folder.begin(), folder.end(), IsControlCharacter)) {
+    return "the output folder holds control characters (a damaged file)";
+  }
+  if (folder.front() != '/') return "the output folder \"" + folder + "\" is not an absolute path";
+  return "";
 }
 
 std::optional<std::string> ReadOutputFolder(const std::string& path) {
-  const std::optional<RecoverySettings> record = ReadRecord(path);
-  if (!record) return std::nullopt;
-  return record->OutputFolder();
+  const LoadedSettings settings = LoadSettings(path);
+  if (settings.status != SettingsStatus::kLoaded || !OutputFolderProblem(settings).empty()) {
+    return std::nullopt;
+  }
+  return settings.record.OutputFolder();
 }
 
 bool VerifySettings(const std::string& path) {

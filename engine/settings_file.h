@@ -22,13 +22,22 @@ enum class SettingsStatus {
 struct LoadedSettings {
   SettingsStatus status = SettingsStatus::kMissing;
   RecoverySettings record;  // all zero unless loaded; a short file reads as zero-padded
+  std::size_t bytes = 0;    // how many bytes of the record the file really held
 };
 
-// Reads the record from the settings file at `path`.
+// Reads the record from the settings file at `path`. Anything but a plain file (a FIFO, a
+// device, a folder) is unreadable and never opened.
 LoadedSettings LoadSettings(const std::string& path);
 
+// Why the output folder of loaded `settings` must not be used, "" when it may: its text
+// must end inside its field, on a byte the file really holds (a file cut short would give
+// a cut-off folder), hold no control characters (random bytes would give a binary name)
+// and be an absolute path (a relative one would depend on the current folder). An empty
+// field is fine: it stands for the default folder.
+std::string OutputFolderProblem(const LoadedSettings& settings);
+
 // The output folder the settings file names now ("" when its field is empty); nullopt when
-// the file cannot be opened.
+// the file cannot be read or the folder must not be used (see OutputFolderProblem).
 std::optional<std::string> ReadOutputFolder(const std::string& path);
 
 // True when the file's CheckValue equals its byte 419, sign-extended.

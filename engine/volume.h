@@ -22,8 +22,12 @@ class Volume {
 
   // Reads into.size() bytes from byte `offset`. Return values: the number of bytes read
   // (fewer than asked at the end of the volume or after an I/O error part-way), -1 when
-  // nothing could be read.
+  // nothing could be read, kMediumGone when nothing could be read because the medium is no
+  // longer what was opened: shorter than it was (an image cut short), or gone (a disc
+  // taken out).
   virtual int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) = 0;
+
+  static constexpr int64_t kMediumGone = -2;
 };
 
 // What stands behind a drive letter.

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "drive_map_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 
 namespace orlenta {
 namespace {
@@ -27,6 +29,19 @@ void ParseLine(std::string_view line, std::map<char, std::string>& drives) {
   const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(line[0])));
   if (!IsDriveLetter(letter)) return;
   drives[letter] = std::string(line.substr(2));
+}
+
+// The whole content of the plain file open as `fd`; nullopt when a read fails.
+std::optional<std::string> ReadWhole(int fd) {
+  std::string text;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return std::nullopt;
+    if (got == 0) return text;
+    text.append(chunk, static_cast<std::size_t>(got));
+  }
 }
 
 }  // namespace
@@ -64,14 +79,19 @@ std::string FormatDriveMap(const std::map<char, std::string>& drives) {
 }
 
 std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (!fs::exists(path, error)) return std::map<char, std::string>{};
-  std::ifstream file(path, std::ios::binary);
-  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(file)), {});
-  if (file.bad()) return std::nullopt;
-  return ParseDriveMap(text);
+  // Opened without waiting and read only when it is a plain file: a FIFO in its place would
+  // otherwise hold the open until some other program wrote to it.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::map<char, std::string>{};
+    return std::nullopt;
+  }
+  struct stat info {};
+  std::optional<std::string> text;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) text = ReadWhole(fd);
+  ::close(fd);
+  if (!text) return std::nullopt;
+  return ParseDriveMap(*text);
 }
 
 }  // namespace orlenta

@@ -27,7 +27,7 @@ std::map<char, std::string> ParseDriveMap(std::string_view text);
 std::string FormatDriveMap(const std::map<char, std::string>& drives);
 
 // The drives of the drive map file at `path`: none when there is no such file, nullopt when
-// it is there but cannot be read.
+// it is there but cannot be read or is not a plain file (a FIFO is never waited for).
 std::optional<std::map<char, std::string>> LoadDriveMapFile(const std::string& path);
 
 // The name of the drive map file in the settings folder.

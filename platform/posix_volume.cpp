@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "image_layout.h"
@@ -28,8 +29,14 @@ class PosixVolume final : public Volume {
   uint64_t SectorCount() const override { return sectorCount_; }
 
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
+    errno = 0;
     const std::size_t done = ReadFully(fd_, offset, into);
-    return done == 0 && !into.empty() ? -1 : static_cast<int64_t>(done);
+    if (done > 0 || into.empty()) return static_cast<int64_t>(done);
+    // Nothing read inside the volume as it was opened: a bad sector, or the medium is gone.
+    const uint64_t volumeEnd = sectorCount_ * sectorSize_;
+    if (offset >= volumeEnd) return -1;
+    const uint64_t end = std::min<uint64_t>(offset + into.size(), volumeEnd);
+    return MediumEndsBefore(fd_, end, errno) ? kMediumGone : -1;
   }
 
  private:
@@ -50,6 +57,11 @@ void Fail(VolumeOpenError* error, int errnum, const char* reason) {
   if (error) *error = {errnum, reason};
 }
 
+// Why a file of type `mode` cannot be read as a volume.
+const char* NotAVolume(mode_t mode) {
+  return S_ISDIR(mode) ? "is a directory" : "is not an image file or a block device";
+}
+
 // The layout of what `fd` (opened from `path`) holds; a block device is plain sectors of the
 // kernel's size.
 std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optional<int> track,
@@ -63,8 +75,7 @@ std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optio
     return ProbeImageLayout(fd, path, static_cast<uint64_t>(info.st_size), track, error);
   }
   if (!S_ISBLK(info.st_mode)) {
-    Fail(error, 0,
-         S_ISDIR(info.st_mode) ? "is a directory" : "is not an image file or a block device");
+    Fail(error, 0, NotAVolume(info.st_mode));
     return std::nullopt;
   }
   SectorLayout layout;
@@ -79,8 +90,33 @@ std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, std::optio
   return layout;
 }
 
+// Opens `path` for reading without ever waiting: a FIFO would block the open until some
+// writer came. Anything but an image file or a block device is refused before it is read.
+// A block device is opened again in the ordinary way, since a drive opened without
+// blocking answers even when it holds no disc.
 int OpenReadOnly(const std::string& path, VolumeOpenError* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    Fail(error, errno, "cannot be opened");
+    return fd;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    Fail(error, errno, "cannot be examined");
+    ::close(fd);
+    return -1;
+  }
+  if (!S_ISREG(info.st_mode) && !S_ISBLK(info.st_mode)) {
+    Fail(error, 0, NotAVolume(info.st_mode));
+    ::close(fd);
+    return -1;
+  }
+  if (S_ISREG(info.st_mode)) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+  }
+  ::close(fd);
+  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) Fail(error, errno, "cannot be opened");
   return fd;
 }

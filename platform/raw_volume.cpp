@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -29,12 +30,15 @@ class RawVolume final : public Volume {
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<uint64_t>(into.size(), total - offset));
     std::size_t done = 0;
+    errno = 0;
     while (done < wanted) {
       const std::size_t got = ReadBatch(offset + done, into.subspan(done, wanted - done));
       if (got == 0) break;
       done += got;
     }
-    return done == 0 ? -1 : static_cast<int64_t>(done);
+    if (done > 0) return static_cast<int64_t>(done);
+    const uint64_t needed = layout_.ImageOffset(offset / layout_.sectorSize) + layout_.sectorSize;
+    return MediumEndsBefore(fd_, needed, errno) ? kMediumGone : -1;
   }
 
  private:

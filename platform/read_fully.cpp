@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "read_fully.h"
 
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +20,16 @@ std::size_t ReadFully(int fd, uint64_t offset, std::span<uint8_t> into) {
     done += static_cast<std::size_t>(got);
   }
   return done;
+}
+
+bool MediumEndsBefore(int fd, uint64_t end, int readErrno) {
+  if (readErrno == ENOMEDIUM || readErrno == ENODEV || readErrno == ENXIO) return true;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return true;
+  if (S_ISREG(info.st_mode)) return static_cast<uint64_t>(info.st_size) < end;
+  uint64_t bytes = 0;
+  if (S_ISBLK(info.st_mode)) return ::ioctl(fd, BLKGETSIZE64, &bytes) != 0 || bytes < end;
+  return false;
 }
 
 }  // namespace orlenta

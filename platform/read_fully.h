@@ -12,4 +12,9 @@ namespace orlenta {
 // the file ends or a read fails first.
 std::size_t ReadFully(int fd, uint64_t offset, std::span<uint8_t> into);
 
+// After a read of the file or device open as `fd` came up short (with `readErrno`, 0 for
+// the end of the file): true when the medium no longer reaches byte `end`, because the
+// image was cut short or the disc was taken out, rather than a sector failing to read.
+bool MediumEndsBefore(int fd, uint64_t end, int readErrno);
+
 }  // namespace orlenta

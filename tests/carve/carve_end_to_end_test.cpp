@@ -10,62 +10,13 @@
 #include <map>
 #include <sstream>
 
-#include "carve_runner.h"
+#include "carve_process_fixture.h"
 #include "engine/file_kind.h"
-#include "engine/settings_record.h"
-#include "support/temp_dir.h"
 
 namespace orlenta {
 namespace {
 
 namespace fs = std::filesystem;
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class CarveProcessTest : public ::testing::Test {
- protected:
-  TempDir home_;
-
-  // Starts orlenta-carve with `args`, HOME and XDG_CONFIG_HOME inside the test's folder.
-  pid_t Start(const std::vector<std::string>& args) {
-    const pid_t pid = StartCarve(home_.Path().string(), args, OutPath().string());
-    EXPECT_NE(pid, -1);
-    return pid;
-  }
-
-  Outcome Wait(pid_t pid) {
-    Outcome outcome;
-    outcome.status = WaitForCarve(pid);
-    EXPECT_NE(outcome.status, -1);
-    outcome.out = FileText(OutPath());
-    outcome.err = FileText(ErrPath());
-    return outcome;
-  }
-
-  Outcome Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
-
-  void WriteSettings(const std::string& stem, const std::string& folder) {
-    RecoverySettings settings;
-    settings.SetNameStem(stem);
-    settings.SetOutputFolder(folder);
-    fs::create_directories(Folder("config") / "orlenta");
-    const auto& bytes = settings.Bytes();
-    WriteAll(Folder("config") / "orlenta" / "propCD.pro",
-             std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  }
-
-  fs::path OutPath() const { return home_.Path() / "stdout.txt"; }
-  fs::path ErrPath() const { return home_.Path() / "stderr.txt"; }
-  fs::path Folder(const char* name) const { return home_.Path() / name; }
-};
 
 // The sample media files whose first sector the detection recognises.
 std::map<std::string, std::string> RecognisedSamples() {
@@ -93,7 +44,7 @@ bool SomeFileBeginsWith(const std::map<std::string, std::string>& files,
 }
 
 TEST_F(CarveProcessTest, RecoversEverySampleOfTheSampleDisc) {
-  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, Folder("out").string()});
+  const CarveOutcome outcome = Run({ORLENTA_SAMPLE_DISC, Folder("out").string()});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto samples = RecognisedSamples();
   ASSERT_GE(samples.size(), 10u);
@@ -116,7 +67,7 @@ TEST_F(CarveProcessTest, RecoversEverySampleOfTheSampleDisc) {
 TEST_F(CarveProcessTest, ASecondRunIntoTheSameFolderKeepsTheFirstRunsFiles) {
   ASSERT_EQ(Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"}).status, 0);
   const auto first = CarvedFiles(Folder("out"));
-  const Outcome second = Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"});
+  const CarveOutcome second = Run({ORLENTA_SAMPLE_DISC, Folder("out").string(), "--quiet"});
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.out, "");
   const auto both = CarvedFiles(Folder("out"));
@@ -126,14 +77,14 @@ TEST_F(CarveProcessTest, ASecondRunIntoTheSameFolderKeepsTheFirstRunsFiles) {
 
 TEST_F(CarveProcessTest, TakesStemAndFolderFromTheSettingsFile) {
   WriteSettings("XY", Folder("fromsettings").string() + "/");
-  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
+  const CarveOutcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(fs::exists(Folder("fromsettings") / "1XY.jpg"));
 }
 
 TEST_F(CarveProcessTest, AStemFromTheSettingsThatWouldLeaveTheFolderIsRefused) {
   WriteSettings("../", Folder("fromsettings").string() + "/");
-  const Outcome refused = Run({ORLENTA_SAMPLE_DISC});
+  const CarveOutcome refused = Run({ORLENTA_SAMPLE_DISC});
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find("propCD.pro: name stem \"../\""), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(Folder("fromsettings")));
@@ -143,7 +94,7 @@ TEST_F(CarveProcessTest, AStemFromTheSettingsThatWouldLeaveTheFolderIsRefused) {
 }
 
 TEST_F(CarveProcessTest, WithoutSettingsFilesGoToTheDefaultFolderAsREC) {
-  const Outcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
+  const CarveOutcome outcome = Run({ORLENTA_SAMPLE_DISC, "--quiet"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_TRUE(fs::exists(Folder("RecoveredByQuarn") / "1REC.png"));
 }
@@ -158,7 +109,7 @@ TEST_F(CarveProcessTest, BadInputGetsOneClearMessageAndStatus2) {
       {{ORLENTA_SAMPLE_DISC, "--stem", "a/"}, "'/'"},
   };
   for (const auto& [args, expected] : cases) {
-    const Outcome outcome = Run(args);
+    const CarveOutcome outcome = Run(args);
     EXPECT_EQ(outcome.status, 2) << expected;
     EXPECT_NE(outcome.err.find(expected), std::string::npos) << outcome.err;
   }
@@ -168,7 +119,7 @@ TEST_F(CarveProcessTest, SaysWhenTheImageEndsInAPartialSector) {
   std::string image(3 * 2048 + 100, '\0');
   image.replace(2048, 4, "\xFF\xD8\xFF\xE0");
   WriteAll(Folder("odd.img"), image);
-  const Outcome outcome = Run({Folder("odd.img").string(), Folder("out").string()});
+  const CarveOutcome outcome = Run({Folder("odd.img").string(), Folder("out").string()});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_NE(outcome.err.find("the last 100 bytes are ignored"), std::string::npos) << outcome.err;
   EXPECT_EQ(fs::file_size(Folder("out") / "1REC.jpg"), 2u * 2048);
@@ -187,7 +138,7 @@ TEST_F(CarveProcessTest, CtrlCEndsTheRunAsAbortedAndKeepsThePartialFile) {
   for (int i = 0; i < 500 && !fs::exists(Folder("out") / "1REC.jpg"); ++i) usleep(10000);
   usleep(100000);
   kill(pid, SIGINT);
-  const Outcome outcome = Wait(pid);
+  const CarveOutcome outcome = Wait(pid);
   EXPECT_EQ(outcome.status, 130) << outcome.err;
   EXPECT_NE(outcome.err.find("Recovery process aborted!"), std::string::npos) << outcome.err;
   const auto kept = fs::file_size(Folder("out") / "1REC.jpg");

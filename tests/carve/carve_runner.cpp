@@ -4,7 +4,10 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +16,20 @@ namespace orlenta {
 
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
                  const std::string& stdoutPath) {
+  return StartCarve(home, args, stdoutPath, {});
+}
+
+std::vector<std::string> DamagedDrive(const std::string& image, double rate, const std::string& bad,
+                                      int failMs) {
+  return {"LD_PRELOAD=" ORLENTA_DAMAGED_DRIVE, "ORLENTA_DAMAGED_IMAGE=" + image,
+          "ORLENTA_DAMAGED_RATE=" + std::to_string(rate), "ORLENTA_DAMAGED_BAD=" + bad,
+          "ORLENTA_DAMAGED_FAIL_MS=" + std::to_string(failMs),
+          // A sanitizer build wants its runtime first; the preloaded library has none.
+          "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=1"};
+}
+
+pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
+                 const std::string& stdoutPath, const CarveLaunch& launch) {
   std::vector<std::string> words{ORLENTA_CARVE_BINARY};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -20,17 +37,31 @@ pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
   argv.push_back(nullptr);
   std::vector<std::string> env{"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/config",
                                "PATH=/usr/bin:/bin"};
+  env.insert(env.end(), launch.environment.begin(), launch.environment.end());
   std::vector<char*> envp;
   for (auto& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   constexpr int kCreate = O_WRONLY | O_CREAT | O_TRUNC;
-  posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), kCreate, 0644);
+  if (launch.stdoutFd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, launch.stdoutFd, 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), kCreate, 0644);
+  }
   const std::string err = home + "/stderr.txt";
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), kCreate, 0644);
+  // The program starts with every signal at its default, as from a shell, whatever this
+  // test process ignores.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigfillset(&defaults);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+  const int spawned = posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return spawned == 0 ? pid : -1;
 }
@@ -39,6 +70,19 @@ int WaitForCarve(pid_t pid) {
   int raw = 0;
   if (pid < 0 || waitpid(pid, &raw, 0) != pid) return -1;
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+int WaitForCarveAtMost(pid_t pid, double seconds) {
+  int raw = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (pid >= 0 && std::chrono::steady_clock::now() < deadline) {
+    const pid_t done = waitpid(pid, &raw, WNOHANG);
+    if (done == pid) return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    if (done < 0) return -1;
+    usleep(5000);
+  }
+  kill(pid, SIGKILL);
+  return WaitForCarve(pid);
 }
 
 int RunCarve(const std::string& home, const std::vector<std::string>& args) {

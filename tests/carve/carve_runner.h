@@ -15,9 +15,26 @@ namespace orlenta {
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
                  const std::string& stdoutPath);
 
+// How else a carve is started: more environment ("NAME=value"), and stdout on an open file
+// descriptor of the caller instead of a file (when not -1).
+struct CarveLaunch {
+  std::vector<std::string> environment;
+  int stdoutFd = -1;
+};
+pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
+                 const std::string& stdoutPath, const CarveLaunch& launch);
+
+// The environment that makes `image` read like a worn drive (see damaged_drive_preload):
+// `rate` bytes per second, sectors `bad` ("FIRST-LAST,...") failing after `failMs`.
+std::vector<std::string> DamagedDrive(const std::string& image, double rate, const std::string& bad,
+                                      int failMs);
+
 // The exit status of the carve started as `pid` (128 + signal when a signal ended it), or
 // -1 when it cannot be waited for.
 int WaitForCarve(pid_t pid);
+
+// As WaitForCarve, but a carve still running after `seconds` is killed (status 137).
+int WaitForCarveAtMost(pid_t pid, double seconds);
 
 // orlenta-carve run as its own process, with HOME and XDG_CONFIG_HOME in `home` so that no
 // settings file of the machine takes part. Returns the exit status; stderr goes to

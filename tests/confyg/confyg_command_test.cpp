@@ -3,12 +3,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
 #include "confyg_test_support.h"
 #include "engine/settings_file.h"
+#include "platform/drive_map_file.h"
 #include "settings_store.h"
 
 namespace orlenta {
@@ -99,6 +102,26 @@ TEST_F(ConfygCommandTest, AnUnwritableFileIsAFileError) {
   EXPECT_EQ(Run({.init = true}), kConfygFileError);
   EXPECT_EQ(Run({.edit = {.nameStem = "X"}}), kConfygFileError);
   EXPECT_THAT(err.str(), HasSubstr("cannot read"));
+}
+
+TEST_F(ConfygCommandTest, InitUnderAHomeTooLongForTheFieldRefusesRatherThanCutThePath) {
+  const char* saved = std::getenv("HOME");
+  const std::string savedHome = saved ? saved : "";
+  const std::string longHome = "/" + std::string(190, 'h');
+  setenv("HOME", longHome.c_str(), 1);
+  const int status = Run({.init = true});
+  setenv("HOME", savedHome.c_str(), 1);
+  EXPECT_EQ(status, kConfygUsage);
+  EXPECT_THAT(err.str(), HasSubstr("longer than the 199 characters"));
+  EXPECT_FALSE(fs::exists(paths.settingsFile));
+}
+
+TEST_F(ConfygCommandTest, ADriveMapThatIsAFifoIsRefusedWithoutWaitingForAWriter) {
+  fs::create_directories(fs::path(paths.driveMapFile).parent_path());
+  ASSERT_EQ(mkfifo(paths.driveMapFile.c_str(), 0600), 0);
+  EXPECT_EQ(LoadDriveMapFile(paths.driveMapFile), std::nullopt);
+  EXPECT_EQ(Run({.drives = {{'E', ""}}}), kConfygFileError);
+  EXPECT_THAT(err.str(), HasSubstr("cannot read " + paths.driveMapFile));
 }
 
 }  // namespace

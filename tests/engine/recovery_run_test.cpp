@@ -137,8 +137,48 @@ TEST_F(RecoveryRunTest, ProgressOfEverySectorAndOfTheCarverPastTheEnd) {
   host.progress.clear();
   host.selectedDrive = 'F';
   run.RunRecovery();
-  // The carve runs to the end (and past it: 100), then the scan goes on after the header.
-  EXPECT_THAT(host.progress, ElementsAre(0, 25, 50, 75, 100, 25, 50, 75));
+  // The carve runs to the end (and past it: 100); the scan has nothing left to do.
+  EXPECT_THAT(host.progress, ElementsAre(0, 25, 50, 75, 100));
+}
+
+TEST_F(RecoveryRunTest, AFileThatRunsToTheEndIsFollowedByNoSecondReadOfTheDisc) {
+  // The last header comes early: everything after it was read and judged by the carver.
+  const auto volume = Insert(3000, {{2, kJpeg}, {9, kGif}});
+  volume->FailSector(700);  // one failing block is re-read sector by sector
+  EXPECT_EQ(run.RunRecovery(), RunOutcome::kCompleted);
+  EXPECT_THAT(ListFolder(out.Path()), ElementsAre("1REC.gif", "1REC.jpg"));
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.jpg")), SectorRange(volume->Bytes(), 2, 7));
+  std::vector<uint8_t> gif = SectorRange(volume->Bytes(), 9, 2991);
+  std::fill(gif.begin() + (700 - 9) * 2048, gif.begin() + (701 - 9) * 2048, uint8_t{0});
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.gif")), gif);
+  EXPECT_THAT(host.log, ElementsAre(kCompleted));
+  EXPECT_EQ(host.logHistory.size(), 3u);
+  // Each sector once, the header that ended the first file twice (the scan steps back to
+  // it): the described scan would read the 2,990 sectors after the GIF's header again.
+  EXPECT_EQ(run.Reader().SectorsRead(), 3000u + 1);
+  EXPECT_EQ(run.Reader().UnreadableSectors(), 1u);
+}
+
+TEST_F(RecoveryRunTest, ADiscWhoseEveryReadFailsIsNotReadyNeverCompleted) {
+  const auto volume = Insert(40, {{3, kJpeg}});
+  for (uint64_t sector = 0; sector < 40; ++sector) volume->FailSector(sector);
+  host.language = 2;
+  EXPECT_EQ(run.RunRecovery(), RunOutcome::kUnreadable);
+  EXPECT_THAT(host.messages,
+              ElementsAre(ShownMessage{"Non inséré ou ne pas préparer.", "Orlenta"}));
+  EXPECT_THAT(host.log, ElementsAre("Non inséré ou ne pas préparer."));
+}
+
+TEST_F(RecoveryRunTest, AMediumThatGoesAwayStopsTheRunAndTheFileKeepsWhatWasRead) {
+  const auto volume = Insert(3000, {{0, kJpeg}});
+  const std::vector<uint8_t> original = volume->Bytes();
+  host.OnPump(600, [&] { volume->Shrink(700); });  // the disc is taken out
+  EXPECT_EQ(run.RunRecovery(), RunOutcome::kMediumGone);
+  EXPECT_TRUE(run.Reader().MediumGone());
+  // Sectors 0..699 were really read; nothing is made up after them.
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.jpg")).size(), 700u * 2048);
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.jpg")), SectorRange(original, 0, 700));
+  EXPECT_THAT(host.log, ElementsAre("Not inserted or not ready."));
 }
 
 TEST_F(RecoveryRunTest, UnreadableSectorBecomesZerosInTheFileAndIsCountedOnce) {

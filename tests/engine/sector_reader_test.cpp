@@ -163,6 +163,67 @@ TEST_F(SectorReaderTest, SectorsNeverAskedForAreNotCountedUnreadable) {
   EXPECT_EQ(reader.UnreadableSectors(), 0u);
 }
 
+TEST_F(SectorReaderTest, StopDuringTheRereadOfAFailedBlockEndsItAtOnce) {
+  // The whole first block fails, so every one of its sectors is tried alone: on a drive that
+  // is seconds per sector. Stop must be heard after each of them.
+  const auto volume = Use(600);
+  volume->FailSector(300);
+  host.OnPump(3, [] { StopFlag = true; });
+  reader.ReadSectors('E', 0, 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 0));
+  EXPECT_EQ(volume->ReadCalls(), 1 + 3);  // the block, then three sectors alone
+  EXPECT_EQ(host.pumps, 4);               // one per sector tried, one after the read
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
+  // What was not tried is not taken for read: the next sector is asked of the volume again.
+  StopFlag = false;
+  reader.ReadSectors('E', 3, 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 3));
+  EXPECT_GT(volume->ReadCalls(), 4);
+}
+
+TEST_F(SectorReaderTest, AScratchIsTriedSectorBySectorOrJumpedOverWhenAsked) {
+  // A 2,000-sector scratch: by default every sector of it is tried once; skipping bad zones,
+  // a few dozen failing reads cross it (the last jump may land past its end, over sectors
+  // that are then skipped too), and what follows is read as ever.
+  for (const bool skip : {false, true}) {
+    reader.BeginRun();
+    reader.SkipBadZones(skip);
+    const auto volume = Use(3000);
+    for (uint64_t sector = 700; sector < 2700; ++sector) volume->FailSector(sector);
+    std::vector<std::vector<uint8_t>> got;
+    for (uint32_t sector = 0; sector < 3000; ++sector) {
+      reader.ReadSectors('E', sector, 1);
+      got.push_back(Buffer(0, kSector));
+    }
+    // What the map says of each sector is what it got: its bytes, or zeros in its place.
+    uint64_t mismatches = 0;
+    for (const SectorMap::Run& run : reader.Map().Runs()) {
+      for (uint64_t sector = run.first; sector < run.first + run.count; ++sector) {
+        const bool read = run.state == SectorState::kRead;
+        if (read && sector >= 700 && sector < 2700) ++mismatches;
+        const auto expected = read ? Sector(*volume, sector) : std::vector<uint8_t>(kSector, 0);
+        if (got[sector] != expected) ++mismatches;
+      }
+    }
+    EXPECT_EQ(mismatches, 0u) << skip;
+    EXPECT_EQ(reader.Map().Sectors(), 3000u);
+    EXPECT_EQ(reader.Map().Runs().front().count, 700u);
+    EXPECT_EQ(reader.Map().Runs().back().state, SectorState::kRead);
+    EXPECT_EQ(reader.UnreadableSectors() + reader.SkippedSectors() + reader.ReadableSectors(),
+              3000u);
+    if (skip) {
+      EXPECT_LE(volume->FailedReads(), 64) << "skipping";
+      EXPECT_GT(reader.SkippedSectors(), 1900u);
+      EXPECT_GE(reader.ReadableSectors(), 700u + 200u);
+    } else {
+      EXPECT_EQ(volume->FailedReads(), 2000 + 5) << "every sector once, and 5 blocks";
+      EXPECT_EQ(reader.SkippedSectors(), 0u);
+      EXPECT_EQ(reader.ReadableSectors(), 1000u);
+    }
+    reader.Close();
+  }
+}
+
 TEST_F(SectorReaderTest, CloseReopensOnTheNextRead) {
   const auto volume = Use(4);
   const int opensBefore = source.Opens('E');

@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -14,6 +15,7 @@ namespace orlenta {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 // A settings record with every byte different from its neighbours, byte 419 and the check
@@ -54,7 +56,43 @@ TEST_F(SettingsFileTest, ShortFileReadsZeroPadded) {
   EXPECT_EQ(loaded.record.NameStem(), "AB");
   EXPECT_EQ(loaded.record.OutputFolder(), "/o/");
   EXPECT_EQ(loaded.record.LanguageIndex(), 1);
-  EXPECT_EQ(ReadOutputFolder(path), "/o/");
+  // The file ends inside the folder's text: what is there is a cut-off name, not a folder.
+  EXPECT_EQ(ReadOutputFolder(path), std::nullopt);
+}
+
+TEST_F(SettingsFileTest, ADamagedOutputFolderIsNeverUsed) {
+  const auto record = [](const std::string& folder, std::size_t length = 620) {
+    std::vector<uint8_t> bytes(620, 0);
+    std::copy(folder.begin(), folder.end(), bytes.begin() + 4);
+    bytes.resize(length);
+    return bytes;
+  };
+  std::vector<uint8_t> random(620);
+  for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<uint8_t>(i * 37 + 11);
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> damaged = {
+      {record("/home/ana/out/", 12), "does not end inside its field"},   // cut short
+      {{}, "does not end inside its field"},                             // 0 bytes
+      {record(std::string(200, 'x')), "does not end inside its field"},  // no NUL at all
+      {record("/home/ana/\x01\x02/"), "control characters"},
+      {random, "control characters"},
+      {record("out/"), "is not an absolute path"},
+  };
+  for (const auto& [bytes, problem] : damaged) {
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    EXPECT_THAT(OutputFolderProblem(LoadSettings(path)), HasSubstr(problem)) << problem;
+    EXPECT_EQ(ReadOutputFolder(path), std::nullopt) << problem;
+  }
+  for (const std::string folder : {"", "/home/ana/out/"}) {
+    ASSERT_TRUE(WriteFileBytes(path, record(folder, 4 + folder.size() + 1)));
+    EXPECT_EQ(OutputFolderProblem(LoadSettings(path)), "") << folder;
+    EXPECT_EQ(ReadOutputFolder(path), folder);
+  }
+}
+
+TEST_F(SettingsFileTest, AFifoInPlaceOfTheFileIsUnreadableAndNeverWaitedFor) {
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(LoadSettings(path).status, SettingsStatus::kUnreadable);
+  EXPECT_EQ(ReadOutputFolder(path), std::nullopt);
 }
 
 TEST_F(SettingsFileTest, OutputFolderOfAMissingFileIsNone) {

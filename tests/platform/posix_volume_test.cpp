@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,10 @@ TEST(PosixVolume, ImageOfWholeSectorsTailIgnored) {
   std::vector<uint8_t> across(4096);
   EXPECT_EQ(volume->ReadAt(4 * 2048, across), 2048 + 100);  // short at the end of the file
   EXPECT_EQ(volume->ReadAt(bytes.size(), across), -1);
+  // Cut short while open, as a disc taken out: what it no longer holds is gone, not bad.
+  std::filesystem::resize_file(dir.File("disc.iso"), 3 * 2048);
+  EXPECT_EQ(volume->ReadAt(2 * 2048, across), 2048);
+  EXPECT_EQ(volume->ReadAt(3 * 2048, across), Volume::kMediumGone);
 }
 
 TEST(PosixVolume, ReadsBeyond4GiBThroughTheSectorReader) {

@@ -32,15 +32,21 @@ void MemoryVolume::FailSector(uint64_t sector, Failure failure) {
   failing_[sector] = failure;
 }
 
+void MemoryVolume::Shrink(uint64_t sectors) {
+  bytes_.resize(std::min<uint64_t>(bytes_.size(), sectors * sectorSize_));
+  shrunk_ = true;
+}
+
 int64_t MemoryVolume::ReadAt(uint64_t offset, std::span<uint8_t> into) {
   ++readCalls_;
   largestRead_ = std::max(largestRead_, into.size());
   std::fill(into.begin(), into.end(), uint8_t{0xEE});
-  if (offset >= bytes_.size()) return -1;
+  if (offset >= bytes_.size()) return shrunk_ ? kMediumGone : -1;
   uint64_t end = std::min<uint64_t>(bytes_.size(), offset + into.size());
   // The first failing sector the read touches cuts it short, or spoils it.
   const auto failing = failing_.lower_bound(offset / sectorSize_);
   if (failing != failing_.end() && failing->first * sectorSize_ < end) {
+    ++failedReads_;
     if (failing->second == Failure::kNothing) return -1;
     end = std::max(offset, failing->first * sectorSize_);
   }

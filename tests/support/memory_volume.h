@@ -26,6 +26,10 @@ class MemoryVolume final : public Volume {
 
   void FailSector(uint64_t sector, Failure failure = Failure::kNothing);
 
+  // Cuts the volume to `sectors`, as a disc taken out or an image cut short: reads from
+  // there on find the medium gone. A volume opened earlier keeps its old size.
+  void Shrink(uint64_t sectors);
+
   uint32_t SectorSize() const override { return sectorSize_; }
   uint64_t SectorCount() const override { return bytes_.size() / sectorSize_; }
   // Bytes it did not read are scribbled over (0xEE), so that a caller relying on them shows.
@@ -33,6 +37,8 @@ class MemoryVolume final : public Volume {
 
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   int ReadCalls() const { return readCalls_; }
+  // Reads that met a failing sector.
+  int FailedReads() const { return failedReads_; }
   // The largest number of bytes asked for in one read.
   std::size_t LargestRead() const { return largestRead_; }
 
@@ -40,7 +46,9 @@ class MemoryVolume final : public Volume {
   std::vector<uint8_t> bytes_;
   uint32_t sectorSize_;
   std::map<uint64_t, Failure> failing_;
+  bool shrunk_ = false;
   int readCalls_ = 0;
+  int failedReads_ = 0;
   std::size_t largestRead_ = 0;
 };
 

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "platform/drive_map.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
+#include "rescue_mapfile.h"
 #include "run_summary.h"
 
 namespace orlenta {
@@ -27,11 +30,27 @@ struct Defaults {
   std::string stem;
 };
 
-// What the settings file says, when there is one; else the program's own defaults.
-Defaults DefaultsFromSettings() {
+int Refuse(ConsoleStreams streams, const std::string& what);
+
+// What the settings file says, when there is one; else the program's own defaults. A
+// settings file that is there but cannot be read, or whose output folder is damaged, is
+// refused (nullopt, after telling why) when its output folder is needed: files must never
+// go to a place the user did not choose.
+std::optional<Defaults> DefaultsFromSettings(bool folderNeeded, ConsoleStreams streams) {
   Defaults defaults{DefaultOutputFolder(), "REC"};
   const LoadedSettings settings = LoadSettings(SettingsPath());
-  if (settings.status != SettingsStatus::kLoaded) return defaults;
+  if (settings.status == SettingsStatus::kMissing) return defaults;
+  const std::string advice = " (give an output folder on the command line)";
+  if (settings.status == SettingsStatus::kUnreadable) {
+    if (!folderNeeded) return defaults;
+    Refuse(streams, SettingsPath() + ": cannot be read, or is not a plain file" + advice);
+    return std::nullopt;
+  }
+  if (const std::string problem = OutputFolderProblem(settings); !problem.empty()) {
+    if (!folderNeeded) return Defaults{defaults.folder, settings.record.NameStem()};
+    Refuse(streams, SettingsPath() + ": " + problem + advice);
+    return std::nullopt;
+  }
   if (!settings.record.OutputFolder().empty()) defaults.folder = settings.record.OutputFolder();
   defaults.stem = settings.record.NameStem();
   return defaults;
@@ -103,11 +122,14 @@ bool FinishReport(DfxmlReport& report, const CarveOptions& options, const Recove
   return false;
 }
 
-// Creates the folder when missing; it must end up a folder we can write into.
+// Creates the folder when missing; it must end up a folder we can write into. A folder
+// that cannot even be looked at (a name too long, a parent without rights) is told as such.
 bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder)) {
+  std::error_code looked;
+  if (!std::filesystem::is_directory(folder, looked)) {
+    if (!error) error = looked;
     Refuse(streams, folder + ": cannot create the output folder" +
                         (error ? " (" + error.message() + ")" : ""));
     return false;
@@ -120,19 +142,80 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
   return true;
 }
 
+// Opens the mapfile asked for, refusing an existing file and a source whose sectors do not
+// lie one after another from its first byte (a rescue tool counts the source's bytes).
+std::FILE* BeginMapfile(const CarveOptions& options, const SectorLayout& layout,
+                        ConsoleStreams streams) {
+  if (layout.rawMode != RawMode::kNone || layout.firstByte != 0 || !layout.Contiguous() ||
+      layout.dataPath != options.source) {
+    Refuse(streams, *options.mapfile +
+                        ": a mapfile is written only for plain images and block devices, whose "
+                        "sectors are the source's bytes");
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(options.mapfile->c_str(), "wbx");
+  if (!file) {
+    Refuse(streams, *options.mapfile + ": cannot write the mapfile (" + std::strerror(errno) + ")");
+  }
+  return file;
+}
+
+// Writes and closes the mapfile; false after telling that it could not be written whole.
+bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryRun& run,
+                   std::time_t start, ConsoleStreams streams) {
+  MapfileRun about{TotalSectors, DriveGeometry.bytesPerSector, options.commandLine, {}};
+  char when[32];
+  std::tm local{};
+  localtime_r(&start, &local);
+  std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
+  about.startTime = when;
+  const std::string text = FormatRescueMapfile(run.Reader().Map(), about);
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) == 0 && written) return true;
+  std::fprintf(streams.err, "orlenta-carve: %s: the mapfile could not be written whole\n",
+               options.mapfile->c_str());
+  return false;
+}
+
 RunSummary Summarise(const RecoveryRun& run, double seconds) {
   RunSummary summary;
-  summary.filesPerKind = run.Carver().FilesStarted();
+  summary.filesPerKind = run.Carver().FilesWrittenWhole();
+  summary.incompleteFiles = run.Carver().IncompleteFiles();
+  summary.filesNotCreated = run.Carver().FilesNotCreated();
   summary.sectorsScanned = run.Reader().SectorsReached();
   summary.sectorsTotal = TotalSectors;
   summary.sectorsUnreadable = run.Reader().UnreadableSectors();
+  summary.sectorsSkipped = run.Reader().SkippedSectors();
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   return summary;
 }
 
+bool Scanned(RunOutcome outcome) {
+  return outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted ||
+         outcome == RunOutcome::kUnreadable || outcome == RunOutcome::kMediumGone;
+}
+
+// Says why a run that scanned did not complete, when the source is to blame.
+void TellSourceFailure(RunOutcome outcome, const CarveOptions& options, const RecoveryRun& run,
+                       ConsoleStreams streams) {
+  if (outcome == RunOutcome::kUnreadable) {
+    std::fprintf(streams.err, "orlenta-carve: %s: no sector could be read\n",
+                 options.source.c_str());
+  } else if (outcome == RunOutcome::kMediumGone) {
+    std::fprintf(streams.err,
+                 "orlenta-carve: %s: the medium went away (it ends before sector %llu of "
+                 "%llu); the files keep what was read\n",
+                 options.source.c_str(),
+                 static_cast<unsigned long long>(run.Reader().SectorsReached()),
+                 static_cast<unsigned long long>(TotalSectors));
+  }
+}
+
 int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
-  if (outcome == RunOutcome::kAborted) return InterruptRequested() ? kExitInterrupted : kExitUsage;
+  if (outcome == RunOutcome::kAborted) {
+    return InterruptRequested() ? kExitSignalBase + InterruptSignal() : kExitUsage;
+  }
   if (outcome != RunOutcome::kCompleted) return kExitUsage;
   return host.ShowedError() ? kExitFileErrors : kExitCompleted;
 }
@@ -140,7 +223,10 @@ int ExitStatus(RunOutcome outcome, const ConsoleHost& host) {
 }  // namespace
 
 int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress) {
-  const Defaults defaults = DefaultsFromSettings();
+  const std::optional<Defaults> settings =
+      DefaultsFromSettings(!options.outputFolder.has_value(), streams);
+  if (!settings) return kExitUsage;
+  const Defaults& defaults = *settings;
   const std::string stem = options.stem.value_or(defaults.stem);
   if (const std::string problem = NameStemProblem(stem); !problem.empty()) {
     // A stem typed with --stem was checked already; this one comes from the settings file.
@@ -150,21 +236,32 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const std::string folder = options.outputFolder.value_or(defaults.folder);
   const std::optional<SectorLayout> layout = CheckSource(options.source, streams);
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
+  std::FILE* mapfile = nullptr;
+  if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
   DfxmlReport report;
-  if (options.report && !BeginReport(report, options, *layout, streams)) return kExitUsage;
+  if (options.report && !BeginReport(report, options, *layout, streams)) {
+    if (mapfile) std::fclose(mapfile);
+    return kExitUsage;
+  }
   DriveMap drives;
   drives.Assign(ConsoleHost::kDrive, options.source);
   ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
   RecoveryRun run(drives, host);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
+  run.SkipBadZones(options.skipBad);
+  const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  if (outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted) {
+  if (Scanned(outcome)) {
     std::fputs(FormatSummary(Summarise(run, elapsed.count())).c_str(), streams.err);
   }
-  const int status = ExitStatus(outcome, host);
+  TellSourceFailure(outcome, options, run, streams);
+  int status = ExitStatus(outcome, host);
+  if (mapfile && !FinishMapfile(mapfile, options, run, startTime, streams)) {
+    status = status == kExitCompleted ? kExitFileErrors : status;
+  }
   if (options.report && !FinishReport(report, options, run, outcome, streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }

@@ -19,8 +19,9 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
       "that runs up to the next header.",
       "orlenta-carve"};
   app.footer(
-      "Exit status: 0 completed, 1 completed but a file could not be written, 2 bad usage or "
-      "unreadable source, 130 interrupted (Ctrl-C; files so far are kept).");
+      "Exit status: 0 completed, 1 completed but a file could not be written whole, 2 bad "
+      "usage, damaged settings, or a source that cannot be read or went away, 128 + the "
+      "signal's number when a signal ended the run (130 Ctrl-C; files so far are kept).");
   app.add_option("SOURCE", options.source, "Disc image file or block device (e.g. /dev/sr0)")
       ->required();
   app.add_option("OUTPUT_FOLDER", options.outputFolder,
@@ -34,6 +35,12 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_option("--report", options.report,
                  "Write a DFXML report (report.xml) naming every recovered file with its "
                  "size, the bytes of the image it came from and its SHA-256");
+  app.add_flag("--skip-bad", options.skipBad,
+               "After 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
+               "failing); what is jumped over is written as zeros and counted as skipped");
+  app.add_option("--mapfile", options.mapfile,
+                 "Write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
+                 "ddrescue can retry the rest into an image (plain images and block devices)");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);

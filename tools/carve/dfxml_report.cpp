@@ -67,6 +67,8 @@ bool DfxmlReport::Begin(const std::string& reportPath, const ReportSource& sourc
   xml_->End();
   WriteCreator(commandLine);
   WriteSource(source);
+  xml_->Flush();
+  std::fflush(file_);
   return true;
 }
 
@@ -138,6 +140,10 @@ void DfxmlReport::FileEnded(bool written) {
   } else {
     ++filesNotWritten_;
   }
+  // Each file's entry reaches the disk when the file ends, so a run that dies (killed, the
+  // power gone) leaves a report of every file it finished.
+  xml_->Flush();
+  std::fflush(file_);
 }
 
 void DfxmlReport::WriteFileObject() {

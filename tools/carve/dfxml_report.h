@@ -31,7 +31,8 @@ struct ReportRunEnd {
 
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
 // file with its name, size, the runs of image bytes it was carved from and its SHA-256,
-// hashed from the bytes as they are written.
+// hashed from the bytes as they are written. Each entry is flushed to the disk as its file
+// ends, so a run that dies keeps the entries of the files it finished.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;

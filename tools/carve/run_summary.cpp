@@ -30,11 +30,23 @@ std::string FormatSummary(const RunSummary& summary) {
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
   std::string text = Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
   text += kinds;
+  if (!summary.incompleteFiles.empty()) {
+    text += Line("Files incomplete: %zu\n", summary.incompleteFiles.size());
+    for (const std::string& path : summary.incompleteFiles) text += "  " + path + "\n";
+  }
+  if (summary.filesNotCreated > 0) {
+    text +=
+        Line("Files not created: %llu\n", static_cast<unsigned long long>(summary.filesNotCreated));
+  }
   text += Line("Sectors scanned: %llu of %llu (%u bytes each)\n",
                static_cast<unsigned long long>(summary.sectorsScanned),
                static_cast<unsigned long long>(summary.sectorsTotal), summary.sectorSize);
   text += Line("Sectors unreadable: %llu\n",
                static_cast<unsigned long long>(summary.sectorsUnreadable));
+  if (summary.sectorsSkipped > 0) {
+    text += Line("Sectors skipped: %llu (bad zones jumped over, written as zeros)\n",
+                 static_cast<unsigned long long>(summary.sectorsSkipped));
+  }
   text += Line("Elapsed: %s (%.1f MB/s)\n", FormatDuration(summary.elapsedSeconds).c_str(), rate);
   return text;
 }

@@ -55,6 +55,10 @@ void XmlWriter::End() {
   if (writer_) Check(xmlTextWriterEndElement(writer_));
 }
 
+void XmlWriter::Flush() {
+  if (writer_) Check(xmlTextWriterFlush(writer_));
+}
+
 bool XmlWriter::Finish() {
   if (!writer_) return false;
   Check(xmlTextWriterEndDocument(writer_));

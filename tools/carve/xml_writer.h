@@ -26,6 +26,9 @@ class XmlWriter {
   void Element(const char* name, std::string_view value);
   void End();
 
+  // Hands everything written so far on to the file (which the caller flushes in turn).
+  void Flush();
+
   // Closes every open element and the document and flushes. Return values: true when the
   // whole document was written, false after any failure on the way.
   bool Finish();

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "confyg_command.h"
 
+#include "engine/settings_record.h"
 #include "languages.h"
+#include "platform/system_folders.h"
 #include "settings_store.h"
 #include "value_checks.h"
 
@@ -19,26 +21,32 @@ ValueCheck FirstProblem(const ConfygOptions& options) {
   return {};
 }
 
-// Creates or completes the settings file; false (having said why) when that failed.
-bool Init(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
+// Creates or completes the settings file. Returns the exit status: kConfygOk, or another
+// (having said why) when that failed.
+int Init(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   const std::string& file = paths.settingsFile;
   switch (InitSettings(paths)) {
     case InitOutcome::kCreated:
       out << "confyg: created " << file << '\n';
-      return true;
+      return kConfygOk;
     case InitOutcome::kKept:
-      return true;
+      return kConfygOk;
     case InitOutcome::kRepaired:
       out << "confyg: completed the damaged settings file " << file << '\n';
-      return true;
+      return kConfygOk;
     case InitOutcome::kUnreadable:
       err << "confyg: cannot read " << file << '\n';
-      return false;
+      return kConfygFileError;
+    case InitOutcome::kDefaultFolderTooLong:
+      err << "confyg: the default output folder " << DefaultOutputFolderWithSeparator()
+          << " is longer than the " << RecoverySettings::kMaxFolderLength
+          << " characters the settings file can hold; nothing was written\n";
+      return kConfygUsage;
     case InitOutcome::kWriteFailed:
       break;
   }
   err << "confyg: cannot write " << file << '\n';
-  return false;
+  return kConfygFileError;
 }
 
 // Says what went wrong with an edit of `file`; true when it was stored.
@@ -82,7 +90,9 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
     err << "confyg: " << EnglishText(check) << "; nothing was changed\n";
     return kConfygUsage;
   }
-  if (options.init && !Init(paths, out, err)) return kConfygFileError;
+  if (options.init) {
+    if (const int status = Init(paths, out, err); status != kConfygOk) return status;
+  }
   if (!options.edit.Empty() && !Told(EditSettings(paths, options.edit), paths.settingsFile, err)) {
     return kConfygFileError;
   }

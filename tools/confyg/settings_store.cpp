@@ -54,8 +54,11 @@ std::string FolderOf(const std::string& path) {
 std::optional<std::string> ReadText(const std::string& path) {
   std::error_code error;
   if (!fs::exists(path, error)) return std::string();
+  // Only a plain file is opened: a FIFO in its place would hold the open until some other
+  // program wrote to it.
+  if (!fs::is_regular_file(path, error)) return std::nullopt;
   std::ifstream file(path, std::ios::binary);
-  if (!fs::is_regular_file(path, error) || !file) return std::nullopt;
+  if (!file) return std::nullopt;
   std::string text((std::istreambuf_iterator<char>(file)), {});
   if (file.bad()) return std::nullopt;
   return text;
@@ -66,7 +69,11 @@ std::optional<std::string> ReadText(const std::string& path) {
 RecoverySettings DefaultSettings(const std::string& installFolder) {
   RecoverySettings record;
   record.SetNameStem("REC");
-  record.SetOutputFolder(DefaultOutputFolderWithSeparator());
+  // An output folder too long for its field is left empty, which stands for the default
+  // folder, rather than cut into the name of another one.
+  if (DefaultOutputFolderWithSeparator().size() <= RecoverySettings::kMaxFolderLength) {
+    record.SetOutputFolder(DefaultOutputFolderWithSeparator());
+  }
   record.SetOpenFolderWhenDone(0);
   record.SetLanguageIndex(kEnglish);
   // A cut path would name some other folder: rather none, and the program then finds no help.
@@ -87,6 +94,10 @@ InitOutcome InitSettings(const ConfygPaths& paths) {
     case SettingsStatus::kUnreadable:
       return InitOutcome::kUnreadable;
     case SettingsStatus::kMissing:
+      // Stored cut short, the path would name some other folder.
+      if (DefaultOutputFolderWithSeparator().size() > RecoverySettings::kMaxFolderLength) {
+        return InitOutcome::kDefaultFolderTooLong;
+      }
       record = DefaultSettings(paths.installFolder);
       break;
     case SettingsStatus::kLoaded:

@@ -18,11 +18,12 @@ RecoverySettings DefaultSettings(const std::string& installFolder);
 
 // What InitSettings did.
 enum class InitOutcome {
-  kCreated,     // there was no settings file; one with the defaults was written
-  kKept,        // a whole file with a valid check value was there and was left alone
-  kRepaired,    // a short file or one with a wrong check value was completed and rewritten
-  kUnreadable,  // the file is there but cannot be read; nothing was written
-  kWriteFailed  // the file could not be written; an old one is untouched
+  kCreated,              // there was no settings file; one with the defaults was written
+  kKept,                 // a whole file with a valid check value was there and was left alone
+  kRepaired,             // a short file or one with a wrong check value was completed and rewritten
+  kUnreadable,           // the file is there but cannot be read; nothing was written
+  kWriteFailed,          // the file could not be written; an old one is untouched
+  kDefaultFolderTooLong  // no file, and the default output folder does not fit its field
 };
 
 // Makes sure the settings file exists and is whole. A repair keeps every byte of the old

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Makes one image file behave like a disc in a worn drive, for the programs as users run
+// them: loaded with LD_PRELOAD, it slows every read of that file down to a drive's rate and
+// makes reads that touch chosen sectors fail with EIO after a delay, as a scratched disc
+// does. Nothing else the program reads is touched.
+//
+//   ORLENTA_DAMAGED_IMAGE  the image file (required)
+//   ORLENTA_DAMAGED_RATE   bytes per second of a good read (default: no limit)
+//   ORLENTA_DAMAGED_BAD    failing sectors of 2,048 bytes: "FIRST-LAST[,FIRST-LAST...]"
+//   ORLENTA_DAMAGED_FAIL_MS  how long a failing read takes (default 50)
+//   ORLENTA_DAMAGED_STATS  a file that gets "reads N\nfailed N\n" when the program ends
+//
+// Like a drive in the middle of a read, the delays are not cut short by signals: the read
+// ends when it would have ended, and the program hears of the signal afterwards.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr uint64_t kSectorBytes = 2048;
+
+struct Damage {
+  bool active = false;
+  dev_t device = 0;
+  ino_t inode = 0;
+  double bytesPerSecond = 0;
+  double failSeconds = 0.05;
+  std::vector<std::pair<uint64_t, uint64_t>> bad;  // first and last sector, inclusive
+};
+
+std::vector<std::pair<uint64_t, uint64_t>> ParseRanges(const char* text) {
+  std::vector<std::pair<uint64_t, uint64_t>> ranges;
+  while (text && *text) {
+    char* end = nullptr;
+    const uint64_t first = std::strtoull(text, &end, 10);
+    uint64_t last = first;
+    if (*end == '-') last = std::strtoull(end + 1, &end, 10);
+    ranges.emplace_back(first, last);
+    text = *end == ',' ? end + 1 : end;
+    if (*end != ',') break;
+  }
+  return ranges;
+}
+
+const Damage& TheDamage() {
+  static const Damage damage = [] {
+    Damage made;
+    const char* image = std::getenv("ORLENTA_DAMAGED_IMAGE");
+    struct stat info {};
+    if (!image || ::stat(image, &info) != 0) return made;
+    made.active = true;
+    made.device = info.st_dev;
+    made.inode = info.st_ino;
+    if (const char* rate = std::getenv("ORLENTA_DAMAGED_RATE"))
+      made.bytesPerSecond = std::atof(rate);
+    if (const char* ms = std::getenv("ORLENTA_DAMAGED_FAIL_MS"))
+      made.failSeconds = std::atof(ms) / 1000;
+    made.bad = ParseRanges(std::getenv("ORLENTA_DAMAGED_BAD"));
+    return made;
+  }();
+  return damage;
+}
+
+// Counts of the reads of the image, written out when the program ends.
+struct Counts {
+  uint64_t reads = 0;
+  uint64_t failed = 0;
+  ~Counts() {
+    const char* path = std::getenv("ORLENTA_DAMAGED_STATS");
+    if (!path) return;
+    if (std::FILE* file = std::fopen(path, "w")) {
+      std::fprintf(file, "reads %llu\nfailed %llu\n", static_cast<unsigned long long>(reads),
+                   static_cast<unsigned long long>(failed));
+      std::fclose(file);
+    }
+  }
+};
+Counts counts;
+
+bool IsTheImage(int fd) {
+  const Damage& damage = TheDamage();
+  struct stat info {};
+  return damage.active && ::fstat(fd, &info) == 0 && info.st_dev == damage.device &&
+         info.st_ino == damage.inode;
+}
+
+void SleepThrough(double seconds) {
+  if (seconds <= 0) return;
+  timespec left{static_cast<time_t>(seconds),
+                static_cast<long>((seconds - static_cast<time_t>(seconds)) * 1e9)};
+  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+bool TouchesBadSector(uint64_t offset, std::size_t length) {
+  if (length == 0) return false;
+  const uint64_t first = offset / kSectorBytes;
+  const uint64_t last = (offset + length - 1) / kSectorBytes;
+  for (const auto& [badFirst, badLast] : TheDamage().bad) {
+    if (first <= badLast && badFirst <= last) return true;
+  }
+  return false;
+}
+
+using PreadFunction = ssize_t (*)(int, void*, size_t, off_t);
+
+ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
+  if (!IsTheImage(fd)) return next(fd, into, length, offset);
+  const Damage& damage = TheDamage();
+  ++counts.reads;
+  if (TouchesBadSector(static_cast<uint64_t>(offset), length)) {
+    ++counts.failed;
+    SleepThrough(damage.failSeconds);
+    errno = EIO;
+    return -1;
+  }
+  const ssize_t got = next(fd, into, length, offset);
+  if (got > 0 && damage.bytesPerSecond > 0) {
+    SleepThrough(static_cast<double>(got) / damage.bytesPerSecond);
+  }
+  return got;
+}
+
+PreadFunction Next(const char* name) {
+  return reinterpret_cast<PreadFunction>(::dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" ssize_t pread(int fd, void* into, size_t length, off_t offset) {
+  static const PreadFunction next = Next("pread");
+  return DamagedRead(next, fd, into, length, offset);
+}
+
+extern "C" ssize_t pread64(int fd, void* into, size_t length, off_t offset) {
+  static const PreadFunction next = Next("pread64");
+  return DamagedRead(next, fd, into, length, offset);
+}
