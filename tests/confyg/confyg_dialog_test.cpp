@@ -129,6 +129,22 @@ TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsI
   EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
 }
 
+// The checks' messages speak the window's language too; the value refused is quoted as typed.
+TEST_F(ConfygDialogTest, ARefusedValueIsToldInTheLanguageOfTheSettings) {
+  const ConfygTranslation french(2);
+  ASSERT_TRUE(french.Installed());
+  Open();
+  Retype("outputFolder", QString::fromStdString(dir.File("missing")));
+  Click("save");
+  Retype("drivePath", QString::fromStdString(dir.File("none.iso")));
+  Click("setDrive");
+  EXPECT_THAT(problems,
+              ElementsAre("Le dossier de sortie « " + dir.File("missing") +
+                              " » n'existe pas ou n'est pas un dossier.",
+                          "Le chemin de lecteur « " + dir.File("none.iso") + " » n'existe pas."));
+  EXPECT_NE(dialog->result(), QDialog::Accepted);
+}
+
 TEST_F(ConfygDialogTest, SaveKeepsALanguageTheProgramStoredMeanwhile) {
   Open();
   RecordingHost program;  // the running program picks Romanian while the window is open

@@ -12,15 +12,15 @@
 namespace orlenta {
 namespace {
 
-// The first problem with any value of the command line, "" when there is none.
-std::string FirstProblem(const ConfygOptions& options) {
-  if (std::string problem = CheckSettingsEdit(options.edit); !problem.empty()) return problem;
+// The first value of the command line that cannot be stored; passed when there is none.
+ValueCheck FirstProblem(const ConfygOptions& options) {
+  if (ValueCheck check = CheckSettingsEdit(options.edit); !check.Passed()) return check;
   for (const auto& [letter, path] : options.drives) {
-    if (std::string problem = CheckDriveLetter(letter); !problem.empty()) return problem;
+    if (ValueCheck check = CheckDriveLetter(letter); !check.Passed()) return check;
     if (path.empty()) continue;
-    if (std::string problem = CheckDrivePath(path); !problem.empty()) return problem;
+    if (ValueCheck check = CheckDrivePath(path); !check.Passed()) return check;
   }
-  return "";
+  return {};
 }
 
 // Creates or completes the settings file. Returns the exit status: kConfygOk, or another
@@ -99,8 +99,8 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
 
 int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std::ostream& out,
                      std::ostream& err) {
-  if (std::string problem = FirstProblem(options); !problem.empty()) {
-    err << "confyg: " << problem << "; nothing was changed\n";
+  if (ValueCheck check = FirstProblem(options); !check.Passed()) {
+    err << "confyg: " << EnglishText(check) << "; nothing was changed\n";
     return kConfygUsage;
   }
   if (options.init) {

@@ -20,6 +20,7 @@
 #include "languages.h"
 #include "platform/system_folders.h"
 #include "settings_store.h"
+#include "value_problem_text.h"
 
 namespace orlenta {
 namespace {
@@ -99,8 +100,8 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
 // and the window stays open with nothing written.
 void ConfygDialog::Save() {
   const SettingsEdit edit = CollectEdit();
-  if (std::string problem = CheckSettingsEdit(edit); !problem.empty()) {
-    tellProblem_(Text(problem));
+  if (ValueCheck check = CheckSettingsEdit(edit); !check.Passed()) {
+    tellProblem_(ShownText(check));
     return;
   }
   if (!SaveSettings(edit) || !SaveRecovery()) return;
