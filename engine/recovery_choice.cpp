@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recovery_choice.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -16,6 +17,10 @@ constexpr std::size_t kMaxOptionsBytes = 64 * 1024;
 
 std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
+  // Only a plain file is read: a FIFO put in its place would hold the open until some other
+  // program wrote to it, and a device could be anything.
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return lines;
   std::ifstream file(path, std::ios::binary);
   std::string line;
   std::size_t total = 0;

@@ -2,6 +2,7 @@
 #include "engine/recovery_choice.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/temp_dir.h"
 
@@ -37,6 +38,13 @@ TEST(RecoveryChoice, AnythingButTheStoredWordForExactReadsAsDescribed) {
     EXPECT_EQ(LoadRecoveryChoice(path), choice) << text.substr(0, 40);
   }
   EXPECT_EQ(LoadRecoveryChoice(dir.Path().string()), RecoveryChoice::kAsDescribed);  // a folder
+}
+
+TEST(RecoveryChoice, AFifoInPlaceOfTheOptionsFileIsNotWaitedFor) {
+  TempDir dir;
+  const std::string path = dir.File("options");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(LoadRecoveryChoice(path), RecoveryChoice::kAsDescribed);
 }
 
 TEST(RecoveryChoice, SavingChangesOnlyItsOwnLine) {
