@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "engine/chosen_rules.h"
+#include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
 #include "launchers.h"
@@ -192,7 +194,11 @@ void CMainDialog::BuildDriveTree() {
 
 void CMainDialog::RunRecovery() {
   running_ = true;
+  // The recovery chosen in confyg, read afresh at every start as the settings are.
+  const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
+  run_.SetRules(rules);
   run_.RunRecovery();
+  run_.SetRules(DefaultCarveRules());
   running_ = false;
   if (endAfterRun_) QDialog::reject();
 }

@@ -25,6 +25,14 @@ class CarveObserver {
   // read: they are the zeros the reader filled it with, not bytes of the medium.
   virtual void UnreadableBytesWritten(std::span<const uint8_t> bytes) { BytesWritten(bytes); }
 
+  // The file started last was cut to its first `length` bytes once closed: its structure
+  // told where it ends, or it ends at the first header-like sector inside it after all.
+  // Told before FileEnded.
+  virtual void FileCut(uint64_t length) { (void)length; }
+
+  // The end of the file started last was told by its own structure. Told before FileEnded.
+  virtual void FileEndVerified() {}
+
   // The file started last is closed. `written` is false when a write failed, so that the
   // file on disk may hold less than was passed on.
   virtual void FileEnded(bool written) = 0;

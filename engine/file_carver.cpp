@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "file_carver.h"
 
+#include <filesystem>
+#include <optional>
+
+#include "end_finder_driver.h"
 #include "recovered_file.h"
 #include "sector_buffer.h"
 
@@ -37,6 +41,7 @@ FileCarver::FileCarver(RunMembers& run, SectorReader& reader, RunHost& host)
       streamBuffer_(std::make_unique_for_overwrite<char[]>(kStreamBufferBytes)) {}
 
 int32_t FileCarver::CarveFile(FileKind kind) {
+  if (kind <= kNoHeader || static_cast<std::size_t>(kind) >= kKindSlots) return kCarveStopped;
   const std::optional<std::string> folder = host_.OutputFolderForNextFile();
   if (!folder) {
     host_.ShowMessage(PickText(MissingFileText, kEnglish), "Orlenta");
@@ -50,21 +55,57 @@ int32_t FileCarver::CarveFile(FileKind kind) {
     return FailCreate(file);
   }
   ++started_[kind];
+  headerSector_ = run_.CurrentSector;
+  cutLength_ = 0;
+  endVerified_ = false;
   observed_ = observer_ != nullptr;
   if (observed_) observer_->FileStarted(file.Path(), kind, run_.CurrentSector);
   if (!Append(file, reader_.SectorDataBytes())) return FailWrite(file);
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
-  const int32_t result = CopyUntilNextHeader(file);
+  int32_t result = kCarveStopped;
+  std::unique_ptr<EndFinder> finder = rules_->FinderFor(kind);
+  // A finder counts bytes from the header on; it is only followed where every sector gives
+  // the file all its bytes (not over the sectors of mixed forms of a raw Mode 2 image).
+  if (finder && reader_.SectorDataBytes() == DriveGeometry.bytesPerSector) {
+    EndFinderDriver driver(std::move(finder));
+    result = FollowStructure(file, driver);
+  } else {
+    result = CopyUntilNextHeader(file);
+  }
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
   if (!file.Close()) return FailWrite(file);
-  ++whole_[kind];
-  if (observed_) observer_->FileEnded(true);
-  observed_ = false;
+  EndFile(file, kind);
   return result;
 }
 
-int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
-  uint64_t sectorsInFile = 1;
+void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
+  if (cutLength_ != 0) {
+    // Cut only once closed, so that no buffered byte lands past the new end.
+    std::error_code error;
+    std::filesystem::resize_file(file.Path(), cutLength_, error);
+    if (error) {
+      if (observed_) observer_->FileEnded(false);
+      observed_ = false;
+      incomplete_.push_back(file.Path());
+      hadFileError_ = true;
+      host_.FileError(file.Path(), error.value());
+      return;
+    }
+    if (observed_) observer_->FileCut(cutLength_);
+  }
+  if (endVerified_) {
+    ++verified_[kind];
+    if (observed_) observer_->FileEndVerified();
+  } else if (rules_->FollowsStructures()) {
+    unverified_.push_back(file.Path());
+  }
+  ++whole_[kind];
+  if (observed_) observer_->FileEnded(true);
+  observed_ = false;
+}
+
+int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile) {
+  const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
   for (;;) {
     ++run_.CurrentSector;
     reader_.ReadSectors(run_.CurrentDriveLetter, run_.CurrentSector, 1);
@@ -72,12 +113,77 @@ int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file) {
     host_.SetProgress(ProgressPercent(run_.CurrentSector, TotalSectors));
     host_.PumpOneMessage();
     if (run_.CurrentSector >= DriveGeometry.SectorCount()) return kCarveToEnd;
-    if (DetectFileKind() != kNoHeader) {
+    if (rules_->Detect(SectorBuffer.data(), bytesPerSector) != kNoHeader) {
       return sectorsInFile > 1 ? kCarveToHeader : kCarveOneSector;
     }
     if (!Append(file, reader_.SectorDataBytes())) return kCarveStopped;
     ++sectorsInFile;
   }
+}
+
+int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver) {
+  const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
+  uint64_t length = bytesPerSector;
+  uint64_t sectors = 1;
+  // The first sector inside the file that looks like a header, and the file's length up
+  // to it: where the file ends after all when its structure cannot be followed.
+  std::optional<uint32_t> innerHeader;
+  uint64_t lengthToInnerHeader = 0;
+  const uint64_t unreadableAtStart = reader_.UnreadableSectors();
+  const uint64_t skippedAtStart = reader_.SkippedSectors();
+  auto fallBack = [&](int32_t result) {
+    return innerHeader ? CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, result) : result;
+  };
+  auto state = driver.Feed({SectorBuffer.data(), bytesPerSector});
+  for (;;) {
+    if (state == EndFinderDriver::State::kEnded) return EndAt(driver.EndLength(), length);
+    if (state == EndFinderDriver::State::kBroken) {
+      if (innerHeader) return fallBack(kCarveToHeader);
+      return CopyUntilNextHeader(file, sectors);
+    }
+    ++run_.CurrentSector;
+    reader_.ReadSectors(run_.CurrentDriveLetter, run_.CurrentSector, 1);
+    if (StopFlag) return fallBack(kCarveStopped);
+    host_.SetProgress(ProgressPercent(run_.CurrentSector, TotalSectors));
+    host_.PumpOneMessage();
+    if (run_.CurrentSector >= DriveGeometry.SectorCount()) {
+      if (driver.FinishAtVolumeEnd() == EndFinderDriver::State::kEnded) {
+        return EndAt(driver.EndLength(), length);
+      }
+      return fallBack(innerHeader ? kCarveToHeader : kCarveToEnd);
+    }
+    if (!innerHeader && rules_->Detect(SectorBuffer.data(), bytesPerSector) != kNoHeader) {
+      innerHeader = run_.CurrentSector;
+      lengthToInnerHeader = length;
+    }
+    const uint32_t dataBytes = reader_.SectorDataBytes();
+    if (!Append(file, dataBytes)) return kCarveStopped;
+    length += dataBytes;
+    ++sectors;
+    // A sector that could not be read, or was jumped over in a bad zone, came back as zeros:
+    // the structure cannot be trusted from here on, whatever the finder would make of them.
+    // Nor can it be followed over a sector of another form, which holds fewer bytes.
+    const bool unreadable = reader_.UnreadableSectors() != unreadableAtStart ||
+                            reader_.SkippedSectors() != skippedAtStart;
+    state = unreadable || dataBytes != bytesPerSector
+                ? EndFinderDriver::State::kBroken
+                : driver.Feed({SectorBuffer.data(), bytesPerSector});
+  }
+}
+
+int32_t FileCarver::EndAt(uint64_t endLength, uint64_t written) {
+  cutLength_ = endLength < written ? endLength : 0;
+  endVerified_ = true;
+  run_.CurrentSector =
+      headerSector_ + static_cast<uint32_t>((endLength - 1) / DriveGeometry.bytesPerSector);
+  return kCarveToLength;
+}
+
+int32_t FileCarver::CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result) {
+  // The scan goes on from the inner header, which may well start the next file.
+  cutLength_ = length;
+  run_.CurrentSector = innerHeader;
+  return result;
 }
 
 int32_t FileCarver::FailWrite(RecoveredFile& file) {

@@ -80,12 +80,15 @@ void RecoveryRun::Scan() {
     reader_.ReadSectors(members_.CurrentDriveLetter, members_.CurrentSector, 1);
     if (StopFlag) break;
     host_.SetProgress(ProgressPercent(members_.CurrentSector, TotalSectors));
-    const FileKind kind = DetectFileKind();
+    const FileKind kind = carver_.Rules().Detect(SectorBuffer.data(), DriveGeometry.bytesPerSector);
     if (kind == kNoHeader) continue;
     const int32_t result = carver_.CarveFile(kind);
     if (result == kCarveToHeader || result == kCarveOneSector) {
       // Step back so that the sector holding the new header is the next one processed.
       --members_.CurrentSector;
+      i = members_.CurrentSector;
+    } else if (result == kCarveToLength) {
+      // The file's own end is known: the scan goes on at the sector after it.
       i = members_.CurrentSector;
     }
     host_.PumpOneMessage();

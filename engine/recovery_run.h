@@ -50,6 +50,10 @@ class RecoveryRun {
   // Tells `observer` (none when nullptr) of every byte the run reads from its volume.
   void SetVolumeReadObserver(VolumeReadObserver* observer) { reader_.SetReadObserver(observer); }
 
+  // The rules the run tells headers and ends files by (the described ones unless set);
+  // they must outlive the run.
+  void SetRules(const CarveRules& rules) { carver_.SetRules(rules); }
+
  private:
   void Scan();
   RunOutcome Outcome() const;

@@ -18,21 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The sample media files whose first sector the detection recognises.
-std::map<std::string, std::string> RecognisedSamples() {
-  std::map<std::string, std::string> samples;
-  for (const auto& entry : fs::recursive_directory_iterator(ORLENTA_SAMPLE_MEDIA)) {
-    if (!entry.is_regular_file()) continue;
-    std::string bytes = FileText(entry.path());
-    std::string head = bytes.substr(0, 2048);
-    head.resize(kDetectionDepth, '\0');
-    if (DetectFileKindIn(reinterpret_cast<const uint8_t*>(head.data())) != kNoHeader) {
-      samples[entry.path().filename().string()] = std::move(bytes);
-    }
-  }
-  return samples;
-}
-
 bool SomeFileBeginsWith(const std::map<std::string, std::string>& files,
                         const std::string& original) {
   for (const auto& [name, bytes] : files) {

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "engine/file_kind.h"
+
 namespace orlenta {
 
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
@@ -105,6 +107,20 @@ std::map<std::string, std::string> CarvedFiles(const std::string& folder) {
     files[entry.path().filename().string()] = FileText(entry.path().string());
   }
   return files;
+}
+
+std::map<std::string, std::string> RecognisedSamples() {
+  std::map<std::string, std::string> samples;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(ORLENTA_SAMPLE_MEDIA)) {
+    if (!entry.is_regular_file()) continue;
+    std::string bytes = FileText(entry.path());
+    std::string head = bytes.substr(0, 2048);
+    head.resize(kDetectionDepth, '\0');
+    if (DetectFileKindIn(reinterpret_cast<const uint8_t*>(head.data())) != kNoHeader) {
+      samples[entry.path().filename().string()] = std::move(bytes);
+    }
+  }
+  return samples;
 }
 
 std::string FileText(const std::string& path) {

@@ -52,6 +52,9 @@ int RunCarve(const std::string& home, const std::vector<std::string>& args);
 // The files of `folder`, by name, with their bytes.
 std::map<std::string, std::string> CarvedFiles(const std::string& folder);
 
+// The sample media files whose first sector the detection recognises, by name.
+std::map<std::string, std::string> RecognisedSamples();
+
 // The whole content of `path` as bytes.
 std::string FileText(const std::string& path);
 

@@ -58,6 +58,20 @@ class ConfygCommandTest : public ::testing::Test {
   int Run(const ConfygOptions& options) { return RunConfygCommand(options, paths, out, err); }
 };
 
+TEST_F(ConfygCommandTest, TheRecoveryChoiceIsStoredBesideTheSettingsAndShown) {
+  EXPECT_EQ(std::get<int>(Parse({"--recovery", "fast"})), kConfygUsage);
+  const auto parsed = Parse({"--recovery", "EXACT"});
+  ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
+  ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
+  EXPECT_EQ(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile)),
+            RecoveryChoice::kExactAndMoreKinds);
+  ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("recovery: exact\n"));
+  ASSERT_EQ(Run({.recovery = RecoveryChoice::kAsDescribed}), kConfygOk);
+  EXPECT_EQ(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile)),
+            RecoveryChoice::kAsDescribed);
+}
+
 TEST_F(ConfygCommandTest, ABadValueIsToldAndChangesNothing) {
   ASSERT_EQ(Run({.init = true}), kConfygOk);
   const auto before = ReadFileBytes(paths.settingsFile);

@@ -100,6 +100,23 @@ TEST_F(ConfygDialogTest, LanguageFolderAndOpeningAreStoredInTheirOwnBytes) {
   EXPECT_EQ(record.OutputFolder(), dir.Folder());
 }
 
+TEST_F(ConfygDialogTest, TheRecoveryChoiceGoesToTheOptionsFileAndNotTheRecord) {
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  Open();
+  EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "as described");
+  Find<QComboBox>("recovery")->setCurrentIndex(1);
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+  EXPECT_EQ(LoadRecoveryChoice(options), RecoveryChoice::kExactAndMoreKinds);
+
+  Open();  // shown as stored; saving unchanged leaves the file alone
+  EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "exact files and more kinds");
+  fs::remove(options);
+  Click("save");
+  EXPECT_FALSE(fs::exists(options));
+}
+
 TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsItWas) {
   Open();
   Find<QLineEdit>("nameStem")->setText(QString::fromUtf8("\xC3\x89\xC3\x89"));  // 4 bytes
@@ -110,6 +127,22 @@ TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsI
   EXPECT_THAT(problems, ElementsAre(HasSubstr("at most 3"), HasSubstr("does not exist")));
   EXPECT_NE(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+}
+
+// The checks' messages speak the window's language too; the value refused is quoted as typed.
+TEST_F(ConfygDialogTest, ARefusedValueIsToldInTheLanguageOfTheSettings) {
+  const ConfygTranslation french(2);
+  ASSERT_TRUE(french.Installed());
+  Open();
+  Retype("outputFolder", QString::fromStdString(dir.File("missing")));
+  Click("save");
+  Retype("drivePath", QString::fromStdString(dir.File("none.iso")));
+  Click("setDrive");
+  EXPECT_THAT(problems,
+              ElementsAre("Le dossier de sortie « " + dir.File("missing") +
+                              " » n'existe pas ou n'est pas un dossier.",
+                          "Le chemin de lecteur « " + dir.File("none.iso") + " » n'existe pas."));
+  EXPECT_NE(dialog->result(), QDialog::Accepted);
 }
 
 TEST_F(ConfygDialogTest, SaveKeepsALanguageTheProgramStoredMeanwhile) {

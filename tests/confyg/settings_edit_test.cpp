@@ -15,39 +15,40 @@ namespace {
 using ::testing::HasSubstr;
 
 TEST(ValueChecksTest, NameStemHoldsAtMostThreeBytesAndNoSeparator) {
-  EXPECT_EQ(CheckNameStem(""), "");
-  EXPECT_EQ(CheckNameStem("REC"), "");
-  EXPECT_THAT(CheckNameStem("RECO"), HasSubstr("at most 3"));
-  EXPECT_THAT(CheckNameStem("\xC3\x89\xC3\x89"), HasSubstr("at most 3"));  // two letters, 4 bytes
-  EXPECT_THAT(CheckNameStem("a/b"), HasSubstr("'/'"));
+  EXPECT_EQ(EnglishText(CheckNameStem("")), "");
+  EXPECT_EQ(EnglishText(CheckNameStem("REC")), "");
+  EXPECT_THAT(EnglishText(CheckNameStem("RECO")), HasSubstr("at most 3"));
+  EXPECT_THAT(EnglishText(CheckNameStem("\xC3\x89\xC3\x89")),
+              HasSubstr("at most 3"));  // two letters, 4 bytes
+  EXPECT_THAT(EnglishText(CheckNameStem("a/b")), HasSubstr("'/'"));
 }
 
 TEST(ValueChecksTest, OutputFolderMustBeAnExistingAbsoluteFolderThatFits) {
   TempDir dir;
-  EXPECT_EQ(CheckOutputFolder(""), "");  // the default folder
-  EXPECT_EQ(CheckOutputFolder(dir.Path().string()), "");
-  EXPECT_EQ(CheckOutputFolder(dir.Folder()), "");
-  EXPECT_THAT(CheckOutputFolder(dir.File("missing")), HasSubstr("does not exist"));
+  EXPECT_EQ(EnglishText(CheckOutputFolder("")), "");  // the default folder
+  EXPECT_EQ(EnglishText(CheckOutputFolder(dir.Path().string())), "");
+  EXPECT_EQ(EnglishText(CheckOutputFolder(dir.Folder())), "");
+  EXPECT_THAT(EnglishText(CheckOutputFolder(dir.File("missing"))), HasSubstr("does not exist"));
   ASSERT_TRUE(WriteFileBytes(dir.File("file"), {1}));
-  EXPECT_THAT(CheckOutputFolder(dir.File("file")), HasSubstr("not a folder"));
-  EXPECT_THAT(CheckOutputFolder("relative/folder"), HasSubstr("absolute"));
+  EXPECT_THAT(EnglishText(CheckOutputFolder(dir.File("file"))), HasSubstr("not a folder"));
+  EXPECT_THAT(EnglishText(CheckOutputFolder("relative/folder")), HasSubstr("absolute"));
   // 198 bytes and the separator fit the field's 199; one more does not.
   const std::string deep = dir.Folder() + std::string(198 - dir.Folder().size(), 'y');
   std::filesystem::create_directories(deep);
-  EXPECT_EQ(CheckOutputFolder(deep), "");
+  EXPECT_EQ(EnglishText(CheckOutputFolder(deep)), "");
   std::filesystem::create_directories(deep + "z");
-  EXPECT_THAT(CheckOutputFolder(deep + "z"), HasSubstr("too long"));
+  EXPECT_THAT(EnglishText(CheckOutputFolder(deep + "z")), HasSubstr("too long"));
 }
 
 TEST(ValueChecksTest, ADriveIsAnImageFileOrABlockDevice) {
   TempDir dir;
   ASSERT_TRUE(WriteFileBytes(dir.File("disc.iso"), {1}));
-  EXPECT_EQ(CheckDrivePath(dir.File("disc.iso")), "");
-  EXPECT_THAT(CheckDrivePath(dir.File("none.iso")), HasSubstr("does not exist"));
-  EXPECT_THAT(CheckDrivePath(dir.Folder()), HasSubstr("neither"));
-  EXPECT_THAT(CheckDrivePath("/dev/null"), HasSubstr("neither"));
-  EXPECT_NE(CheckDrivePath(""), "");
-  EXPECT_NE(CheckDrivePath(dir.File("disc.iso\nF=/x")), "");
+  EXPECT_EQ(EnglishText(CheckDrivePath(dir.File("disc.iso"))), "");
+  EXPECT_THAT(EnglishText(CheckDrivePath(dir.File("none.iso"))), HasSubstr("does not exist"));
+  EXPECT_THAT(EnglishText(CheckDrivePath(dir.Folder())), HasSubstr("neither"));
+  EXPECT_THAT(EnglishText(CheckDrivePath("/dev/null")), HasSubstr("neither"));
+  EXPECT_NE(EnglishText(CheckDrivePath("")), "");
+  EXPECT_NE(EnglishText(CheckDrivePath(dir.File("disc.iso\nF=/x"))), "");
 }
 
 TEST(SettingsEditTest, OnlyTheEditedFieldsAndTheCheckValueChange) {

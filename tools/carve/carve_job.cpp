@@ -14,6 +14,7 @@
 
 #include "child_summary.h"
 #include "dfxml_report.h"
+#include "engine/chosen_rules.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
 #include "interrupt.h"
@@ -56,6 +57,14 @@ std::optional<Defaults> DefaultsFromSettings(bool folderNeeded, ConsoleStreams s
   if (!settings.record.OutputFolder().empty()) defaults.folder = settings.record.OutputFolder();
   defaults.stem = settings.record.NameStem();
   return defaults;
+}
+
+// What the flags ask for; with none of them, the choice the window's options file holds.
+ChosenRules RulesFor(const CarveOptions& options) {
+  if (options.exact || options.moreKinds || options.asDescribed) {
+    return ChosenRules(options.exact, options.moreKinds);
+  }
+  return ChosenRules(LoadRecoveryChoice(OptionsPathBeside(SettingsPath())));
 }
 
 int Refuse(ConsoleStreams streams, const std::string& what) {
@@ -171,6 +180,9 @@ RunSummary Summarise(const RecoveryRun& run, double seconds,
                      const std::optional<std::string>& sourceSha256) {
   RunSummary summary;
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
+  summary.endsFollowed = run.Carver().Rules().FollowsStructures();
+  summary.verifiedPerKind = run.Carver().FilesVerified();
+  summary.unverifiedFiles = run.Carver().UnverifiedFiles();
   summary.incompleteFiles = run.Carver().IncompleteFiles();
   summary.filesNotCreated = run.Carver().FilesNotCreated();
   summary.sectorsScanned = run.Reader().SectorsReached();
@@ -277,6 +289,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   // In a batch, the batch tells how each source ended.
   if (options.summaryFd) host.HideRunEnd();
   RecoveryRun run(drives, host);
+  const ChosenRules rules = RulesFor(options);
+  run.SetRules(rules);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
   run.SkipBadZones(options.skipBad);

@@ -90,6 +90,19 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--hash-source", options.hashSource,
                "Take the SHA-256 of the whole source as it is read (no second read) and tell "
                "it in the summary and the report");
+  auto* exact = app.add_flag("--exact", options.exact,
+                             "End every file where its own structure says it ends, whenever "
+                             "that can be followed; header-like sectors inside it stay in it");
+  auto* moreKinds = app.add_flag(
+      "--more-kinds", options.moreKinds,
+      "Also tell GIF87a, JPEG without APP0/APP1, MP4/M4A/3GP, QuickTime with ftyp, other MP3 "
+      "tags, other BMP headers, MPEG-2/VOB, WMA/WMV, FLAC, Ogg, Matroska/WebM and camera raw "
+      "files (CR2, NEF, ARW, DNG)");
+  app.add_flag("--as-described", options.asDescribed,
+               "Ten kinds, every file running up to the next header, whatever the options "
+               "file of the window says (the default when it says nothing)")
+      ->excludes(exact)
+      ->excludes(moreKinds);
   app.add_flag("--skip-bad", options.skipBad,
                "After 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
                "failing); what is jumped over is written as zeros and counted as skipped");

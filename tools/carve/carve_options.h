@@ -24,7 +24,12 @@ struct CarveOptions {
   bool quiet = false;
   LayoutChoice layout = LayoutChoice::kAuto;  // how an image file's sectors are taken
   std::optional<std::string> report;          // where to write the DFXML report, when asked for
-  bool skipBad = false;                       // jump over zones of bad sectors
+  // How files are told and ended. With none of the three flags, the choice stored in the
+  // options file decides (as described when there is none).
+  bool exact = false;                  // cut files where their own structure says they end
+  bool moreKinds = false;              // tell the wider set of kinds
+  bool asDescribed = false;            // neither, whatever the options file says
+  bool skipBad = false;                // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
   std::string commandLine;             // the words the program was started with, for the report

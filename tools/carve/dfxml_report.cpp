@@ -5,7 +5,9 @@
 #include <openssl/crypto.h>
 #include <sys/utsname.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "xml_text.h"
 
@@ -131,10 +133,38 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
 
 void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstSector) {
   path_ = NameFromReportFolder(path);
+  diskPath_ = path;
   firstSector_ = firstSector;
   bytes_ = 0;
   stretches_.clear();
   hash_.Reset();
+  verified_ = false;
+  hashLost_ = false;
+}
+
+void DfxmlReport::FileCut(uint64_t length) {
+  if (length >= bytes_) return;
+  bytes_ = length;
+  hashLost_ = !HashFileAgain(length);
+}
+
+bool DfxmlReport::HashFileAgain(uint64_t length) {
+  // The bytes past the cut were hashed already; the file itself, closed and cut, holds
+  // exactly the bytes to hash now. Read back in small pieces, as memory must stay flat.
+  hash_.Reset();
+  std::FILE* file = std::fopen(diskPath_.c_str(), "rb");
+  if (!file) return false;
+  std::vector<uint8_t> piece(std::size_t{1} << 16);
+  uint64_t left = length;
+  while (left > 0) {
+    const std::size_t want = left < piece.size() ? static_cast<std::size_t>(left) : piece.size();
+    const std::size_t got = std::fread(piece.data(), 1, want, file);
+    if (got == 0) break;
+    hash_.Update({piece.data(), got});
+    left -= got;
+  }
+  std::fclose(file);
+  return left == 0;
 }
 
 std::string DfxmlReport::NameFromReportFolder(const std::string& path) {
@@ -175,7 +205,7 @@ void DfxmlReport::AddSector(bool unreadable, uint64_t bytes) {
 
 void DfxmlReport::FileEnded(bool written) {
   if (!xml_) return;
-  if (written) {
+  if (written && !hashLost_) {
     WriteFileObject();
   } else {
     ++filesNotWritten_;
@@ -197,28 +227,33 @@ void DfxmlReport::WriteFileObject() {
   xml_->Attribute("type", "sha256");
   xml_->Text(hash_.HexDigest());
   xml_->End();
+  // true: the file ends where its own structure says; false: where the next header was
+  // met, or the volume ended.
+  xml_->Element("dfxmlext:end_verified", verified_ ? "true" : "false");
   xml_->End();
 }
 
 void DfxmlReport::WriteByteRuns() {
   // Sector by sector, each run grown while the next sector's bytes follow on: a plain
   // image's file is one run, a raw image's one run per sector (framing lies between the
-  // sectors' data), and unreadable sectors in a row one fill run.
+  // sectors' data), and unreadable sectors in a row one fill run. A file cut to its length
+  // ends inside its last sector.
   std::optional<ByteRun> run;
   uint64_t sector = firstSector_;
   uint64_t fileOffset = 0;
   for (const Stretch& stretch : stretches_) {
-    for (uint64_t i = 0; i < stretch.sectors; ++i, ++sector) {
+    for (uint64_t i = 0; i < stretch.sectors && fileOffset < bytes_; ++i, ++sector) {
       const uint64_t image = layout_.ImageOffset(sector);
+      const uint64_t length = std::min(stretch.bytesPerSector, bytes_ - fileOffset);
       const bool followsOn = run && run->fill == stretch.unreadable &&
                              (run->fill || run->imageOffset + run->length == image);
       if (followsOn) {
-        run->length += stretch.bytesPerSector;
+        run->length += length;
       } else {
         if (run) WriteByteRun(*run);
-        run = ByteRun{fileOffset, image, stretch.bytesPerSector, stretch.unreadable};
+        run = ByteRun{fileOffset, image, length, stretch.unreadable};
       }
-      fileOffset += stretch.bytesPerSector;
+      fileOffset += length;
     }
   }
   if (run) WriteByteRun(*run);

@@ -39,11 +39,12 @@ struct ReportRunEnd {
 
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
 // file with its name (relative to the report's own folder), size, the runs it was carved
-// from and its SHA-256, hashed from the bytes as they are written. A run of image bytes is
-// a byte_run with img_offset; a sector that could not be read is a byte_run with fill="0",
-// as the file holds zeros there, so the runs in order always give back the file's bytes.
-// Each entry is flushed to the disk as its file ends, so a run that dies keeps the
-// entries of the files it finished.
+// from, its SHA-256, hashed from the bytes as they are written, and whether its end was
+// verified by its own structure. A run of image bytes is a byte_run with img_offset; a
+// sector that could not be read is a byte_run with fill="0", as the file holds zeros there,
+// so the runs in order always give back the file's bytes. A file cut short after writing
+// is hashed again from what it holds then. Each entry is flushed to the disk as its file
+// ends, so a run that dies keeps the entries of the files it finished.
 class DfxmlReport final : public CarveObserver {
  public:
   DfxmlReport() = default;
@@ -58,6 +59,8 @@ class DfxmlReport final : public CarveObserver {
   void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) override;
   void BytesWritten(std::span<const uint8_t> bytes) override;
   void UnreadableBytesWritten(std::span<const uint8_t> bytes) override;
+  void FileCut(uint64_t length) override;
+  void FileEndVerified() override { verified_ = true; }
   void FileEnded(bool written) override;
 
   // Writes the run's end and closes the report. Return values: true when the whole report
@@ -84,6 +87,7 @@ class DfxmlReport final : public CarveObserver {
   void WriteByteRun(const ByteRun& run);
   void AddSector(bool unreadable, uint64_t bytes);
   std::string NameFromReportFolder(const std::string& path);
+  bool HashFileAgain(uint64_t length);
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<XmlWriter> xml_;
@@ -104,11 +108,14 @@ class DfxmlReport final : public CarveObserver {
     bool unreadable;
     uint64_t sectors;
   };
-  std::string path_;
+  std::string path_;      // as the report names it: from the report's folder
+  std::string diskPath_;  // as the carver made it, to read a cut file back
   uint64_t firstSector_ = 0;
   uint64_t bytes_ = 0;
   std::vector<Stretch> stretches_;
   Sha256 hash_;
+  bool verified_ = false;
+  bool hashLost_ = false;  // the file could not be read back after it was cut
 };
 
 // "2024-07-14T18:30:00Z".

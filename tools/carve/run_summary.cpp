@@ -18,18 +18,32 @@ std::string Line(const char* format, auto... values) {
 
 std::string FormatSummary(const RunSummary& summary) {
   uint64_t files = 0;
+  uint64_t verified = 0;
   std::string kinds;
-  for (int kind = 1; kind <= kFileKindCount; ++kind) {
-    const uint64_t count = summary.filesPerKind[static_cast<std::size_t>(kind)];
+  for (std::size_t kind = 1; kind < kKindSlots; ++kind) {
+    const uint64_t count = summary.filesPerKind[kind];
     files += count;
-    if (count > 0) {
-      kinds += Line("  %-18s %llu\n", FileKindName(kind), static_cast<unsigned long long>(count));
+    verified += summary.verifiedPerKind[kind];
+    if (count == 0) continue;
+    const auto name = FileKindName(static_cast<int>(kind));
+    if (summary.endsFollowed) {
+      kinds += Line("  %-18s %llu (%llu verified)\n", name, static_cast<unsigned long long>(count),
+                    static_cast<unsigned long long>(summary.verifiedPerKind[kind]));
+    } else {
+      kinds += Line("  %-18s %llu\n", name, static_cast<unsigned long long>(count));
     }
   }
   const double megabytes = static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
   std::string text = Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
   text += kinds;
+  if (summary.endsFollowed) {
+    text += Line("Ends verified: %llu of %llu\n", static_cast<unsigned long long>(verified),
+                 static_cast<unsigned long long>(files));
+    for (const std::string& path : summary.unverifiedFiles) {
+      text += "  not verified: " + path + "\n";
+    }
+  }
   if (!summary.incompleteFiles.empty()) {
     text += Line("Files incomplete: %zu\n", summary.incompleteFiles.size());
     for (const std::string& path : summary.incompleteFiles) text += "  " + path + "\n";

@@ -8,13 +8,19 @@
 #include <vector>
 
 #include "engine/file_kind.h"
+#include "engine/run_members.h"
 
 namespace orlenta {
 
 // What the command line tells at the end of a run.
 struct RunSummary {
   // Files written whole, per kind.
-  std::array<uint64_t, kFileKindCount + 1> filesPerKind{};
+  std::array<uint64_t, kKindSlots> filesPerKind{};
+  // When files were cut at the ends their structures tell: how many per kind were, and the
+  // files whose end could not be verified.
+  bool endsFollowed = false;
+  std::array<uint64_t, kKindSlots> verifiedPerKind{};
+  std::vector<std::string> unverifiedFiles;
   // Files started whose writing failed part-way (a full disk), by path.
   std::vector<std::string> incompleteFiles;
   // Headers whose file could not be created at all.
@@ -30,7 +36,8 @@ struct RunSummary {
 };
 
 // Several lines, each ending in '\n': files written whole per kind (kinds with none left
-// out), the incomplete files by name and the files not created (when there are any),
+// out; with the verified ends when ends were followed, then every file whose end was not
+// verified), the incomplete files by name and the files not created (when there are any),
 // sectors scanned and unreadable, elapsed time and throughput, and the source's SHA-256
 // when asked.
 std::string FormatSummary(const RunSummary& summary);

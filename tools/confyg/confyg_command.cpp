@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "confyg_command.h"
 
+#include <filesystem>
+
 #include "engine/settings_record.h"
 #include "languages.h"
 #include "platform/system_folders.h"
@@ -10,15 +12,15 @@
 namespace orlenta {
 namespace {
 
-// The first problem with any value of the command line, "" when there is none.
-std::string FirstProblem(const ConfygOptions& options) {
-  if (std::string problem = CheckSettingsEdit(options.edit); !problem.empty()) return problem;
+// The first value of the command line that cannot be stored; passed when there is none.
+ValueCheck FirstProblem(const ConfygOptions& options) {
+  if (ValueCheck check = CheckSettingsEdit(options.edit); !check.Passed()) return check;
   for (const auto& [letter, path] : options.drives) {
-    if (std::string problem = CheckDriveLetter(letter); !problem.empty()) return problem;
+    if (ValueCheck check = CheckDriveLetter(letter); !check.Passed()) return check;
     if (path.empty()) continue;
-    if (std::string problem = CheckDrivePath(path); !problem.empty()) return problem;
+    if (ValueCheck check = CheckDrivePath(path); !check.Passed()) return check;
   }
-  return "";
+  return {};
 }
 
 // Creates or completes the settings file. Returns the exit status: kConfygOk, or another
@@ -64,6 +66,15 @@ bool Told(EditOutcome outcome, const std::string& file, std::ostream& err) {
   return false;
 }
 
+bool StoreRecovery(const ConfygPaths& paths, RecoveryChoice choice, std::ostream& err) {
+  const std::string file = OptionsPathBeside(paths.settingsFile);
+  std::error_code error;  // a failure shows as the write's
+  std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
+  if (SaveRecoveryChoice(file, choice)) return true;
+  err << "confyg: cannot write " << file << "; it is left as it was\n";
+  return false;
+}
+
 bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   const std::optional<RecoverySettings> record = LoadSettingsForEditing(paths);
   const auto drives = LoadDriveMapFile(paths.driveMapFile);
@@ -77,7 +88,9 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << "open folder when done: " << (record->OpenFolderWhenDone() == 1 ? "yes" : "no") << '\n'
       << "language: " << record->LanguageIndex() << " ("
       << kLanguageNames[static_cast<std::size_t>(record->LanguageIndex())] << ")\n"
-      << "install folder: " << record->InstallFolder() << '\n';
+      << "install folder: " << record->InstallFolder() << '\n'
+      << "recovery: "
+      << RecoveryChoiceWord(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile))) << '\n';
   for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
   return true;
 }
@@ -86,8 +99,8 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
 
 int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std::ostream& out,
                      std::ostream& err) {
-  if (std::string problem = FirstProblem(options); !problem.empty()) {
-    err << "confyg: " << problem << "; nothing was changed\n";
+  if (ValueCheck check = FirstProblem(options); !check.Passed()) {
+    err << "confyg: " << EnglishText(check) << "; nothing was changed\n";
     return kConfygUsage;
   }
   if (options.init) {
@@ -100,6 +113,7 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
       !Told(EditDriveMapFile(paths.driveMapFile, options.drives), paths.driveMapFile, err)) {
     return kConfygFileError;
   }
+  if (options.recovery && !StoreRecovery(paths, *options.recovery, err)) return kConfygFileError;
   if (options.show && !Show(paths, out, err)) return kConfygFileError;
   return kConfygOk;
 }

@@ -20,6 +20,7 @@
 #include "languages.h"
 #include "platform/system_folders.h"
 #include "settings_store.h"
+#include "value_problem_text.h"
 
 namespace orlenta {
 namespace {
@@ -42,6 +43,8 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
       outputFolder_(new QLineEdit(Text(record.OutputFolder()), this)),
       openFolder_(new QCheckBox(tr("Open the output folder when a recovery ends"), this)),
       language_(new QComboBox(this)),
+      recovery_(new QComboBox(this)),
+      shownRecovery_(LoadRecoveryChoice(OptionsPathBeside(paths_.settingsFile))),
       drives_(new DriveMapEditor(std::move(drives), this)) {
   setWindowTitle(tr("Orlenta settings"));
   setMinimumWidth(600);
@@ -56,6 +59,10 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   language_->setObjectName("language");
   for (int language = 1; language <= 6; ++language) language_->addItem(kLanguageNames[language]);
   language_->setCurrentIndex(record.LanguageIndex() - 1);
+  recovery_->setObjectName("recovery");
+  recovery_->addItem(tr("as described"));
+  recovery_->addItem(tr("exact files and more kinds"));
+  recovery_->setCurrentIndex(shownRecovery_ == RecoveryChoice::kExactAndMoreKinds ? 1 : 0);
 
   auto* browse = new QPushButton(tr("Browse…"), this);
   browse->setObjectName("browseOutputFolder");
@@ -67,6 +74,7 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   form->addRow(tr("Output folder:"), folderRow);
   form->addRow(QString(), openFolder_);
   form->addRow(tr("Language:"), language_);
+  form->addRow(tr("Recovery:"), recovery_);
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -92,11 +100,11 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
 // and the window stays open with nothing written.
 void ConfygDialog::Save() {
   const SettingsEdit edit = CollectEdit();
-  if (std::string problem = CheckSettingsEdit(edit); !problem.empty()) {
-    tellProblem_(Text(problem));
+  if (ValueCheck check = CheckSettingsEdit(edit); !check.Passed()) {
+    tellProblem_(ShownText(check));
     return;
   }
-  if (!SaveSettings(edit)) return;
+  if (!SaveSettings(edit) || !SaveRecovery()) return;
   if (drives_->Changed() &&
       !Told(EditDriveMapFile(paths_.driveMapFile, drives_->Changes()), paths_.driveMapFile)) {
     return;
@@ -123,6 +131,17 @@ bool ConfygDialog::Told(EditOutcome outcome, const std::string& file) {
     case EditOutcome::kWriteFailed:
       break;
   }
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
+  return false;
+}
+
+// Stores the recovery choice when the user changed it. False, having said why, on failure.
+bool ConfygDialog::SaveRecovery() {
+  const RecoveryChoice chosen = recovery_->currentIndex() == 1 ? RecoveryChoice::kExactAndMoreKinds
+                                                               : RecoveryChoice::kAsDescribed;
+  if (chosen == shownRecovery_) return true;
+  const std::string file = OptionsPathBeside(paths_.settingsFile);
+  if (SaveRecoveryChoice(file, chosen)) return true;
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "confyg_paths.h"
+#include "engine/recovery_choice.h"
 #include "engine/settings_record.h"
 #include "settings_edit.h"
 #include "settings_store.h"
@@ -20,8 +21,9 @@ namespace orlenta {
 class DriveMapEditor;
 
 // The configuration window: name stem, output folder, opening the folder after a run, the
-// interface language and the drives. Save writes only what the user changed, into the
-// settings file as it stands at that moment, and closes the window.
+// interface language, the drives, and the recovery (as described, or exact files and more
+// kinds; kept in the options file beside the settings). Save writes only what the user changed,
+// into the settings file as it stands at that moment, and closes the window.
 class ConfygDialog : public QDialog {
   Q_OBJECT
 
@@ -35,6 +37,7 @@ class ConfygDialog : public QDialog {
  private:
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
+  bool SaveRecovery();
   bool Told(EditOutcome outcome, const std::string& file);
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
@@ -46,6 +49,8 @@ class ConfygDialog : public QDialog {
   QLineEdit* outputFolder_;
   QCheckBox* openFolder_;
   QComboBox* language_;
+  QComboBox* recovery_;
+  RecoveryChoice shownRecovery_;
   DriveMapEditor* drives_;
 };
 

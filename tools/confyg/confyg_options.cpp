@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <optional>
 
 #include "languages.h"
@@ -41,6 +42,15 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
   app.add_option("--language", language,
                  "Interface language: 1 English, 2 French, 3 German, 4 Italian, 5 Spanish, "
                  "6 Romanian (or en, fr, de, it, es, ro)");
+  app.add_option("--recovery", options.recovery,
+                 "described: ten kinds, every file running up to the next header (the "
+                 "default); exact: exact files and more kinds")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, RecoveryChoice>{
+              {RecoveryChoiceWord(RecoveryChoice::kAsDescribed), RecoveryChoice::kAsDescribed},
+              {RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds),
+               RecoveryChoice::kExactAndMoreKinds}},
+          CLI::ignore_case));
   app.add_option("--drive", drives,
                  "LETTER=PATH: drive letter B to M for a disc image or block device; "
                  "LETTER= takes the letter away (repeatable)");

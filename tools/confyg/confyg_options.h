@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
 #include <vector>
 
+#include "engine/recovery_choice.h"
 #include "settings_edit.h"
 
 namespace orlenta {
@@ -17,8 +19,12 @@ struct ConfygOptions {
   SettingsEdit edit = {};
   // Drives to set, in the order given; an empty path takes the letter out of the map.
   std::vector<std::pair<char, std::string>> drives = {};
+  // The recovery to store in the options file beside the settings, when asked.
+  std::optional<RecoveryChoice> recovery = {};
 
-  bool RunsWithoutWindow() const { return init || show || !edit.Empty() || !drives.empty(); }
+  bool RunsWithoutWindow() const {
+    return init || show || !edit.Empty() || !drives.empty() || recovery;
+  }
 };
 
 // Exit statuses of confyg.

@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 
 #include "platform/drive_map_file.h"
-#include "value_checks.h"
+#include "value_problem_text.h"
 
 namespace orlenta {
 
@@ -62,8 +62,8 @@ DriveMapEditor::DriveMapEditor(std::map<char, std::string> drives, QWidget* pare
 // Takes the letter and path shown as a drive, replacing the letter's earlier path.
 void DriveMapEditor::SetDrive() {
   const std::string path = path_->text().trimmed().toStdString();
-  if (std::string why = CheckDrivePath(path); !why.empty()) {
-    emit problem(QString::fromStdString(why));
+  if (ValueCheck check = CheckDrivePath(path); !check.Passed()) {
+    emit problem(ShownText(check));
     return;
   }
   drives_[ChosenLetter()] = path;

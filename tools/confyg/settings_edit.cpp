@@ -2,21 +2,18 @@
 #include "settings_edit.h"
 
 #include "platform/system_folders.h"
-#include "value_checks.h"
 
 namespace orlenta {
 
-std::string CheckSettingsEdit(const SettingsEdit& edit) {
+ValueCheck CheckSettingsEdit(const SettingsEdit& edit) {
   if (edit.nameStem) {
-    if (std::string problem = CheckNameStem(*edit.nameStem); !problem.empty()) return problem;
+    if (ValueCheck check = CheckNameStem(*edit.nameStem); !check.Passed()) return check;
   }
   if (edit.outputFolder) {
-    if (std::string problem = CheckOutputFolder(*edit.outputFolder); !problem.empty()) {
-      return problem;
-    }
+    if (ValueCheck check = CheckOutputFolder(*edit.outputFolder); !check.Passed()) return check;
   }
   if (edit.language) return CheckLanguage(*edit.language);
-  return "";
+  return {};
 }
 
 void ApplySettingsEdit(const SettingsEdit& edit, RecoverySettings& record) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/settings_record.h"
+#include "value_checks.h"
 
 namespace orlenta {
 
@@ -19,8 +20,8 @@ struct SettingsEdit {
   bool Empty() const { return !nameStem && !outputFolder && !openFolderWhenDone && !language; }
 };
 
-// Why `edit` cannot be stored ("" when it can): the first value that fails its check.
-std::string CheckSettingsEdit(const SettingsEdit& edit);
+// Why `edit` cannot be stored (passed when it can): the first value that fails its check.
+ValueCheck CheckSettingsEdit(const SettingsEdit& edit);
 
 // Stores the fields `edit` names in `record`, leaving every other byte as it is, and makes
 // CheckValue agree with the record. `edit` must have passed CheckSettingsEdit.

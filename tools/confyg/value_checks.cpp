@@ -12,50 +12,82 @@ namespace orlenta {
 
 namespace fs = std::filesystem;
 
-std::string CheckNameStem(const std::string& stem) {
-  if (stem.size() > RecoverySettings::kMaxStemLength) {
-    return "the name stem \"" + stem + "\" is too long: at most 3 characters";
+std::string EnglishText(const ValueCheck& check) {
+  const std::string quoted = "\"" + check.value + "\"";
+  switch (check.problem) {
+    case ValueProblem::kNone:
+      return "";
+    case ValueProblem::kStemTooLong:
+      return "the name stem " + quoted + " is too long: at most 3 characters";
+    case ValueProblem::kStemHoldsSeparator:
+      return "the name stem cannot hold '/'";
+    case ValueProblem::kStemHoldsNul:
+      return "the name stem cannot hold a NUL";
+    case ValueProblem::kFolderNotAbsolute:
+      return "the output folder " + quoted + " is not an absolute path";
+    case ValueProblem::kFolderTooLong:
+      return "the output folder path is too long: at most 199 bytes with its trailing '/'";
+    case ValueProblem::kFolderMissing:
+      return "the output folder " + quoted + " does not exist or is not a folder";
+    case ValueProblem::kLanguageOutOfRange:
+      return "the language must be 1 to 6 (1 English, 2 French, 3 German, 4 Italian, "
+             "5 Spanish, 6 Romanian)";
+    case ValueProblem::kDriveLetterOutOfRange:
+      return "the drive letter " + quoted + " is not one of B to M";
+    case ValueProblem::kDrivePathEmpty:
+      return "no path given for the drive";
+    case ValueProblem::kDrivePathHoldsLineBreak:
+      return "a drive path cannot hold a line break";
+    case ValueProblem::kDrivePathMissing:
+      return "the drive path " + quoted + " does not exist";
+    case ValueProblem::kDrivePathNotImageOrDevice:
+      return "the drive path " + quoted + " is neither an image file nor a block device";
   }
-  if (stem.find('/') != std::string::npos) return "the name stem cannot hold '/'";
-  if (stem.find('\0') != std::string::npos) return "the name stem cannot hold a NUL";
   return "";
 }
 
-std::string CheckOutputFolder(const std::string& folder) {
-  if (folder.empty()) return "";
-  if (folder.front() != '/') return "the output folder \"" + folder + "\" is not an absolute path";
+ValueCheck CheckNameStem(const std::string& stem) {
+  if (stem.size() > RecoverySettings::kMaxStemLength) {
+    return {ValueProblem::kStemTooLong, stem};
+  }
+  if (stem.find('/') != std::string::npos) return {ValueProblem::kStemHoldsSeparator, stem};
+  if (stem.find('\0') != std::string::npos) return {ValueProblem::kStemHoldsNul, stem};
+  return {};
+}
+
+ValueCheck CheckOutputFolder(const std::string& folder) {
+  if (folder.empty()) return {};
+  if (folder.front() != '/') return {ValueProblem::kFolderNotAbsolute, folder};
   if (WithTrailingSeparator(folder).size() > RecoverySettings::kMaxFolderLength) {
-    return "the output folder path is too long: at most 199 bytes with its trailing '/'";
+    return {ValueProblem::kFolderTooLong, folder};
   }
   std::error_code error;
-  if (!fs::is_directory(folder, error)) {
-    return "the output folder \"" + folder + "\" does not exist or is not a folder";
+  if (!fs::is_directory(folder, error)) return {ValueProblem::kFolderMissing, folder};
+  return {};
+}
+
+ValueCheck CheckLanguage(int language) {
+  if (language >= kEnglish && language <= kLanguageCount) return {};
+  return {ValueProblem::kLanguageOutOfRange, std::to_string(language)};
+}
+
+ValueCheck CheckDriveLetter(char letter) {
+  if (IsDriveLetter(letter)) return {};
+  return {ValueProblem::kDriveLetterOutOfRange, std::string(1, letter)};
+}
+
+ValueCheck CheckDrivePath(const std::string& path) {
+  if (path.empty()) return {ValueProblem::kDrivePathEmpty, path};
+  if (path.find_first_of("\r\n") != std::string::npos) {
+    return {ValueProblem::kDrivePathHoldsLineBreak, path};
   }
-  return "";
-}
-
-std::string CheckLanguage(int language) {
-  if (language >= kEnglish && language <= kLanguageCount) return "";
-  return "the language must be 1 to 6 (1 English, 2 French, 3 German, 4 Italian, 5 Spanish, "
-         "6 Romanian)";
-}
-
-std::string CheckDriveLetter(char letter) {
-  if (IsDriveLetter(letter)) return "";
-  return std::string("the drive letter \"") + letter + "\" is not one of B to M";
-}
-
-std::string CheckDrivePath(const std::string& path) {
-  if (path.empty()) return "no path given for the drive";
-  if (path.find_first_of("\r\n") != std::string::npos)
-    return "a drive path cannot hold a line break";
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) return "the drive path \"" + path + "\" does not exist";
+  if (!fs::exists(status)) return {ValueProblem::kDrivePathMissing, path};
   if (!fs::is_regular_file(status) && !fs::is_block_file(status)) {
-    return "the drive path \"" + path + "\" is neither an image file nor a block device";
+    return {ValueProblem::kDrivePathNotImageOrDevice, path};
   }
-  return "";
+  return {};
 }
 
 }  // namespace orlenta

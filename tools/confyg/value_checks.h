@@ -5,22 +5,49 @@
 
 namespace orlenta {
 
-// Each check returns why a value cannot be stored in the settings, or "" when it can.
+// Why a value cannot be stored in the settings.
+enum class ValueProblem {
+  kNone,
+  kStemTooLong,
+  kStemHoldsSeparator,
+  kStemHoldsNul,
+  kFolderNotAbsolute,
+  kFolderTooLong,
+  kFolderMissing,
+  kLanguageOutOfRange,
+  kDriveLetterOutOfRange,
+  kDrivePathEmpty,
+  kDrivePathHoldsLineBreak,
+  kDrivePathMissing,
+  kDrivePathNotImageOrDevice,
+};
+
+// The outcome of a check: the problem and the value it refused, which its message quotes.
+struct ValueCheck {
+  ValueProblem problem = ValueProblem::kNone;
+  std::string value = {};
+
+  bool Passed() const { return problem == ValueProblem::kNone; }
+};
+
+// The message of a refused value on the command line, in English whatever the settings'
+// language (scripts read it); "" when the value passed.
+std::string EnglishText(const ValueCheck& check);
 
 // A name stem has at most 3 bytes (its field holds 4 with the NUL) and no '/'.
-std::string CheckNameStem(const std::string& stem);
+ValueCheck CheckNameStem(const std::string& stem);
 
 // An output folder is "" (the default folder) or an absolute path of an existing folder
 // that fits its field with the trailing separator it is saved with.
-std::string CheckOutputFolder(const std::string& folder);
+ValueCheck CheckOutputFolder(const std::string& folder);
 
 // A language is 1..6.
-std::string CheckLanguage(int language);
+ValueCheck CheckLanguage(int language);
 
 // A drive letter is B..M.
-std::string CheckDriveLetter(char letter);
+ValueCheck CheckDriveLetter(char letter);
 
 // A drive stands for an existing image file or block device, named on one line.
-std::string CheckDrivePath(const std::string& path);
+ValueCheck CheckDrivePath(const std::string& path);
 
 }  // namespace orlenta

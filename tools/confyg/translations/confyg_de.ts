@@ -29,6 +29,18 @@
         <translation>Sprache:</translation>
     </message>
     <message>
+        <source>Recovery:</source>
+        <translation>Wiederherstellung:</translation>
+    </message>
+    <message>
+        <source>as described</source>
+        <translation>wie beschrieben</translation>
+    </message>
+    <message>
+        <source>exact files and more kinds</source>
+        <translation>genaue Dateien und mehr Arten</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Laufwerke</translation>
     </message>
@@ -90,6 +102,57 @@
     <message>
         <source>%1 (in use)</source>
         <translation>%1 (belegt)</translation>
+    </message>
+</context>
+<context>
+    <name>orlenta::ValueChecks</name>
+    <message>
+        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
+        <translation>Der Namensstamm „%1“ ist zu lang: höchstens 3 Zeichen.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold &apos;/&apos;.</source>
+        <translation>Der Namensstamm darf kein „/“ enthalten.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold a NUL character.</source>
+        <translation>Der Namensstamm darf kein NUL-Zeichen enthalten.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; is not an absolute path.</source>
+        <translation>Der Ausgabeordner „%1“ ist kein absoluter Pfad.</translation>
+    </message>
+    <message>
+        <source>The output folder path is too long: at most 199 bytes with its trailing &apos;/&apos;.</source>
+        <translation>Der Pfad des Ausgabeordners ist zu lang: höchstens 199 Bytes mit dem abschließenden „/“.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; does not exist or is not a folder.</source>
+        <translation>Der Ausgabeordner „%1“ existiert nicht oder ist kein Ordner.</translation>
+    </message>
+    <message>
+        <source>The language must be 1 to 6.</source>
+        <translation>Die Sprache muss 1 bis 6 sein.</translation>
+    </message>
+    <message>
+        <source>The drive letter &quot;%1&quot; is not one of B to M.</source>
+        <translation>Der Laufwerksbuchstabe „%1“ liegt nicht zwischen B und M.</translation>
+    </message>
+    <message>
+        <source>No path given for the drive.</source>
+        <translation>Für das Laufwerk ist kein Pfad angegeben.</translation>
+    </message>
+    <message>
+        <source>A drive path cannot hold a line break.</source>
+        <translation>Ein Laufwerkspfad darf keinen Zeilenumbruch enthalten.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; does not exist.</source>
+        <translation>Der Laufwerkspfad „%1“ existiert nicht.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; is neither an image file nor a block device.</source>
+        <translation>Der Laufwerkspfad „%1“ ist weder eine Abbilddatei noch ein Blockgerät.</translation>
     </message>
 </context>
 </TS>

@@ -29,6 +29,18 @@
         <translation>Idioma:</translation>
     </message>
     <message>
+        <source>Recovery:</source>
+        <translation>Recuperación:</translation>
+    </message>
+    <message>
+        <source>as described</source>
+        <translation>como se describe</translation>
+    </message>
+    <message>
+        <source>exact files and more kinds</source>
+        <translation>archivos exactos y más tipos</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unidades</translation>
     </message>
@@ -90,6 +102,57 @@
     <message>
         <source>%1 (in use)</source>
         <translation>%1 (en uso)</translation>
+    </message>
+</context>
+<context>
+    <name>orlenta::ValueChecks</name>
+    <message>
+        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
+        <translation>La raíz de los nombres «%1» es demasiado larga: 3 caracteres como máximo.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold &apos;/&apos;.</source>
+        <translation>La raíz de los nombres no puede contener «/».</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold a NUL character.</source>
+        <translation>La raíz de los nombres no puede contener un carácter NUL.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; is not an absolute path.</source>
+        <translation>La carpeta de salida «%1» no es una ruta absoluta.</translation>
+    </message>
+    <message>
+        <source>The output folder path is too long: at most 199 bytes with its trailing &apos;/&apos;.</source>
+        <translation>La ruta de la carpeta de salida es demasiado larga: 199 bytes como máximo con la «/» final.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; does not exist or is not a folder.</source>
+        <translation>La carpeta de salida «%1» no existe o no es una carpeta.</translation>
+    </message>
+    <message>
+        <source>The language must be 1 to 6.</source>
+        <translation>El idioma debe ser de 1 a 6.</translation>
+    </message>
+    <message>
+        <source>The drive letter &quot;%1&quot; is not one of B to M.</source>
+        <translation>La letra de unidad «%1» no está entre B y M.</translation>
+    </message>
+    <message>
+        <source>No path given for the drive.</source>
+        <translation>No se ha indicado ninguna ruta para la unidad.</translation>
+    </message>
+    <message>
+        <source>A drive path cannot hold a line break.</source>
+        <translation>La ruta de una unidad no puede contener un salto de línea.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; does not exist.</source>
+        <translation>La ruta de la unidad «%1» no existe.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; is neither an image file nor a block device.</source>
+        <translation>La ruta de la unidad «%1» no es ni un archivo de imagen ni un dispositivo de bloques.</translation>
     </message>
 </context>
 </TS>

@@ -6,11 +6,11 @@
     <name>orlenta::ConfygDialog</name>
     <message>
         <source>Orlenta settings</source>
-        <translation>Réglages d'Orlenta</translation>
+        <translation>Réglages d&apos;Orlenta</translation>
     </message>
     <message>
         <source>Open the output folder when a recovery ends</source>
-        <translation>Ouvrir le dossier de sortie à la fin d'une récupération</translation>
+        <translation>Ouvrir le dossier de sortie à la fin d&apos;une récupération</translation>
     </message>
     <message>
         <source>Browse…</source>
@@ -29,6 +29,18 @@
         <translation>Langue :</translation>
     </message>
     <message>
+        <source>Recovery:</source>
+        <translation>Récupération :</translation>
+    </message>
+    <message>
+        <source>as described</source>
+        <translation>comme décrit</translation>
+    </message>
+    <message>
+        <source>exact files and more kinds</source>
+        <translation>fichiers exacts et plus de types</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Lecteurs</translation>
     </message>
@@ -42,7 +54,7 @@
     </message>
     <message>
         <source>Could not write %1; it is left as it was.</source>
-        <translation>Impossible d'écrire %1 ; il reste tel qu'il était.</translation>
+        <translation>Impossible d&apos;écrire %1 ; il reste tel qu&apos;il était.</translation>
     </message>
     <message>
         <source>Output folder</source>
@@ -90,6 +102,57 @@
     <message>
         <source>%1 (in use)</source>
         <translation>%1 (utilisée)</translation>
+    </message>
+</context>
+<context>
+    <name>orlenta::ValueChecks</name>
+    <message>
+        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
+        <translation>Le radical des noms « %1 » est trop long : 3 caractères au plus.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold &apos;/&apos;.</source>
+        <translation>Le radical des noms ne peut pas contenir « / ».</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold a NUL character.</source>
+        <translation>Le radical des noms ne peut pas contenir de caractère NUL.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; is not an absolute path.</source>
+        <translation>Le dossier de sortie « %1 » n&apos;est pas un chemin absolu.</translation>
+    </message>
+    <message>
+        <source>The output folder path is too long: at most 199 bytes with its trailing &apos;/&apos;.</source>
+        <translation>Le chemin du dossier de sortie est trop long : 199 octets au plus avec le « / » final.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; does not exist or is not a folder.</source>
+        <translation>Le dossier de sortie « %1 » n&apos;existe pas ou n&apos;est pas un dossier.</translation>
+    </message>
+    <message>
+        <source>The language must be 1 to 6.</source>
+        <translation>La langue doit être de 1 à 6.</translation>
+    </message>
+    <message>
+        <source>The drive letter &quot;%1&quot; is not one of B to M.</source>
+        <translation>La lettre de lecteur « %1 » n&apos;est pas entre B et M.</translation>
+    </message>
+    <message>
+        <source>No path given for the drive.</source>
+        <translation>Aucun chemin indiqué pour le lecteur.</translation>
+    </message>
+    <message>
+        <source>A drive path cannot hold a line break.</source>
+        <translation>Le chemin d&apos;un lecteur ne peut pas contenir de saut de ligne.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; does not exist.</source>
+        <translation>Le chemin de lecteur « %1 » n&apos;existe pas.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; is neither an image file nor a block device.</source>
+        <translation>Le chemin de lecteur « %1 » n&apos;est ni un fichier image ni un périphérique bloc.</translation>
     </message>
 </context>
 </TS>

@@ -29,6 +29,18 @@
         <translation>Lingua:</translation>
     </message>
     <message>
+        <source>Recovery:</source>
+        <translation>Recupero:</translation>
+    </message>
+    <message>
+        <source>as described</source>
+        <translation>come descritto</translation>
+    </message>
+    <message>
+        <source>exact files and more kinds</source>
+        <translation>file esatti e più tipi</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unità</translation>
     </message>
@@ -42,7 +54,7 @@
     </message>
     <message>
         <source>Could not write %1; it is left as it was.</source>
-        <translation>Impossibile scrivere %1; è rimasto com'era.</translation>
+        <translation>Impossibile scrivere %1; è rimasto com&apos;era.</translation>
     </message>
     <message>
         <source>Output folder</source>
@@ -90,6 +102,57 @@
     <message>
         <source>%1 (in use)</source>
         <translation>%1 (in uso)</translation>
+    </message>
+</context>
+<context>
+    <name>orlenta::ValueChecks</name>
+    <message>
+        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
+        <translation>La radice dei nomi «%1» è troppo lunga: al massimo 3 caratteri.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold &apos;/&apos;.</source>
+        <translation>La radice dei nomi non può contenere «/».</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold a NUL character.</source>
+        <translation>La radice dei nomi non può contenere un carattere NUL.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; is not an absolute path.</source>
+        <translation>La cartella di destinazione «%1» non è un percorso assoluto.</translation>
+    </message>
+    <message>
+        <source>The output folder path is too long: at most 199 bytes with its trailing &apos;/&apos;.</source>
+        <translation>Il percorso della cartella di destinazione è troppo lungo: al massimo 199 byte con la «/» finale.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; does not exist or is not a folder.</source>
+        <translation>La cartella di destinazione «%1» non esiste o non è una cartella.</translation>
+    </message>
+    <message>
+        <source>The language must be 1 to 6.</source>
+        <translation>La lingua deve essere da 1 a 6.</translation>
+    </message>
+    <message>
+        <source>The drive letter &quot;%1&quot; is not one of B to M.</source>
+        <translation>La lettera di unità «%1» non è tra B e M.</translation>
+    </message>
+    <message>
+        <source>No path given for the drive.</source>
+        <translation>Nessun percorso indicato per l&apos;unità.</translation>
+    </message>
+    <message>
+        <source>A drive path cannot hold a line break.</source>
+        <translation>Il percorso di un&apos;unità non può contenere un a capo.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; does not exist.</source>
+        <translation>Il percorso dell&apos;unità «%1» non esiste.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; is neither an image file nor a block device.</source>
+        <translation>Il percorso dell&apos;unità «%1» non è né un file immagine né un dispositivo a blocchi.</translation>
     </message>
 </context>
 </TS>

@@ -29,6 +29,18 @@
         <translation>Limba:</translation>
     </message>
     <message>
+        <source>Recovery:</source>
+        <translation>Recuperare:</translation>
+    </message>
+    <message>
+        <source>as described</source>
+        <translation>așa cum este descris</translation>
+    </message>
+    <message>
+        <source>exact files and more kinds</source>
+        <translation>fișiere exacte și mai multe tipuri</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unități</translation>
     </message>
@@ -90,6 +102,57 @@
     <message>
         <source>%1 (in use)</source>
         <translation>%1 (folosită)</translation>
+    </message>
+</context>
+<context>
+    <name>orlenta::ValueChecks</name>
+    <message>
+        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
+        <translation>Rădăcina numelor „%1” este prea lungă: cel mult 3 caractere.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold &apos;/&apos;.</source>
+        <translation>Rădăcina numelor nu poate conține „/”.</translation>
+    </message>
+    <message>
+        <source>The name stem cannot hold a NUL character.</source>
+        <translation>Rădăcina numelor nu poate conține un caracter NUL.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; is not an absolute path.</source>
+        <translation>Dosarul de ieșire „%1” nu este o cale absolută.</translation>
+    </message>
+    <message>
+        <source>The output folder path is too long: at most 199 bytes with its trailing &apos;/&apos;.</source>
+        <translation>Calea dosarului de ieșire este prea lungă: cel mult 199 octeți cu „/” de la final.</translation>
+    </message>
+    <message>
+        <source>The output folder &quot;%1&quot; does not exist or is not a folder.</source>
+        <translation>Dosarul de ieșire „%1” nu există sau nu este un dosar.</translation>
+    </message>
+    <message>
+        <source>The language must be 1 to 6.</source>
+        <translation>Limba trebuie să fie între 1 și 6.</translation>
+    </message>
+    <message>
+        <source>The drive letter &quot;%1&quot; is not one of B to M.</source>
+        <translation>Litera de unitate „%1” nu este între B și M.</translation>
+    </message>
+    <message>
+        <source>No path given for the drive.</source>
+        <translation>Nu s-a dat nicio cale pentru unitate.</translation>
+    </message>
+    <message>
+        <source>A drive path cannot hold a line break.</source>
+        <translation>Calea unei unități nu poate conține un sfârșit de rând.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; does not exist.</source>
+        <translation>Calea unității „%1” nu există.</translation>
+    </message>
+    <message>
+        <source>The drive path &quot;%1&quot; is neither an image file nor a block device.</source>
+        <translation>Calea unității „%1” nu este nici fișier imagine, nici dispozitiv bloc.</translation>
     </message>
 </context>
 </TS>
