@@ -3,6 +3,7 @@
 // would read it, and checked against the recovered files, the image and sha256sum.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -58,6 +59,34 @@ TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
   EXPECT_EQ(report.All("/d:dfxml/d:source/d:image_filename"), (std::vector{cue, bin}));
   EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2");
   ExpectReportChecksOut(report, {folder}, bin);
+}
+
+// The first word a digest command prints for the sample disc.
+std::string DigestOfSampleDisc(const std::string& command) {
+  std::FILE* pipe = ::popen((command + " '" ORLENTA_SAMPLE_DISC "'").c_str(), "r");
+  if (!pipe) return "";
+  char hex[129] = {};
+  const bool read = std::fscanf(pipe, "%128s", hex) == 1;
+  ::pclose(pipe);
+  return read ? hex : "";
+}
+
+// An evidence set is read as the medium it holds: the runs point into that medium, and the
+// digests the set's maker stored of it are kept beside ours.
+TEST_F(DfxmlReportTest, AnEvidenceSetsStoredDigestsAreRecorded) {
+  if (std::system("command -v ewfacquire >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ewfacquire";
+  const std::string set = dir_.File("evidence");
+  const std::string acquire = "ewfacquire -u -q -P 2048 -m optical -d sha1 -t '" + set +
+                              "' '" ORLENTA_SAMPLE_DISC "' >/dev/null 2>&1";
+  ASSERT_EQ(std::system(acquire.c_str()), 0);
+  const std::string folder = dir_.File("out");
+  const Report report(CarveWithReport(set + ".E01", folder));
+  ASSERT_TRUE(report.Parsed());
+  const std::string container = "/d:dfxml/d:source/x:container";
+  EXPECT_EQ(report.One(container + "/@format"), "Expert Witness (EWF)");
+  EXPECT_EQ(report.One(container + "/d:hashdigest[@type='md5']"), DigestOfSampleDisc("md5sum"));
+  EXPECT_EQ(report.One(container + "/d:hashdigest[@type='sha1']"), DigestOfSampleDisc("sha1sum"));
+  ExpectReportChecksOut(report, {folder}, ORLENTA_SAMPLE_DISC);
 }
 
 TEST_F(DfxmlReportTest, SurvivesPathsWithMarkupAndNonAsciiCharacters) {

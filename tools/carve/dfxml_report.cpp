@@ -128,6 +128,21 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
     xml_->Text(RawModeName(source.layout.rawMode));
     xml_->End();
   }
+  if (source.layout.container != Container::kNone) WriteContainer(source.layout);
+  xml_->End();
+}
+
+void DfxmlReport::WriteContainer(const SectorLayout& layout) {
+  // What the evidence set's maker stored of the medium, beside our own digests, so that a
+  // lab can check the set against its acquisition notes.
+  xml_->Start("dfxmlext:container");
+  xml_->Attribute("format", ContainerName(layout.container));
+  for (const StoredHash& stored : layout.storedHashes) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", stored.algorithm);
+    xml_->Text(stored.hex);
+    xml_->End();
+  }
   xml_->End();
 }
 

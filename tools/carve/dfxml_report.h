@@ -75,6 +75,7 @@ class DfxmlReport final : public CarveObserver {
  private:
   void WriteCreator(const std::string& commandLine);
   void WriteSource(const ReportSource& source);
+  void WriteContainer(const SectorLayout& layout);
   void WriteFileObject();
   void WriteByteRuns();
   void WriteSourceDigest(const ReportRunEnd& end);
