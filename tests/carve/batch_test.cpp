@@ -4,20 +4,73 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 
 #include "carve_runner.h"
 #include "child_summary.h"
 #include "report_check.h"
 #include "source_folder.h"
+#include "support/raw_image.h"
 #include "support/temp_dir.h"
 
 namespace orlenta {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The names of `files`, for a failure's message: their bytes would drown it.
+std::string Names(const std::map<std::string, std::string>& files) {
+  std::string names;
+  for (const auto& [name, bytes] : files) names += name + " ";
+  return names;
+}
+
+// The files per kind of a single run's closing summary ("  GIF87a   14 (14 verified)").
+std::map<std::string, uint64_t> SummaryKinds(const std::string& err) {
+  static const std::regex line(R"(^  (\S.*\S) +(\d+)( \(\d+ verified\))?$)");
+  std::map<std::string, uint64_t> kinds;
+  std::istringstream lines(err);
+  for (std::string text; std::getline(lines, text);) {
+    std::smatch match;
+    if (text.rfind("  not verified: ", 0) == 0 || !std::regex_match(text, match, line)) continue;
+    kinds[match[1]] = std::stoull(match[2]);
+  }
+  return kinds;
+}
+
+// The rows of a batch's closing table, each by its heading's cells (cells are parted by two
+// spaces or more; a kind's name holds one at most).
+std::vector<std::map<std::string, std::string>> TableRows(const std::string& err) {
+  const auto cells = [](const std::string& text) {
+    static const std::regex gap(" {2,}");
+    return std::vector<std::string>(std::sregex_token_iterator(text.begin(), text.end(), gap, -1),
+                                    std::sregex_token_iterator());
+  };
+  std::vector<std::map<std::string, std::string>> rows;
+  std::istringstream lines(err);
+  std::vector<std::string> heading;
+  for (std::string text; std::getline(lines, text);) {
+    if (text.rfind("FOLDER ", 0) == 0) {
+      heading = cells(text);
+      continue;
+    }
+    if (heading.empty()) continue;
+    if (std::regex_search(text, std::regex("^\\d+ sources?, "))) break;
+    const std::vector<std::string> row = cells(text);
+    EXPECT_EQ(row.size(), heading.size()) << text;
+    std::map<std::string, std::string> byHeading;
+    for (std::size_t c = 0; c < std::min(row.size(), heading.size()); ++c) {
+      byHeading[heading[c]] = row[c];
+    }
+    rows.push_back(byHeading);
+  }
+  return rows;
+}
 
 class BatchTest : public ::testing::Test {
  protected:
@@ -37,6 +90,22 @@ class BatchTest : public ::testing::Test {
   std::string BigImage(const std::string& name) {
     std::ofstream(Path(name), std::ios::binary) << "\xFF\xD8\xFF\xE0";
     fs::resize_file(Path(name), uint64_t{16} << 30);
+    return Path(name);
+  }
+
+  // Every sample of the wider kinds, one after another, each from a sector of its own.
+  std::string ImageOfEveryFormat(const std::string& name) {
+    std::vector<fs::path> samples;
+    for (const auto& entry : fs::directory_iterator(ORLENTA_FORMAT_SAMPLES)) {
+      samples.push_back(entry.path());
+    }
+    std::sort(samples.begin(), samples.end());
+    std::string image;
+    for (const fs::path& sample : samples) {
+      image += FileText(sample.string());
+      image.resize((image.size() + 2047) / 2048 * 2048, '\0');
+    }
+    std::ofstream(Path(name), std::ios::binary) << image;
     return Path(name);
   }
 
@@ -68,6 +137,101 @@ TEST_F(BatchTest, ThreeSourcesOneFailingEachInAFolderOfItsOwnWithAReportThatChec
     EXPECT_NE(err.find(row), std::string::npos) << row << "\n" << err;
   }
   EXPECT_EQ(err.find("Process completed!"), std::string::npos) << err;
+}
+
+// Each source of a batch is carved as the same command would carve it alone, whatever the
+// options, and the table counts what was written: every kind, every file.
+TEST_F(BatchTest, EachSourceGivesTheFilesAndCountsOfASingleRunWithTheSameOptions) {
+  const std::string first = ImageOfEveryFormat("f1.img");
+  const std::string second = ImageOfEveryFormat("f2.img");
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--exact", "--more-kinds", first, Path("single")}), 0);
+  const auto expected = CarvedFiles(Path("single"));
+  const std::map<std::string, uint64_t> kinds = SummaryKinds(Err());
+  ASSERT_GT(kinds.size(), 10u) << Err();  // kinds of the wider set among them
+
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--exact", "--more-kinds", "-j", "2", "-o", Path("root"),
+                              first, second}),
+            0)
+      << Err();
+  const std::string err = Err();
+  const auto rows = TableRows(err);
+  ASSERT_EQ(rows.size(), 2u) << err;
+  for (const auto& row : rows) {
+    const std::string folder = Path("root/" + row.at("FOLDER"));
+    const auto files = CarvedFiles(folder);
+    EXPECT_TRUE(files == expected)
+        << folder << ": " << Names(files) << "\nalone: " << Names(expected);
+    EXPECT_EQ(row.at("FILES"), std::to_string(expected.size())) << err;
+    for (const auto& [kind, count] : kinds) {
+      ASSERT_TRUE(row.count(kind)) << kind << "\n" << err;
+      EXPECT_EQ(row.at(kind), std::to_string(count)) << kind << "\n" << err;
+    }
+    EXPECT_EQ(row.size(), kinds.size() + 5) << err;  // FOLDER STATUS FILES ... UNREADABLE SOURCE
+  }
+  const std::string files = std::to_string(2 * expected.size()) + " files;";
+  EXPECT_NE(err.find("2 sources, 2 completed; " + files), std::string::npos) << err;
+  EXPECT_NE(err.find("completed, " + std::to_string(expected.size()) + " files in f1"),
+            std::string::npos)
+      << err;
+}
+
+// What else shapes a run reaches every source too: the recovery asked for over the stored
+// one, how an image's sectors are taken, bad zones jumped over, and a mapfile (one per
+// source, beside its files).
+TEST_F(BatchTest, EveryOptionOfASingleRunReachesEachSource) {
+  fs::create_directories(Path("config/orlenta"));
+  std::ofstream(Path("config/orlenta/options")) << "recovery=exact\n";
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--as-described", ORLENTA_SAMPLE_DISC, Path("single")}),
+            0);
+  const auto described = CarvedFiles(Path("single"));
+  // The sample disc as raw sectors whose start is damaged: read plain unless told otherwise.
+  std::vector<uint8_t> raw = FrameRawSectors(ReadFileBytes(ORLENTA_SAMPLE_DISC), RawMode::kMode1);
+  for (uint64_t sector = 0; sector < 40; ++sector) DamageSync(raw, sector);
+  ASSERT_TRUE(WriteFileBytes(Path("start-damaged.bin"), raw));
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--as-described", "--layout", "raw", "-o", Path("root"),
+                              Path("start-damaged.bin")}),
+            0)
+      << Err();
+  const auto forced = CarvedFiles(Path("root/start-damaged"));
+  EXPECT_TRUE(forced == described) << Names(forced) << "\nalone: " << Names(described);
+
+  // The sample disc read like a worn drive, 200 bad sectors in a row; alone, then in a batch.
+  const std::string worn = CopyOfSampleDisc("worn.iso");
+  CarveLaunch launch;
+  launch.environment = DamagedDrive(worn, 0, "40-239", 0);
+  ASSERT_EQ(WaitForCarve(StartCarve(Home(), {"--quiet", "--skip-bad", worn, Path("alone")},
+                                    "/dev/null", launch)),
+            0)
+      << Err();
+  const std::string alone = Err();
+  const auto count = [&alone](const std::string& what) {
+    const std::size_t at = alone.find(what);
+    return at == std::string::npos ? std::string("-")
+                                   : std::to_string(std::stoull(alone.substr(at + what.size())));
+  };
+  ASSERT_NE(count("Sectors skipped: "), "-") << alone;
+  ASSERT_EQ(WaitForCarve(StartCarve(
+                Home(),
+                {"--quiet", "--skip-bad", "--mapfile", "rescue.map", "-o", Path("worn-root"), worn},
+                "/dev/null", launch)),
+            0)
+      << Err();
+  const std::string err = Err();
+  const auto rows = TableRows(err);
+  ASSERT_EQ(rows.size(), 1u) << err;
+  EXPECT_EQ(rows[0].at("SKIPPED"), count("Sectors skipped: ")) << err;
+  EXPECT_EQ(rows[0].at("UNREADABLE"), count("Sectors unreadable: ")) << err;
+  auto files = CarvedFiles(Path("worn-root/worn"));
+  EXPECT_NE(files["rescue.map"].find("  ?\n"), std::string::npos);
+  files.erase("rescue.map");
+  const auto aloneFiles = CarvedFiles(Path("alone"));
+  EXPECT_TRUE(files == aloneFiles) << Names(files) << "\nalone: " << Names(aloneFiles);
+  EXPECT_FALSE(fs::exists(Path("rescue.map")));
+  // A mapfile in the batch form is a file name in each folder, as the report is.
+  EXPECT_EQ(RunCarve(Home(), {"--mapfile", Path("x.map"), "-o", Path("root3"), worn}), 2);
+  EXPECT_NE(Err().find("--mapfile names the mapfile inside each source's folder"),
+            std::string::npos)
+      << Err();
 }
 
 TEST_F(BatchTest, NeverWritesIntoAFolderThatIsThereAlready) {
@@ -113,8 +277,10 @@ TEST(ChildSummary, ComesBackWholeOrNotAtAll) {
   RunSummary summary;
   summary.filesPerKind[kJpeg] = 3;
   summary.filesPerKind[kMpeg] = 1;
+  summary.filesPerKind[kAllKindCount] = 5;  // the last of the wider kinds
   summary.sectorsScanned = 100;
   summary.sectorsUnreadable = 2;
+  summary.sectorsSkipped = 7;
   summary.sectorSize = 2324;
   summary.sourceSha256 = "";  // asked for, not taken
   const std::string text = EncodeSummary(summary);
@@ -122,6 +288,7 @@ TEST(ChildSummary, ComesBackWholeOrNotAtAll) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->filesPerKind, summary.filesPerKind);
   EXPECT_EQ(back->sectorsUnreadable, 2u);
+  EXPECT_EQ(back->sectorsSkipped, 7u);
   EXPECT_EQ(back->sectorSize, 2324u);
   EXPECT_EQ(back->sourceSha256, "");
   EXPECT_FALSE(DecodeSummary(text.substr(0, text.size() / 2)));  // a run that died telling it

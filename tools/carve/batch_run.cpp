@@ -33,13 +33,36 @@ struct Child {
   std::size_t row;
 };
 
+const char* LayoutWord(LayoutChoice layout) {
+  switch (layout) {
+    case LayoutChoice::kPlain:
+      return "plain";
+    case LayoutChoice::kRaw:
+      return "raw";
+    case LayoutChoice::kAuto:
+      break;
+  }
+  return "auto";
+}
+
+// The command line that carves `source` into `folder` as the batch was asked to carve every
+// source: each option of a single run passed on, the report and the mapfile inside the folder.
 std::vector<std::string> ChildArguments(const CarveOptions& options, const std::string& source,
                                         const std::string& folder) {
-  std::vector<std::string> args{"orlenta-carve", "--summary-fd", std::to_string(kSummaryFd)};
+  std::vector<std::string> args{"orlenta-carve", "--summary-fd", std::to_string(kSummaryFd),
+                                "--layout", LayoutWord(options.layout)};
   if (options.stem) args.insert(args.end(), {"--stem", *options.stem});
-  if (options.quiet) args.emplace_back("--quiet");
-  if (options.hashSource) args.emplace_back("--hash-source");
+  const std::pair<bool, const char*> flags[] = {{options.quiet, "--quiet"},
+                                                {options.hashSource, "--hash-source"},
+                                                {options.exact, "--exact"},
+                                                {options.moreKinds, "--more-kinds"},
+                                                {options.asDescribed, "--as-described"},
+                                                {options.skipBad, "--skip-bad"}};
+  for (const auto& [given, flag] : flags) {
+    if (given) args.emplace_back(flag);
+  }
   if (options.report) args.insert(args.end(), {"--report", folder + "/" + *options.report});
+  if (options.mapfile) args.insert(args.end(), {"--mapfile", folder + "/" + *options.mapfile});
   // "--": a source whose name begins with '-' is still a source.
   args.insert(args.end(), {"--", source, folder});
   return args;
@@ -160,10 +183,7 @@ class Batch {
     ::close(child.summary);
     // A source that could not be read leaves no empty folder behind.
     if (status == kExitUsage) DropFolder(child.row, folders_[child.row]);
-    uint64_t files = 0;
-    if (row.summary) {
-      for (const uint64_t count : row.summary->filesPerKind) files += count;
-    }
+    const uint64_t files = row.summary ? FilesRecovered(*row.summary) : 0;
     Tell(child.row, StatusName(status) + ", " + std::to_string(files) + " file" +
                         (files == 1 ? "" : "s") + (row.folder.empty() ? "" : " in " + row.folder));
   }

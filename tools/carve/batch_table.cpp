@@ -15,12 +15,6 @@ std::string Number(uint64_t value) {
   return std::to_string(value);
 }
 
-uint64_t Files(const RunSummary& summary) {
-  uint64_t files = 0;
-  for (const uint64_t count : summary.filesPerKind) files += count;
-  return files;
-}
-
 // A table of text cells, each column as wide as its widest cell: the first columns and the
 // last flush left, the numbers between them flush right.
 class Table {
@@ -57,10 +51,10 @@ class Table {
 // The kinds some source of the batch gave files of.
 std::vector<int> KindsFound(const std::vector<BatchRow>& rows) {
   std::vector<int> kinds;
-  for (int kind = 1; kind <= kFileKindCount; ++kind) {
+  for (std::size_t kind = 1; kind < kKindSlots; ++kind) {
     for (const BatchRow& row : rows) {
-      if (row.summary && row.summary->filesPerKind[static_cast<std::size_t>(kind)] > 0) {
-        kinds.push_back(kind);
+      if (row.summary && row.summary->filesPerKind[kind] > 0) {
+        kinds.push_back(static_cast<int>(kind));
         break;
       }
     }
@@ -68,19 +62,30 @@ std::vector<int> KindsFound(const std::vector<BatchRow>& rows) {
   return kinds;
 }
 
-std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds) {
+// Whether some source of the batch jumped over bad zones.
+bool SectorsSkipped(const std::vector<BatchRow>& rows) {
+  return std::any_of(rows.begin(), rows.end(), [](const BatchRow& row) {
+    return row.summary && row.summary->sectorsSkipped > 0;
+  });
+}
+
+std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds,
+                               bool withSkipped) {
   std::vector<std::string> cells{row.folder.empty() ? "-" : row.folder, StatusName(row.status)};
   const auto count = [&](const std::optional<uint64_t>& value) {
     return value ? Number(*value) : std::string("-");
   };
   const RunSummary* summary = row.summary ? &*row.summary : nullptr;
-  cells.push_back(count(summary ? std::optional(Files(*summary)) : std::nullopt));
+  cells.push_back(count(summary ? std::optional(FilesRecovered(*summary)) : std::nullopt));
   for (const int kind : kinds) {
     cells.push_back(count(summary
                               ? std::optional(summary->filesPerKind[static_cast<std::size_t>(kind)])
                               : std::nullopt));
   }
   cells.push_back(count(summary ? std::optional(summary->sectorsUnreadable) : std::nullopt));
+  if (withSkipped) {
+    cells.push_back(count(summary ? std::optional(summary->sectorsSkipped) : std::nullopt));
+  }
   cells.push_back(row.source);
   return cells;
 }
@@ -106,35 +111,41 @@ std::string StatusName(const std::optional<int>& status) {
 
 int WorstStatus(const std::vector<BatchRow>& rows) {
   int worst = kExitCompleted;
-  for (const BatchRow& row : rows) worst = std::max(worst, row.status.value_or(kExitSignalBase + SIGINT));
+  for (const BatchRow& row : rows)
+    worst = std::max(worst, row.status.value_or(kExitSignalBase + SIGINT));
   return worst;
 }
 
 std::string FormatBatchTable(const std::vector<BatchRow>& rows, double wallSeconds) {
   const std::vector<int> kinds = KindsFound(rows);
+  const bool withSkipped = SectorsSkipped(rows);
   Table table(2);
   std::vector<std::string> heading{"FOLDER", "STATUS", "FILES"};
   for (const int kind : kinds) heading.emplace_back(FileKindName(kind));
-  heading.insert(heading.end(), {"UNREADABLE", "SOURCE"});
+  heading.emplace_back("UNREADABLE");
+  if (withSkipped) heading.emplace_back("SKIPPED");
+  heading.emplace_back("SOURCE");
   table.Add(heading);
-  uint64_t files = 0, unreadable = 0, completed = 0;
+  uint64_t files = 0, unreadable = 0, skipped = 0, completed = 0;
   double bytes = 0;
   for (const BatchRow& row : rows) {
-    table.Add(Cells(row, kinds));
+    table.Add(Cells(row, kinds, withSkipped));
     if (row.status == kExitCompleted) ++completed;
     if (!row.summary) continue;
-    files += Files(*row.summary);
+    files += FilesRecovered(*row.summary);
     unreadable += row.summary->sectorsUnreadable;
+    skipped += row.summary->sectorsSkipped;
     bytes += static_cast<double>(row.summary->sectorsScanned) * row.summary->sectorSize;
   }
   std::string text = table.Text();
   char total[240];
-  std::snprintf(total, sizeof total,
-                "%zu source%s, %llu completed; %llu files; %llu sectors unreadable; %s "
-                "(%.1f MB/s)\n",
-                rows.size(), rows.size() == 1 ? "" : "s",
-                static_cast<unsigned long long>(completed), static_cast<unsigned long long>(files),
-                static_cast<unsigned long long>(unreadable), FormatDuration(wallSeconds).c_str(),
+  std::snprintf(
+      total, sizeof total, "%zu source%s, %llu completed; %llu files; %llu sectors unreadable",
+      rows.size(), rows.size() == 1 ? "" : "s", static_cast<unsigned long long>(completed),
+      static_cast<unsigned long long>(files), static_cast<unsigned long long>(unreadable));
+  text += total;
+  if (withSkipped) text += ", " + Number(skipped) + " skipped";
+  std::snprintf(total, sizeof total, "; %s (%.1f MB/s)\n", FormatDuration(wallSeconds).c_str(),
                 wallSeconds > 0 ? bytes / 1e6 / wallSeconds : 0.0);
   text += total;
   for (const BatchRow& row : rows) {

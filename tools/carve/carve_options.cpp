@@ -13,11 +13,11 @@ std::string NameStemProblem(const std::string& stem) {
   return "";
 }
 
-std::string BatchReportNameProblem(const std::string& name) {
-  if (name.empty() || name == "." || name == "..") return "the report needs a file name";
+std::string BatchFileNameProblem(const std::string& what, const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return "the " + what + " needs a file name";
   if (name.find('/') != std::string::npos) {
-    return "with -o, --report names the report inside each source's folder: a file name, "
-           "not a path";
+    return "with -o, --" + what + " names the " + what +
+           " inside each source's folder: a file name, not a path";
   }
   return "";
 }
@@ -30,8 +30,12 @@ std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
                         CarveOptions& options) {
   if (options.outputRoot) {
     options.sources = words;
-    if (options.report) return BatchReportNameProblem(*options.report);
-    return "";
+    std::string problem;
+    if (options.report) problem = BatchFileNameProblem("report", *options.report);
+    if (options.mapfile && problem.empty()) {
+      problem = BatchFileNameProblem("mapfile", *options.mapfile);
+    }
+    return problem;
   }
   if (jobsGiven) return "-j needs -o ROOT: it carves several sources at once";
   if (words.size() > 2) return "several sources need -o ROOT (a folder for each under ROOT)";
@@ -108,7 +112,8 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                "failing); what is jumped over is written as zeros and counted as skipped");
   app.add_option("--mapfile", options.mapfile,
                  "Write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
-                 "ddrescue can retry the rest into an image (plain images and block devices)");
+                 "ddrescue can retry the rest into an image (plain images and block devices); with "
+                 "-o, the file name of the mapfile in each source's folder");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);

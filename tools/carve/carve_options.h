@@ -10,6 +10,8 @@
 
 namespace orlenta {
 
+// Every option that shapes a single run reaches each source of a batch too (see
+// ChildArguments in batch_run.cpp): a new one must be passed on there.
 struct CarveOptions {
   std::string source;                       // image file or block device
   std::optional<std::string> outputFolder;  // default: the settings' folder
@@ -42,9 +44,10 @@ inline constexpr int kExitUsage = 2;       // bad usage, or the source cannot be
 // Ended by a signal (Ctrl-C, SIGTERM, SIGHUP, a closed stdout): this plus its number.
 inline constexpr int kExitSignalBase = 128;
 
-// Why `name` cannot be --report's value in the batch form, where it names the report inside
-// each source's folder ("" when it can): a file name, not a path.
-std::string BatchReportNameProblem(const std::string& name);
+// Why `name` cannot be the value of --report or --mapfile (`what`: "report", "mapfile") in
+// the batch form, where it names that file inside each source's folder ("" when it can): a
+// file name, not a path.
+std::string BatchFileNameProblem(const std::string& what, const std::string& name);
 
 // The options of the command line, or the exit status to end with at once (after --help,
 // --version, or a usage error, which has then been printed).

@@ -7,12 +7,16 @@ namespace orlenta {
 
 std::string EncodeSummary(const RunSummary& summary) {
   std::ostringstream text;
-  for (int kind = 1; kind <= kFileKindCount; ++kind) {
-    text << "files " << kind << ' ' << summary.filesPerKind[static_cast<std::size_t>(kind)] << '\n';
+  // Kinds with files only: the set of kinds may grow, and a kind left out has none.
+  for (std::size_t kind = 1; kind < kKindSlots; ++kind) {
+    if (summary.filesPerKind[kind] > 0) {
+      text << "files " << kind << ' ' << summary.filesPerKind[kind] << '\n';
+    }
   }
   text << "scanned " << summary.sectorsScanned << '\n'
        << "total " << summary.sectorsTotal << '\n'
        << "unreadable " << summary.sectorsUnreadable << '\n'
+       << "skipped " << summary.sectorsSkipped << '\n'
        << "sector_size " << summary.sectorSize << '\n'
        << "seconds " << summary.elapsedSeconds << '\n';
   // "-": asked for, but the source was not read whole.
@@ -29,17 +33,19 @@ std::optional<RunSummary> DecodeSummary(std::string_view text) {
   for (std::string key; lines >> key;) {
     if (key == "end") return summary;
     if (key == "files") {
-      int kind = 0;
+      std::size_t kind = 0;
       uint64_t count = 0;
       lines >> kind >> count;
-      if (kind < 1 || kind > kFileKindCount) return std::nullopt;
-      summary.filesPerKind[static_cast<std::size_t>(kind)] = count;
+      if (kind < 1 || kind >= kKindSlots) return std::nullopt;
+      summary.filesPerKind[kind] = count;
     } else if (key == "scanned") {
       lines >> summary.sectorsScanned;
     } else if (key == "total") {
       lines >> summary.sectorsTotal;
     } else if (key == "unreadable") {
       lines >> summary.sectorsUnreadable;
+    } else if (key == "skipped") {
+      lines >> summary.sectorsSkipped;
     } else if (key == "sector_size") {
       lines >> summary.sectorSize;
     } else if (key == "seconds") {

@@ -16,13 +16,18 @@ std::string Line(const char* format, auto... values) {
 
 }  // namespace
 
-std::string FormatSummary(const RunSummary& summary) {
+uint64_t FilesRecovered(const RunSummary& summary) {
   uint64_t files = 0;
+  for (const uint64_t count : summary.filesPerKind) files += count;
+  return files;
+}
+
+std::string FormatSummary(const RunSummary& summary) {
+  const uint64_t files = FilesRecovered(summary);
   uint64_t verified = 0;
   std::string kinds;
   for (std::size_t kind = 1; kind < kKindSlots; ++kind) {
     const uint64_t count = summary.filesPerKind[kind];
-    files += count;
     verified += summary.verifiedPerKind[kind];
     if (count == 0) continue;
     const auto name = FileKindName(static_cast<int>(kind));

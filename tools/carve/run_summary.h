@@ -35,6 +35,9 @@ struct RunSummary {
   std::optional<std::string> sourceSha256;
 };
 
+// The files written whole, of every kind.
+uint64_t FilesRecovered(const RunSummary& summary);
+
 // Several lines, each ending in '\n': files written whole per kind (kinds with none left
 // out; with the verified ends when ends were followed, then every file whose end was not
 // verified), the incomplete files by name and the files not created (when there are any),
