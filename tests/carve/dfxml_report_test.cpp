@@ -124,6 +124,26 @@ TEST_F(DfxmlReportTest, NamesAreRelativeToTheReportsFolderWhereverTheRunStarted)
   EXPECT_EQ(parsed.All("//d:filename")[0].rfind("../files/", 0), 0u);
 }
 
+// The sample disc read through a worn drive: the sectors that fail are zeros in the files
+// and fill runs in the report, so that the runs of every file still give back its bytes and
+// its SHA-256, and the names still lead from the report's folder to the files.
+TEST_F(DfxmlReportTest, AWornDrivesUnreadableSectorsAreFillRunsAndEveryFileChecksOut) {
+  const std::string image = dir_.File("worn.iso");
+  std::filesystem::copy_file(ORLENTA_SAMPLE_DISC, image);
+  std::filesystem::create_directories(dir_.File("reports"));
+  const std::string folder = dir_.File("files");
+  const std::string report = dir_.File("reports/run.xml");
+  CarveLaunch launch;
+  launch.environment = DamagedDrive(image, 0, "100-101,200", 0);
+  const pid_t pid =
+      StartCarve(Home(), {"--quiet", "--report", report, image, folder}, "/dev/null", launch);
+  ASSERT_EQ(WaitForCarve(pid), 0) << FileText(dir_.File("stderr.txt"));
+  const Report parsed(report);
+  EXPECT_EQ(parsed.One("/d:dfxml/x:run/x:sectors_unreadable"), "3");
+  EXPECT_EQ(parsed.All("//d:byte_run[@fill='0']/@len"), (std::vector<std::string>{"4096", "2048"}));
+  ExpectReportChecksOut(parsed, {folder}, image);
+}
+
 TEST_F(DfxmlReportTest, TheSourcesDigestIsTheImagesOwn) {
   const std::string report = dir_.File("out.xml");
   ASSERT_EQ(RunCarve(Home(), {"--quiet", "--hash-source", "--report", report, ORLENTA_SAMPLE_DISC,
