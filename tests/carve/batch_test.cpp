@@ -210,10 +210,10 @@ TEST_F(BatchTest, EveryOptionOfASingleRunReachesEachSource) {
                                    : std::to_string(std::stoull(alone.substr(at + what.size())));
   };
   ASSERT_NE(count("Sectors skipped: "), "-") << alone;
-  ASSERT_EQ(WaitForCarve(StartCarve(
-                Home(),
-                {"--quiet", "--skip-bad", "--mapfile", "rescue.map", "-o", Path("worn-root"), worn},
-                "/dev/null", launch)),
+  ASSERT_EQ(WaitForCarve(StartCarve(Home(),
+                                    {"--quiet", "--skip-bad", "--mapfile", "rescue.map", "--report",
+                                     "run.xml", "-o", Path("worn-root"), worn},
+                                    "/dev/null", launch)),
             0)
       << Err();
   const std::string err = Err();
@@ -224,6 +224,9 @@ TEST_F(BatchTest, EveryOptionOfASingleRunReachesEachSource) {
   auto files = CarvedFiles(Path("worn-root/worn"));
   EXPECT_NE(files["rescue.map"].find("  ?\n"), std::string::npos);
   files.erase("rescue.map");
+  const Report report(Path("worn-root/worn/run.xml"));
+  EXPECT_EQ(report.One("//x:sectors_skipped"), rows[0].at("SKIPPED"));
+  files.erase("run.xml");
   const auto aloneFiles = CarvedFiles(Path("alone"));
   EXPECT_TRUE(files == aloneFiles) << Names(files) << "\nalone: " << Names(aloneFiles);
   EXPECT_FALSE(fs::exists(Path("rescue.map")));

@@ -134,6 +134,7 @@ bool FinishReport(DfxmlReport& report, const CarveOptions& options, const Recove
   end.completed = outcome == RunOutcome::kCompleted;
   end.sectorsScanned = run.Reader().SectorsReached();
   end.sectorsUnreadable = run.Reader().UnreadableSectors();
+  end.sectorsSkipped = run.Reader().SkippedSectors();
   if (report.Finish(end)) return true;
   const char* why = report.Error() != 0 ? std::strerror(report.Error()) : "write failed";
   std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole (%s)\n",

@@ -309,6 +309,7 @@ bool DfxmlReport::Finish(const ReportRunEnd& end) {
   xml_->Element("dfxmlext:outcome", end.completed ? "completed" : "aborted");
   xml_->Element("dfxmlext:sectors_scanned", Number(end.sectorsScanned));
   xml_->Element("dfxmlext:sectors_unreadable", Number(end.sectorsUnreadable));
+  xml_->Element("dfxmlext:sectors_skipped", Number(end.sectorsSkipped));
   xml_->Element("dfxmlext:files_not_written", Number(filesNotWritten_));
   if (end.sourceHashAsked) WriteSourceDigest(end);
   xml_->End();

@@ -30,6 +30,7 @@ struct ReportRunEnd {
   bool completed = false;  // false: aborted, or never started
   uint64_t sectorsScanned = 0;
   uint64_t sectorsUnreadable = 0;
+  uint64_t sectorsSkipped = 0;  // jumped over in bad zones, never tried
   // The SHA-256 of the whole source as read, when it was asked for and the whole source
   // was read; `sourceBytesHashed` says how much of it was hashed in any case.
   bool sourceHashAsked = false;
