@@ -54,6 +54,12 @@ expect "folder" orlenta-carve disc.iso ""
 expect "" orlenta-carve --stem ""
 expect "auto plain raw" orlenta-carve --layout ""
 expect "folder" orlenta-carve --layout raw disc.iso ""
+expect "--more-kinds --mapfile" orlenta-carve --m
+expect "--exact" orlenta-carve --ex
+expect "folder" orlenta-carve -o ""
+expect "" orlenta-carve -j ""
+expect "disc.iso" orlenta-carve disc.iso -o folder disc.iso dis
+expect "disc.iso" orlenta-carve --mapfile dis
 
 [[ $failures -eq 0 ]] || exit 1
 echo "completion OK"
