@@ -8,7 +8,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "carve_runner.h"
@@ -30,38 +29,53 @@ std::string Names(const std::map<std::string, std::string>& files) {
   return names;
 }
 
+bool AllDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The files per kind of a single run's closing summary ("  GIF87a   14 (14 verified)").
 std::map<std::string, uint64_t> SummaryKinds(const std::string& err) {
-  static const std::regex line(R"(^  (\S.*\S) +(\d+)( \(\d+ verified\))?$)");
   std::map<std::string, uint64_t> kinds;
   std::istringstream lines(err);
   for (std::string text; std::getline(lines, text);) {
-    std::smatch match;
-    if (text.rfind("  not verified: ", 0) == 0 || !std::regex_match(text, match, line)) continue;
-    kinds[match[1]] = std::stoull(match[2]);
+    if (text.rfind("  ", 0) != 0 || text.rfind("  not verified: ", 0) == 0) continue;
+    if (const std::size_t verified = text.rfind(" ("); verified != std::string::npos) {
+      if (text.find(" verified)", verified) != std::string::npos) text.resize(verified);
+    }
+    const std::size_t gap = text.rfind(' ');
+    const std::string count = text.substr(gap + 1);
+    const std::size_t nameEnd = text.find_last_not_of(' ', gap);
+    if (!AllDigits(count) || nameEnd == std::string::npos || nameEnd < 2) continue;
+    kinds[text.substr(2, nameEnd - 1)] = std::stoull(count);
   }
   return kinds;
 }
 
-// The rows of a batch's closing table, each by its heading's cells (cells are parted by two
-// spaces or more; a kind's name holds one at most).
+// The cells of a table line: parted by two spaces or more (a kind's name holds one at most).
+std::vector<std::string> Cells(const std::string& line) {
+  std::vector<std::string> cells;
+  for (std::size_t at = line.find_first_not_of(' '); at != std::string::npos;) {
+    const std::size_t gap = line.find("  ", at);
+    cells.push_back(line.substr(at, gap == std::string::npos ? gap : gap - at));
+    at = gap == std::string::npos ? gap : line.find_first_not_of(' ', gap);
+  }
+  return cells;
+}
+
+// The rows of a batch's closing table, each by its heading's cells.
 std::vector<std::map<std::string, std::string>> TableRows(const std::string& err) {
-  const auto cells = [](const std::string& text) {
-    static const std::regex gap(" {2,}");
-    return std::vector<std::string>(std::sregex_token_iterator(text.begin(), text.end(), gap, -1),
-                                    std::sregex_token_iterator());
-  };
   std::vector<std::map<std::string, std::string>> rows;
   std::istringstream lines(err);
   std::vector<std::string> heading;
   for (std::string text; std::getline(lines, text);) {
     if (text.rfind("FOLDER ", 0) == 0) {
-      heading = cells(text);
+      heading = Cells(text);
       continue;
     }
     if (heading.empty()) continue;
-    if (std::regex_search(text, std::regex("^\\d+ sources?, "))) break;
-    const std::vector<std::string> row = cells(text);
+    if (AllDigits(text.substr(0, text.find(" source")))) break;  // the totals
+    const std::vector<std::string> row = Cells(text);
     EXPECT_EQ(row.size(), heading.size()) << text;
     std::map<std::string, std::string> byHeading;
     for (std::size_t c = 0; c < std::min(row.size(), heading.size()); ++c) {
