@@ -43,9 +43,6 @@ constexpr std::array<uint16_t, 256> kCrc16 = MakeCrc16Table();
 
 constexpr uint32_t kLongestFrameHeader = 16;
 
-// A frame may be no longer than a 24-bit size field can say.
-constexpr uint64_t kLongestFrame = (uint64_t{1} << 24) - 1;
-
 // What a frame header says, as far as the walk needs it.
 struct FrameHeader {
   uint32_t samples = 0;
@@ -131,8 +128,7 @@ class FlacEndFinder : public RecordWalk {
       return Broken();
     }
     const uint8_t* info = d + 8;
-    const uint32_t largestFrame = Be32(info + 6) & 0xFFFFFF;  // 0: not known
-    longestFrame_ = largestFrame != 0 ? largestFrame : kLongestFrame;
+    largestFrame_ = Be32(info + 6) & 0xFFFFFF;  // 0: not known
     streamBits_ = static_cast<uint8_t>(((info[12] & 1) << 4 | info[13] >> 4) + 1);
     totalSamples_ = uint64_t{info[13] & 0x0Fu} << 32 | Be32(info + 14);
     if (totalSamples_ == 0) return Broken();  // unknown length: the end cannot be told
@@ -161,6 +157,9 @@ class FlacEndFinder : public RecordWalk {
     if (samplesSeen_ >= totalSamples_) {
       frameStart_ = pos;
       frameBits_ = pos + header.length;
+      // The stream info's largest frame, unless the frame could be longer with its samples
+      // stored plain (8 channels of 33 bits at most), which an encoder may fall back to.
+      longestFrame_ = std::max<uint64_t>(largestFrame_, uint64_t{header.samples} * 33 + 64);
       walk_.Start(header.samples, header.channelCode, header.sampleSizeCode, streamBits_);
       state_ = State::kLastFrame;
       crc_ = 0;
@@ -224,12 +223,13 @@ class FlacEndFinder : public RecordWalk {
   uint64_t totalSamples_ = 0;
   uint64_t samplesSeen_ = 0;
   uint64_t frames_ = 0;
-  uint64_t longestFrame_ = kLongestFrame;
+  uint32_t largestFrame_ = 0;
   uint8_t streamBits_ = 0;
   // The last frame: where it starts, where its subframes start, their walk, and the CRC-16
   // of its bytes so far.
   uint64_t frameStart_ = 0;
   uint64_t frameBits_ = 0;
+  uint64_t longestFrame_ = 0;
   FlacFrameWalk walk_;
   uint16_t crc_ = 0;
 };
