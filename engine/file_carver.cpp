@@ -64,9 +64,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
   int32_t result = kCarveStopped;
   std::unique_ptr<EndFinder> finder = rules_->FinderFor(kind);
-  // A finder counts bytes from the header on; it is only followed where every sector gives
-  // the file all its bytes (not over the sectors of mixed forms of a raw Mode 2 image).
-  if (finder && reader_.SectorDataBytes() == DriveGeometry.bytesPerSector) {
+  if (finder) {
     EndFinderDriver driver(std::move(finder));
     result = FollowStructure(file, driver);
   } else {
@@ -123,8 +121,11 @@ int32_t FileCarver::CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInF
 
 int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
-  uint64_t length = bytesPerSector;
+  // The finder is fed each sector's data only, so it counts the file's own bytes even over
+  // the sectors of both forms of a raw Mode 2 volume.
+  uint64_t length = reader_.SectorDataBytes();
   uint64_t sectors = 1;
+  sectorRuns_.Start(headerSector_, reader_.SectorDataBytes());
   // The first sector inside the file that looks like a header, and the file's length up
   // to it: where the file ends after all when its structure cannot be followed.
   std::optional<uint32_t> innerHeader;
@@ -134,7 +135,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   auto fallBack = [&](int32_t result) {
     return innerHeader ? CutBackToInnerHeader(*innerHeader, lengthToInnerHeader, result) : result;
   };
-  auto state = driver.Feed({SectorBuffer.data(), bytesPerSector});
+  auto state = driver.Feed({SectorBuffer.data(), reader_.SectorDataBytes()});
   for (;;) {
     if (state == EndFinderDriver::State::kEnded) return EndAt(driver.EndLength(), length);
     if (state == EndFinderDriver::State::kBroken) {
@@ -162,20 +163,19 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
     ++sectors;
     // A sector that could not be read, or was jumped over in a bad zone, came back as zeros:
     // the structure cannot be trusted from here on, whatever the finder would make of them.
-    // Nor can it be followed over a sector of another form, which holds fewer bytes.
+    // Nor can a file whose sectors change form too often to be mapped.
     const bool unreadable = reader_.UnreadableSectors() != unreadableAtStart ||
                             reader_.SkippedSectors() != skippedAtStart;
-    state = unreadable || dataBytes != bytesPerSector
+    state = unreadable || !sectorRuns_.Add(dataBytes)
                 ? EndFinderDriver::State::kBroken
-                : driver.Feed({SectorBuffer.data(), bytesPerSector});
+                : driver.Feed({SectorBuffer.data(), dataBytes});
   }
 }
 
 int32_t FileCarver::EndAt(uint64_t endLength, uint64_t written) {
   cutLength_ = endLength < written ? endLength : 0;
   endVerified_ = true;
-  run_.CurrentSector =
-      headerSector_ + static_cast<uint32_t>((endLength - 1) / DriveGeometry.bytesPerSector);
+  run_.CurrentSector = sectorRuns_.SectorHolding(endLength);
   return kCarveToLength;
 }
 

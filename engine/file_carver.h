@@ -9,6 +9,7 @@
 #include "carve_observer.h"
 #include "carve_rules.h"
 #include "file_kind.h"
+#include "file_sector_runs.h"
 #include "host.h"
 #include "localized_text.h"
 #include "run_members.h"
@@ -95,6 +96,7 @@ class FileCarver {
   uint32_t headerSector_ = 0;
   uint64_t cutLength_ = 0;
   bool endVerified_ = false;
+  FileSectorRuns sectorRuns_;
   std::vector<std::string> unverified_;
   std::array<uint64_t, kKindSlots> whole_{};
   std::vector<std::string> incomplete_;

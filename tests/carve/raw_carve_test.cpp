@@ -120,7 +120,29 @@ TEST_F(RawCarveTest, VideoCdStyleImagesGiveTheJpegAndTheMpegWhole) {
     EXPECT_EQ(carvedJpeg.size(), stillSectors * 2048) << label;
     EXPECT_EQ(carvedMpeg.substr(0, mpeg.size()), mpeg) << label;
     EXPECT_EQ(carvedMpeg.size(), videoSectors * 2324) << label;
+
+    // Following the files' own structures ends each on its last byte, over either form.
+    ASSERT_EQ(RunCarve(Home(), {"--quiet", "--exact", bin, Out(label + "-exact")}), 0)
+        << FileText(dir_.File("stderr.txt"));
+    const auto exact = CarvedFiles(Out(label + "-exact"));
+    ASSERT_EQ(exact.size(), 2u) << label;
+    EXPECT_EQ(exact.at("1REC.jpg"), jpeg) << label;
+    EXPECT_EQ(exact.at("1REC.mpg"), mpeg) << label;
   }
+}
+
+TEST_F(RawCarveTest, ExactFilesOfAMode2Form1ImageAreThoseOfThePlainImage) {
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--exact", "--more-kinds", ORLENTA_SAMPLE_DISC,
+                              Out("plain-exact")}),
+            0);
+  const std::string bin = Write("form1.bin", FrameRawSectors(iso_, RawMode::kMode2Form1));
+  const std::string summary = dir_.File("summary.txt");
+  ASSERT_EQ(WaitForCarve(
+                StartCarve(Home(), {"--exact", "--more-kinds", bin, Out("form1-exact")}, summary)),
+            0)
+      << FileText(dir_.File("stderr.txt"));
+  EXPECT_EQ(CarvedFiles(Out("form1-exact")), CarvedFiles(Out("plain-exact")));
+  EXPECT_EQ(FileText(summary).find("not verified"), std::string::npos) << FileText(summary);
 }
 
 TEST_F(RawCarveTest, APlainImageHoldingARawImageIsReadPlain) {

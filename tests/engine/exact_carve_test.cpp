@@ -221,6 +221,57 @@ TEST_F(ExactCarveTest, KindsWithoutAFinderRunToTheNextHeaderAsDescribed) {
   EXPECT_THAT(carver.UnverifiedFiles(), ElementsAre(out.File("1REC.jpg")));
 }
 
+// A raw Mode 2 volume: sectors of 2,324 bytes, of which a Form 1 sector holds only the
+// first 2,048 as data. A file laid over it fills the data of successive sectors.
+struct Mode2Disc {
+  static constexpr uint32_t kForm2 = 2324;
+  static constexpr uint32_t kForm1 = 2048;
+  explicit Mode2Disc(uint64_t sectors)
+      : volume(
+            std::make_shared<MemoryVolume>(std::vector<uint8_t>(sectors * kForm2, 0x5A), kForm2)) {}
+  Mode2Disc& Form1(std::initializer_list<uint64_t> sectors) {
+    for (const uint64_t sector : sectors) volume->SetDataBytes(sector, kForm1);
+    return *this;
+  }
+  // Lays `file` over the data of the sectors from `first` on.
+  Mode2Disc& Put(uint64_t first, const std::vector<uint8_t>& file) {
+    std::vector<uint8_t> bytes = volume->Bytes();
+    std::size_t done = 0;
+    for (uint64_t sector = first; done < file.size(); ++sector) {
+      const std::size_t take =
+          std::min<std::size_t>(volume->SectorDataBytes(sector), file.size() - done);
+      std::memcpy(bytes.data() + sector * kForm2, file.data() + done, take);
+      done += take;
+    }
+    auto laid = std::make_shared<MemoryVolume>(bytes, kForm2);
+    for (uint64_t sector = 0; sector < volume->SectorCount(); ++sector) {
+      laid->SetDataBytes(sector, volume->SectorDataBytes(sector));
+    }
+    volume = laid;
+    return *this;
+  }
+  std::shared_ptr<MemoryVolume> volume;
+};
+
+TEST_F(ExactCarveTest, AFileIsFollowedOverSectorsOfEitherFormOfARawMode2Volume) {
+  // Form 1, Form 2, Form 1 and Form 1 data: the end lies 100 bytes into sector 4.
+  const std::vector<uint8_t> toy = MakeToyFile(2048 + 2324 + 2048 + 100);
+  Mode2Disc disc(8);
+  disc.Form1({1, 3, 4}).Put(1, toy);
+  volume = source.Assign('E', disc.volume);
+  ASSERT_TRUE(QueryDriveGeometry(source, 'E'));
+  TotalSectors = DriveGeometry.SectorCount();
+  members.CurrentDriveLetter = 'E';
+  members.CurrentSector = 1;
+  reader.ReadSectors('E', 1, 1);
+  EXPECT_EQ(carver.CarveFile(kToyKind), kCarveToLength);
+  EXPECT_EQ(members.CurrentSector, 4u);  // the sector holding the last byte
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.png")), toy);
+  ASSERT_EQ(observer.ends.size(), 1u);
+  EXPECT_TRUE(observer.ends[0].verified);
+  EXPECT_EQ(observer.ends[0].cut, toy.size());
+}
+
 class ExactRunTest : public EngineTest {
  protected:
   void SetUp() override {

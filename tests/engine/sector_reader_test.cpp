@@ -153,9 +153,8 @@ INSTANTIATE_TEST_SUITE_P(Failures, SectorReaderFailureTest,
                          ::testing::Values(MemoryVolume::Failure::kNothing,
                                            MemoryVolume::Failure::kShort));
 
-// KNOWN ENGINE FAULT, left failing on purpose: a failing sector is counted when the
-// read-ahead block holding it is loaded, not when it is asked for, so a run stopped early
-// reports unreadable sectors it never reached.
+// A failing sector is counted when it is asked for, not when the read-ahead block holding
+// it is loaded: a run stopped early reports no unreadable sectors it never reached.
 TEST_F(SectorReaderTest, SectorsNeverAskedForAreNotCountedUnreadable) {
   const auto volume = Use(600);
   volume->FailSector(300);
