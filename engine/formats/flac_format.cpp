@@ -2,11 +2,13 @@
 // FLAC: "fLaC", metadata blocks (the first is the stream info, with the total number of
 // samples), then audio frames. Frames carry no length: each starts with a sync code and a
 // header protected by a CRC-8, and ends with a CRC-16 over the whole frame. The finder
-// counts samples frame by frame until the stream info's total is reached, then ends the
-// last frame where its CRC-16 comes out right.
+// counts samples frame by frame until the stream info's total is reached, then walks the
+// last frame's subframes to its end and checks its CRC-16 there.
+#include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "flac_frame_walk.h"
 #include "format_families.h"
 #include "record_walk.h"
 
@@ -41,20 +43,24 @@ constexpr std::array<uint16_t, 256> kCrc16 = MakeCrc16Table();
 
 constexpr uint32_t kLongestFrameHeader = 16;
 
-// Files start on sector boundaries of at least this size, and the rest of their last
-// sector is zeros.
-constexpr uint64_t kSlackSector = 512;
+// What a frame header says, as far as the walk needs it.
+struct FrameHeader {
+  uint32_t samples = 0;
+  uint64_t number = 0;  // the frame number, or with variable block sizes its first sample's
+  uint32_t length = 0;  // in bytes, its CRC-8 included
+  uint8_t channelCode = 0;
+  uint8_t sampleSizeCode = 0;
+};
 
-// The samples in a frame whose header is at `d` (at least kLongestFrameHeader bytes), or 0
-// when it is no frame header. `number` receives the frame number, or with variable block
-// sizes the number of the frame's first sample.
-uint32_t FrameSamples(const uint8_t* d, uint64_t& number) {
-  if (d[0] != 0xFF || (d[1] & 0xFE) != 0xF8) return 0;
+// Reads the frame header at `d` (at least kLongestFrameHeader bytes); false when it is no
+// frame header.
+bool ReadFrameHeader(const uint8_t* d, FrameHeader& header) {
+  if (d[0] != 0xFF || (d[1] & 0xFE) != 0xF8) return false;
   const uint8_t sizeCode = d[2] >> 4;
   const uint8_t rateCode = d[2] & 0x0F;
   if (sizeCode == 0 || rateCode == 0x0F || (d[3] >> 4) >= 11 || (d[3] & 0x06) == 0x06 ||
       (d[3] & 1) != 0) {
-    return 0;
+    return false;
   }
   // The frame or sample number, UTF-8 style in up to 7 bytes.
   std::size_t at = 4;
@@ -62,15 +68,14 @@ uint32_t FrameSamples(const uint8_t* d, uint64_t& number) {
   int extra = 0;
   uint64_t value = lead;
   if (lead >= 0x80) {
-    if (lead < 0xC0 || lead == 0xFF) return 0;
+    if (lead < 0xC0 || lead == 0xFF) return false;
     for (uint8_t mask = 0x40; (lead & mask) != 0 && extra < 6; mask >>= 1) ++extra;
     value = lead & (0x3F >> extra);
     for (int i = 0; i < extra; ++i) {
-      if ((d[at] & 0xC0) != 0x80) return 0;
+      if ((d[at] & 0xC0) != 0x80) return false;
       value = value << 6 | (d[at++] & 0x3F);
     }
   }
-  number = value;
   uint32_t samples = 0;
   if (sizeCode == 1) {
     samples = 192;
@@ -88,7 +93,10 @@ uint32_t FrameSamples(const uint8_t* d, uint64_t& number) {
   if (rateCode == 13 || rateCode == 14) at += 2;
   uint8_t crc = 0;
   for (std::size_t i = 0; i < at; ++i) crc = kCrc8[crc ^ d[i]];
-  return crc == d[at] ? samples : 0;
+  if (crc != d[at]) return false;
+  header = {samples, value, static_cast<uint32_t>(at + 1), static_cast<uint8_t>(d[3] >> 4),
+            static_cast<uint8_t>(d[3] >> 1 & 7)};
+  return true;
 }
 
 class FlacEndFinder : public RecordWalk {
@@ -120,6 +128,8 @@ class FlacEndFinder : public RecordWalk {
       return Broken();
     }
     const uint8_t* info = d + 8;
+    largestFrame_ = Be32(info + 6) & 0xFFFFFF;  // 0: not known
+    streamBits_ = static_cast<uint8_t>(((info[12] & 1) << 4 | info[13] >> 4) + 1);
     totalSamples_ = uint64_t{info[13] & 0x0Fu} << 32 | Be32(info + 14);
     if (totalSamples_ == 0) return Broken();  // unknown length: the end cannot be told
     return (d[4] & 0x80) != 0 ? Frame(42) : Block(42);
@@ -132,20 +142,25 @@ class FlacEndFinder : public RecordWalk {
   }
 
   Step FrameHeaderAt(uint64_t pos, const uint8_t* d) {
-    uint64_t number = 0;
-    const uint32_t samples = FrameSamples(d, number);
+    FrameHeader header;
+    const bool read = ReadFrameHeader(d, header);
     const bool variableBlocks = (d[1] & 1) != 0;
     const uint64_t expected = variableBlocks ? samplesSeen_ : frames_;
-    if (samples == 0 || number != expected) {
+    if (!read || header.number != expected) {
       // Not the next frame after all: a sync pattern inside the previous frame's data.
       if (frames_ == 0) return Broken();
       state_ = State::kSeekFrame;
       return ScanFrom(pos + 1);
     }
     ++frames_;
-    samplesSeen_ += samples;
-    frameStart_ = pos;
+    samplesSeen_ += header.samples;
     if (samplesSeen_ >= totalSamples_) {
+      frameStart_ = pos;
+      frameBits_ = pos + header.length;
+      // The stream info's largest frame, unless the frame could be longer with its samples
+      // stored plain (8 channels of 33 bits at most), which an encoder may fall back to.
+      longestFrame_ = std::max<uint64_t>(largestFrame_, uint64_t{header.samples} * 33 + 64);
+      walk_.Start(header.samples, header.channelCode, header.sampleSizeCode, streamBits_);
       state_ = State::kLastFrame;
       crc_ = 0;
       return ScanFrom(pos);
@@ -172,23 +187,28 @@ class FlacEndFinder : public RecordWalk {
     return ScanFrom(at);
   }
 
-  // The last frame ends where the CRC-16 of all its bytes, its own CRC included, is zero.
-  // Inside a frame of a few kilobytes that happens by chance now and then, so a place
-  // where it does counts as the end only when zeros (the unused end of the file's last
-  // sector) follow it up to a sector boundary, or when it is a sector boundary.
+  // Frames carry no length, and a CRC-16 that comes out right by chance inside a frame of
+  // a few kilobytes is no proof of its end: the last frame's subframes are walked bit by
+  // bit to where they end, whatever follows the file, and its CRC-16 then confirms it.
   Step LastFrame(const ByteWindow& w, uint64_t pos) {
-    uint64_t at = pos;
-    for (; w.Holds(at, 1); ++at) {
-      const uint8_t byte = *w.At(at);
-      if (byte != 0) candidate_ = 0;
-      crc_ = static_cast<uint16_t>(crc_ << 8 ^ kCrc16[(crc_ >> 8) ^ byte]);
-      if (candidate_ == 0 && crc_ == 0 && at >= frameStart_ + 8) candidate_ = at + 1;
-      if (candidate_ != 0 && (at + 1) % kSlackSector == 0) return EndAt(candidate_);
+    uint64_t end = w.End();
+    if (end > frameBits_) {
+      const uint64_t from = std::max(pos, frameBits_);
+      end = from + walk_.Take(w.At(from), static_cast<std::size_t>(w.End() - from));
     }
-    return ScanFrom(at);
+    for (uint64_t at = pos; at < end; ++at) {
+      crc_ = static_cast<uint16_t>(crc_ << 8 ^ kCrc16[(crc_ >> 8) ^ *w.At(at)]);
+    }
+    switch (walk_.Current()) {
+      case FlacFrameWalk::State::kEnded:
+        return crc_ == 0 ? EndAt(end) : Broken();
+      case FlacFrameWalk::State::kBroken:
+        return Broken();
+      case FlacFrameWalk::State::kFollowing:
+        break;
+    }
+    return end - frameStart_ > longestFrame_ ? Broken() : ScanFrom(end);
   }
-
-  Step DataEnded(const Step&) override { return candidate_ != 0 ? EndAt(candidate_) : Broken(); }
 
   Step Block(uint64_t pos) {
     state_ = State::kBlock;
@@ -203,8 +223,14 @@ class FlacEndFinder : public RecordWalk {
   uint64_t totalSamples_ = 0;
   uint64_t samplesSeen_ = 0;
   uint64_t frames_ = 0;
+  uint32_t largestFrame_ = 0;
+  uint8_t streamBits_ = 0;
+  // The last frame: where it starts, where its subframes start, their walk, and the CRC-16
+  // of its bytes so far.
   uint64_t frameStart_ = 0;
-  uint64_t candidate_ = 0;  // where the last frame may end
+  uint64_t frameBits_ = 0;
+  uint64_t longestFrame_ = 0;
+  FlacFrameWalk walk_;
   uint16_t crc_ = 0;
 };
 

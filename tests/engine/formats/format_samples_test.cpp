@@ -60,6 +60,29 @@ TEST_P(FormatSample, EndIsExactWhenAnotherFileOrNoiseFollows) {
   }
 }
 
+// What a disc holds after a file's last byte when the rest of its last sector is not
+// zeros: a file system's slack is whatever was there before.
+std::vector<std::vector<uint8_t>> WhatMayFollowWithoutSlack() {
+  const std::string words = "disc holiday notes photo track the and 2024 ";
+  std::vector<uint8_t> text;
+  while (text.size() < 2 * kSector) text.insert(text.end(), words.begin(), words.end());
+  return {std::vector<uint8_t>(2 * kSector, 0), text, RandomBytes(2 * kSector, 13)};
+}
+
+TEST_P(FormatSample, EndIsExactWhateverFollowsItsLastByte) {
+  const char* names[] = {"zeros", "text", "random bytes"};
+  const std::vector<std::vector<uint8_t>> followers = WhatMayFollowWithoutSlack();
+  for (std::size_t f = 0; f < followers.size(); ++f) {
+    std::vector<uint8_t> disc = file_;
+    disc.insert(disc.end(), followers[f].begin(), followers[f].end());
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{7}, kSector}) {
+      const FinderStep step = FindEnd(GetParam().kind, disc, piece);
+      EXPECT_EQ(step.kind, FinderStep::kEnd) << names[f] << ", pieces of " << piece;
+      EXPECT_EQ(step.offset, file_.size()) << names[f] << ", pieces of " << piece;
+    }
+  }
+}
+
 TEST_P(FormatSample, EndsAtTheVolumeEndOrIsBrokenWhenNothingFollows) {
   // A file that fills its last sector, at the very end of the volume.
   const FinderStep step = FindEnd(GetParam().kind, file_, kSector);
