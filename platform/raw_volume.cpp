@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "raw_sectors.h"
@@ -37,8 +38,9 @@ class RawVolume final : public Volume {
     if (offset >= total) return -1;
     const std::size_t wanted =
         static_cast<std::size_t>(std::min<uint64_t>(into.size(), total - offset));
-    framingsFirst_ = offset / layout_.sectorSize;
+    framingsFirst_ = lookedFrom_ = offset / layout_.sectorSize;
     framings_.clear();
+    lastOwn_.reset();
     std::size_t done = 0;
     errno = 0;
     while (done < wanted) {
@@ -94,25 +96,43 @@ class RawVolume final : public Volume {
     std::fill(into.begin() + static_cast<std::ptrdiff_t>(copied), into.end(), uint8_t{0});
   }
 
-  // The framing of `sector`, whose framed bytes are `framed`: its own, else its
-  // predecessor's.
+  // A sector whose own head tells its framing.
+  struct OwnFramed {
+    uint64_t sector = 0;
+    SectorFraming framing;
+  };
+
+  // The framing of `sector`, whose framed bytes are `framed`, decided as FramingAt does but
+  // from the sectors this read has already looked at when they are enough: however reads
+  // cut the volume, a sector always gets the same framing.
   SectorFraming Decide(std::span<const uint8_t> framed, uint64_t sector) {
-    if (const auto own = OwnFraming(layout_, framed)) return *own;
-    if (!framings_.empty() && sector == framingsFirst_ + framings_.size()) return framings_.back();
-    return FramingBefore(sector);
+    if (const auto own = OwnFraming(layout_, framed)) {
+      lastOwn_ = OwnFramed{sector, *own};
+      return *own;
+    }
+    const uint64_t lookBackFrom = sector - std::min(sector, kLookBack);
+    if (lastOwn_ && lastOwn_->sector >= lookBackFrom) return lastOwn_->framing;
+    if (lookedFrom_ > lookBackFrom) {
+      lastOwn_ = OwnFramingBefore(sector);
+      lookedFrom_ = lookBackFrom;
+    }
+    return lastOwn_ && lastOwn_->sector >= lookBackFrom ? lastOwn_->framing
+                                                        : DefaultFraming(layout_);
   }
 
-  // The framing of `sector`, reading its head from the file.
+  // The framing of `sector`, reading heads from the file: its own, else that of the nearest
+  // sector at most kLookBack before it that tells its own, else the image's.
   SectorFraming FramingAt(uint64_t sector) {
     if (const auto own = ReadOwnFraming(sector)) return *own;
-    return FramingBefore(sector);
+    const auto before = OwnFramingBefore(sector);
+    return before ? before->framing : DefaultFraming(layout_);
   }
 
-  SectorFraming FramingBefore(uint64_t sector) {
+  std::optional<OwnFramed> OwnFramingBefore(uint64_t sector) {
     for (uint64_t back = 1; back <= std::min(sector, kLookBack); ++back) {
-      if (const auto own = ReadOwnFraming(sector - back)) return *own;
+      if (const auto own = ReadOwnFraming(sector - back)) return OwnFramed{sector - back, *own};
     }
-    return DefaultFraming(layout_);
+    return std::nullopt;
   }
 
   std::optional<SectorFraming> ReadOwnFraming(uint64_t sector) {
@@ -131,6 +151,10 @@ class RawVolume final : public Volume {
   // The framings of the sectors the last ReadAt placed, from sector framingsFirst_.
   uint64_t framingsFirst_ = 0;
   std::vector<SectorFraming> framings_;
+  // The sectors from lookedFrom_ up to the one being placed have had their heads looked at,
+  // in order, by the current ReadAt; lastOwn_ is the last of them that tells its own framing.
+  uint64_t lookedFrom_ = 0;
+  std::optional<OwnFramed> lastOwn_;
 };
 
 }  // namespace

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Any text read as a cue sheet beside a small raw BIN: either a refusal that says why, or a
-// layout that never reaches past its data file, keeps each sector's data inside its frame,
-// and reads back as exactly those bytes of the file.
+// layout over a regular file that never reaches past it, and whose every sector reads as
+// data bytes of its own frame, never longer than its form allows, however the reads cut it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdlib>
@@ -19,6 +18,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
+#include "layout_check.h"
 #include "platform/cue_sheet.h"
 #include "platform/raw_sectors.h"
 #include "platform/raw_volume.h"
@@ -50,8 +50,26 @@ std::vector<uint8_t> RawBin() {
   return bin;
 }
 
-// A folder holding the BIN (disc.bin) and a file too short for one sector (short.bin), made
-// once per run and removed at its end; the cue sheet is taken to be sheet.cue in it.
+// The BIN's sectors without sync and header, as a MODE2/2336 track keeps them.
+std::vector<uint8_t> BareBin(const std::vector<uint8_t>& raw) {
+  std::vector<uint8_t> bare;
+  for (std::size_t at = 0; at < raw.size(); at += kRawSectorBytes) {
+    bare.insert(bare.end(), raw.begin() + static_cast<std::ptrdiff_t>(at + kHeaderBytes),
+                raw.begin() + static_cast<std::ptrdiff_t>(at + kRawSectorBytes));
+  }
+  return bare;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+// A folder holding the BIN (disc.bin), its sectors without sync and header (bare.bin), a file
+// too short for one sector (short.bin), and what a data file must not be: a folder
+// (folder.bin) and a FIFO nothing writes into (pipe.bin). Made once per run and removed at
+// its end; the cue sheet is taken to be sheet.cue in it.
 class BinFolder {
  public:
   BinFolder() {
@@ -59,9 +77,11 @@ class BinFolder {
     Require(mkdtemp(name) != nullptr, "a folder for the BIN is made");
     path_ = name;
     const std::vector<uint8_t> bin = RawBin();
-    std::ofstream(path_ + "/disc.bin", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bin.data()), static_cast<std::streamsize>(bin.size()));
+    WriteFile(path_ + "/disc.bin", bin);
+    WriteFile(path_ + "/bare.bin", BareBin(bin));
     std::ofstream(path_ + "/short.bin", std::ios::binary) << "too short";
+    Require(mkdir((path_ + "/folder.bin").c_str(), 0700) == 0, "a folder is made");
+    Require(mkfifo((path_ + "/pipe.bin").c_str(), 0600) == 0, "a FIFO is made");
   }
   ~BinFolder() {
     std::error_code ignored;
@@ -91,31 +111,12 @@ void CheckLayout(const SectorLayout& layout) {
   Require(stat(layout.dataPath.c_str(), &info) == 0 && S_ISREG(info.st_mode),
           "a layout's data file is a file");
   const std::vector<uint8_t> file = FileBytes(layout.dataPath);
-  Require(layout.sectorSize == 2048 || layout.sectorSize == 2324,
-          "a sector holds what its form allows");
-  Require(layout.dataOffset + layout.sectorSize <= layout.stride, "the data lie in the frame");
-  Require(layout.firstByte + layout.sectorCount * layout.stride <= file.size(),
-          "the layout never reaches past its data file");
   const int fd = open(layout.dataPath.c_str(), O_RDONLY | O_CLOEXEC);
-  Require(fd >= 0, "the data file opens");
-  const auto volume = MakeRawVolume(fd, layout);
-  std::vector<uint8_t> sector(layout.sectorSize);
-  for (uint64_t s = 0; s < layout.sectorCount; ++s) {
-    Require(volume->ReadAt(s * layout.sectorSize, sector) == layout.sectorSize,
-            "every sector can be read");
-    // A Mode 2 track's sectors each hold their own form's data, then zeros; a Mode 1 sector
-    // among them holds its data from just after the header.
-    const uint32_t data = volume->SectorDataBytes(s);
-    Require(data <= sector.size(), "a sector's data fit the volume's sector");
-    const uint8_t* framed = file.data() + layout.firstByte + s * layout.stride;
-    const bool mode1 = layout.rawMode == RawMode::kMode2 && layout.dataOffset >= 24 &&
-                       HasSyncPattern({framed, 16}) && framed[15] == 1;
-    const uint8_t* expected = mode1 ? framed + 16 : file.data() + layout.ImageOffset(s);
-    Require(std::memcmp(sector.data(), expected, data) == 0,
-            "a sector reads as its data bytes in the file");
-    Require(std::all_of(sector.begin() + data, sector.end(), [](uint8_t b) { return b == 0; }),
-            "the rest of a shorter sector is zeros");
-  }
+  const int again = open(layout.dataPath.c_str(), O_RDONLY | O_CLOEXEC);
+  Require(fd >= 0 && again >= 0, "the data file opens");
+  const auto fresh = MakeRawVolume(fd, layout);
+  const auto reread = MakeRawVolume(again, layout);
+  CheckLayoutReads(*fresh, *reread, layout, file, 3000);
 }
 
 // Data files are looked for beside the sheet only: a sheet naming a path elsewhere could

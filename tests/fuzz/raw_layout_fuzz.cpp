@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Any bytes taken as a disc image: the layout found never reaches past the file nor puts a
-// sector's data outside its frame, and reading the volume through that layout hands back,
-// for every sector, exactly its data bytes of the image, whatever the reads' sizes.
+// Any bytes taken as a disc image, judged by its first sectors and also forced raw (as
+// --layout raw does): only the first sectors decide; a raw layout never reaches past the
+// file, and reading the volume through it hands back every sector as data bytes of its own
+// frame, never longer than its form allows and the same however the reads cut the volume.
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "layout_check.h"
 #include "platform/raw_sectors.h"
 #include "platform/raw_volume.h"
 
@@ -18,15 +19,9 @@ namespace {
 
 using namespace orlenta;
 
-void CheckFrame(const SectorLayout& layout, uint64_t fileBytes) {
-  Require(layout.rawMode != RawMode::kNone, "a raw layout names its mode");
-  const bool form2Sized =
-      layout.rawMode == RawMode::kMode2Form2 || layout.rawMode == RawMode::kMode2;
-  Require(layout.sectorSize == (form2Sized ? 2324u : 2048u), "a sector holds what its form allows");
-  Require(layout.dataOffset + layout.sectorSize <= layout.stride, "the data lie in the frame");
-  Require(layout.firstByte + layout.sectorCount * layout.stride <= fileBytes,
-          "the layout never reaches past the file");
-}
+// The bytes that can decide whether an image is raw: the first 32 sectors' heads at the
+// largest stride read.
+constexpr uint64_t kDecidingBytes = 32 * kSubchannelSectorBytes;
 
 // The image as a file, for the volume to read with the system calls it always uses.
 int ImageFile(std::span<const uint8_t> image) {
@@ -37,55 +32,59 @@ int ImageFile(std::span<const uint8_t> image) {
   return fd;
 }
 
-// Reads the whole volume in pieces of `piece` bytes and compares every byte with the data
-// the layout puts there.
-void CheckReads(Volume& volume, const SectorLayout& layout, std::span<const uint8_t> image,
-                uint64_t piece) {
-  const uint64_t total = layout.sectorCount * layout.sectorSize;
-  std::vector<uint8_t> got;
-  for (uint64_t at = 0; at < total; at += piece) {
-    std::vector<uint8_t> buffer(std::min(piece, total - at));
-    Require(volume.ReadAt(at, buffer) == static_cast<int64_t>(buffer.size()),
-            "every byte of the volume can be read");
-    got.insert(got.end(), buffer.begin(), buffer.end());
-  }
-  for (uint64_t s = 0; s < layout.sectorCount; ++s) {
-    // A Mode 2 image's sectors each hold their own form's data, then zeros; a Mode 1
-    // sector among them holds its data from just after the header.
-    const uint32_t data = volume.SectorDataBytes(s);
-    Require(data <= layout.sectorSize, "a sector's data fit the volume's sector");
-    const uint8_t* framed = image.data() + layout.firstByte + s * layout.stride;
-    const bool mode1 =
-        layout.rawMode == RawMode::kMode2 && HasSyncPattern({framed, 16}) && framed[15] == 1;
-    const uint8_t* expected = mode1 ? framed + 16 : image.data() + layout.ImageOffset(s);
-    const uint8_t* sector = got.data() + s * layout.sectorSize;
-    Require(std::memcmp(sector, expected, data) == 0,
-            "a sector reads as its data bytes in the image");
+ImageReader ReaderOf(std::span<const uint8_t> image) {
+  return [image](uint64_t offset, std::span<uint8_t> into) {
+    if (offset > image.size() || into.size() > image.size() - offset) return false;
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
+    return true;
+  };
+}
+
+void CheckVerdict(const RawImage& judged, uint64_t fileBytes) {
+  if (judged.verdict == RawVerdict::kUnknownFraming) {
     Require(
-        std::all_of(sector + data, sector + layout.sectorSize, [](uint8_t b) { return b == 0; }),
-        "the rest of a shorter sector is zeros");
+        judged.layout.stride != kRawSectorBytes && judged.layout.stride != kSubchannelSectorBytes,
+        "a framing refused as unknown is not one that is read");
   }
-  uint8_t past[16];
-  Require(volume.ReadAt(total, past) == -1, "nothing is read past the last sector");
+  if (judged.verdict != RawVerdict::kRaw) return;
+  const SectorLayout& layout = judged.layout;
+  Require(layout.rawMode == RawMode::kMode1 || layout.rawMode == RawMode::kMode2,
+          "a raw image is Mode 1, or Mode 2 with each sector's own form");
+  Require(layout.stride == kRawSectorBytes || layout.stride == kSubchannelSectorBytes,
+          "raw sectors are 2,352 bytes, or 2,448 with subchannel data");
+  Require(layout.firstByte == 0 && layout.sectorCount == fileBytes / layout.stride,
+          "a raw image's sectors are all its whole frames");
+}
+
+// Whatever lies past the deciding bytes, the image is raw (at the same stride) or not alike.
+void CheckOnlyTheStartDecides(std::span<const uint8_t> image, const RawImage& judged) {
+  if (image.size() <= kDecidingBytes) return;
+  std::vector<uint8_t> changed(image.begin(), image.end());
+  for (auto byte = changed.begin() + kDecidingBytes; byte != changed.end(); ++byte) *byte ^= 0x5A;
+  const RawImage other = JudgeRawImage(ReaderOf(changed), changed.size(), false);
+  const bool raw = judged.verdict == RawVerdict::kRaw;
+  Require((other.verdict == RawVerdict::kRaw) == raw &&
+              (!raw || other.layout.stride == judged.layout.stride),
+          "what lies past the first sectors never decides whether an image is raw");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> image(data, size);
-  const ImageReader read = [image](uint64_t offset, std::span<uint8_t> into) {
-    if (offset > image.size() || into.size() > image.size() - offset) return false;
-    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(offset), into.size(), into.begin());
-    return true;
-  };
-  const RawImage judged = JudgeRawImage(read, size, size % 2 == 0 && size % 7 == 0);
-  if (judged.verdict != RawVerdict::kRaw) return 0;
-  const std::optional<SectorLayout> layout = judged.layout;
-  CheckFrame(*layout, size);
-  const auto volume = MakeRawVolume(ImageFile(image), *layout);
-  Require(volume->SectorSize() == layout->sectorSize, "the volume's sectors are the layout's");
-  CheckReads(*volume, *layout, image, layout->sectorSize);
-  // Reads that start and end inside sectors, as the read-ahead's may.
-  CheckReads(*volume, *layout, image, 1000 + size % 5000);
+  for (const bool forceRaw : {false, true}) {
+    const RawImage judged = JudgeRawImage(ReaderOf(image), size, forceRaw);
+    if (forceRaw) Require(judged.verdict == RawVerdict::kRaw, "an image forced raw is raw");
+    if (!forceRaw) CheckOnlyTheStartDecides(image, judged);
+    CheckVerdict(judged, size);
+    if (judged.verdict != RawVerdict::kRaw) continue;
+    const int fd = ImageFile(image);
+    const int again = dup(fd);
+    Require(again >= 0, "the image file opens twice");
+    const auto fresh = MakeRawVolume(fd, judged.layout);
+    const auto reread = MakeRawVolume(again, judged.layout);
+    // Pieces that start and end inside sectors, as the read-ahead's may.
+    CheckLayoutReads(*fresh, *reread, judged.layout, image, 1000 + size % 5000);
+  }
   return 0;
 }

@@ -60,6 +60,20 @@ bool IsCleanXmlText(std::string_view text) {
   return true;
 }
 
+// True when every backslash of `text` begins an escape: \x and two upper-case hex digits.
+// Text read back can then hold no \xHH that was not written as one.
+bool BackslashesOnlyEscape(std::string_view text) {
+  const auto upperHex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+  for (std::size_t at = text.find('\\'); at != std::string_view::npos;
+       at = text.find('\\', at + 1)) {
+    if (at + 3 >= text.size() || text[at + 1] != 'x' || !upperHex(text[at + 2]) ||
+        !upperHex(text[at + 3])) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // A small report holding `value` as an attribute and as text, as XmlWriter writes it.
 std::string WriteReport(std::string_view value) {
   char* buffer = nullptr;
@@ -136,6 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (IsCleanXmlText(bytes) && bytes.find('\\') == std::string_view::npos) {
     Require(cleaned == bytes, "text XML allows passes as it is");
   }
+  Require(BackslashesOnlyEscape(cleaned), "a backslash in cleaned text only begins an escape");
   Require(orlenta::XmlTextBytes(cleaned) == bytes, "the cleaned text gives the bytes back");
   const auto parsed = ParseReport(WriteReport(bytes));
   Require(parsed.has_value(), "the report is well-formed XML");

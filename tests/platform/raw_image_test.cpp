@@ -171,6 +171,31 @@ TEST(MixedForms, ASectorWhoseSubheaderIsDamagedTakesItsPredecessorsForm) {
   EXPECT_EQ(fresh->SectorDataBytes(4), 2048u);
 }
 
+TEST(MixedForms, ALongDamagedStretchReadsTheSameHoweverTheReadsCutIt) {
+  // One Form 1 sector, then 20 whose subheaders are damaged, in a mostly Form 2 image: the
+  // damaged ones further than the look-back from the Form 1 sector take the image's form,
+  // read in one go or sector by sector.
+  std::vector<uint8_t> raw =
+      FrameRawSectors(DataOf(RawMode::kMode2Form1, 21), RawMode::kMode2Form1);
+  const std::vector<uint8_t> video =
+      FrameRawSectors(DataOf(RawMode::kMode2Form2, 30), RawMode::kMode2Form2, 21);
+  raw.insert(raw.end(), video.begin(), video.end());
+  for (uint64_t s = 1; s < 21; ++s) raw[s * 2352 + 18] ^= 0x01;
+  TempDir dir;
+  const auto atOnce = OpenPosixVolume(WriteImage(dir, "v.bin", raw));
+  const auto bySector = OpenPosixVolume(dir.File("v.bin"));
+  ASSERT_TRUE(atOnce && bySector);
+  std::vector<uint8_t> whole(51 * 2324);
+  ASSERT_EQ(atOnce->ReadAt(0, whole), static_cast<int64_t>(whole.size()));
+  for (uint64_t s = 0; s < 21; ++s) {
+    std::vector<uint8_t> sector(2324);
+    ASSERT_EQ(bySector->ReadAt(s * 2324, sector), 2324);
+    EXPECT_EQ(atOnce->SectorDataBytes(s), bySector->SectorDataBytes(s)) << s;
+    EXPECT_EQ(atOnce->SectorDataBytes(s), s <= 16 ? 2048u : 2324u) << s;
+    EXPECT_TRUE(std::equal(sector.begin(), sector.end(), whole.begin() + s * 2324)) << s;
+  }
+}
+
 TEST(RawImage, OnlyTheFirstSectorsDecideAndTheUserCanOverrule) {
   // A plain image whose second half holds a raw image, as a backup of ripped discs would.
   std::vector<uint8_t> plain = BuildVolume(40, {{0, kPng}});
@@ -383,6 +408,20 @@ TEST_F(CueSheetTest, DataFilesThatAreNoRegularFileOrTooShortAreRefused) {
                               &error),
               nullptr);
     EXPECT_NE(error.reason.find("which is not a regular file"), std::string::npos) << name;
+  }
+  // Sheets that name the sheet's own folder: as ".", and as a name libcue reads as nothing
+  // (bytes after an unquoted name, which libcue complains of).
+  const std::vector<std::pair<std::string, std::string>> ownFolder = {
+      {"\".\" ", "which is not a regular file"},
+      {"short.bin " + std::string(36, '\xFF'), "cannot be read as written"}};
+  for (const auto& [file, reason] : ownFolder) {
+    VolumeOpenError error;
+    EXPECT_EQ(OpenPosixVolume(WriteCue("own.cue", "FILE " + file +
+                                                      "BINARY\n  TRACK 1 MODE2/2352\n"
+                                                      "    INDEX 01 00:00:00\n"),
+                              &error),
+              nullptr);
+    EXPECT_NE(error.reason.find(reason), std::string::npos) << error.reason;
   }
   // "disc (1).bin" holds 50 sectors; a track of it starting at sector 80 is not there.
   VolumeOpenError error;
