@@ -44,6 +44,20 @@ TEST(CarveOptionsTest, BadUsageEndsWithStatus2) {
   EXPECT_EQ(std::get<int>(Parse({"a", "b", "c"})), kExitUsage);
 }
 
+TEST(CarveOptionsTest, TheLayoutIsNamedInAnyCaseAndOnlyByName) {
+  const auto layoutOf = [](const char* name) {
+    return std::get<CarveOptions>(Parse({"disc.bin", "--layout", name})).layout;
+  };
+  EXPECT_EQ(layoutOf("raw"), LayoutChoice::kRaw);
+  EXPECT_EQ(layoutOf("RAW"), LayoutChoice::kRaw);
+  EXPECT_EQ(layoutOf("Plain"), LayoutChoice::kPlain);
+  EXPECT_EQ(layoutOf("auto"), LayoutChoice::kAuto);
+  EXPECT_EQ(std::get<CarveOptions>(Parse({"disc.bin"})).layout, LayoutChoice::kAuto);
+  for (const char* wrong : {"bogus", "0", "2", ""}) {
+    EXPECT_EQ(std::get<int>(Parse({"disc.bin", "--layout", wrong})), kExitUsage) << wrong;
+  }
+}
+
 TEST(CarveOptionsTest, WithOutputRootEveryWordIsASource) {
   const auto parsed =
       Parse({"a.iso", "b.bin", "c.cue", "-o", "root", "-j", "2", "--report", "r.xml"});

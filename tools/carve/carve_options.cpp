@@ -82,15 +82,19 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
   const std::map<std::string, LayoutChoice> layouts = {
       {"auto", LayoutChoice::kAuto}, {"plain", LayoutChoice::kPlain}, {"raw", LayoutChoice::kRaw}};
-  app.add_option("--layout", options.layout,
-                 "How an image file's sectors are read: auto (raw when its first sectors carry "
-                 "the CD sync pattern, else plain; the default), plain (2,048-byte sectors) or "
-                 "raw (2,352 or 2,448-byte CD sectors, even with a damaged start)")
-      ->transform(CLI::CheckedTransformer(layouts, CLI::ignore_case));
+  app.add_option_function<std::string>(
+         "--layout",
+         [&options, layouts](const std::string& name) { options.layout = layouts.at(name); },
+         "How an image file's sectors are read: auto (raw when its first sectors carry "
+         "the CD sync pattern, else plain; the default), plain (2,048-byte sectors) or "
+         "raw (2,352 or 2,448-byte CD sectors, even with a damaged start)")
+      ->transform(CLI::IsMember(layouts, CLI::ignore_case).description(""))
+      ->type_name("auto|plain|raw");
   app.add_option("--report", options.report,
                  "Write a DFXML report (report.xml) naming every recovered file with its "
                  "size, the bytes of the image it came from and its SHA-256; with -o, the "
-                 "file name of the report in each source's folder");
+                 "file name of the report in each source's folder")
+      ->type_name("FILE");
   app.add_flag("--hash-source", options.hashSource,
                "Take the SHA-256 of the whole source as it is read (no second read) and tell "
                "it in the summary and the report");
@@ -113,7 +117,8 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_option("--mapfile", options.mapfile,
                  "Write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
                  "ddrescue can retry the rest into an image (plain images and block devices); with "
-                 "-o, the file name of the mapfile in each source's folder");
+                 "-o, the file name of the mapfile in each source's folder")
+      ->type_name("FILE");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   for (int i = 0; i < argc; ++i) {
     options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);
