@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 
 namespace orlenta {
 namespace {
@@ -97,9 +98,9 @@ SectorLayout FrameRawImage(const ImageReader& read, uint64_t fileBytes, uint32_t
   return layout;
 }
 
-// The stride whose sampled sectors most often carry the sync pattern; 2,352 when none do.
-uint32_t LikeliestStride(const ImageReader& read, uint64_t fileBytes) {
-  uint32_t best = kRawSectorBytes;
+// The stride whose sampled sectors most often carry the sync pattern; none when none do.
+std::optional<uint32_t> LikeliestStride(const ImageReader& read, uint64_t fileBytes) {
+  std::optional<uint32_t> best;
   uint64_t bestSynced = 0;
   std::array<uint8_t, kSyncBytes> sync{};
   for (const uint32_t stride : {kRawSectorBytes, kSubchannelSectorBytes}) {
@@ -142,8 +143,12 @@ RawImage JudgeRawImage(const ImageReader& read, uint64_t fileBytes, bool forceRa
     }
   }
   if (image.verdict == RawVerdict::kRaw) return image;
-  if (forceRaw)
-    return {RawVerdict::kRaw, FrameRawImage(read, fileBytes, LikeliestStride(read, fileBytes))};
+  if (forceRaw) {
+    const std::optional<uint32_t> stride = LikeliestStride(read, fileBytes);
+    image = {RawVerdict::kRaw, FrameRawImage(read, fileBytes, stride.value_or(kRawSectorBytes))};
+    image.layout.forcedWithoutSync = !stride;
+    return image;
+  }
   // Sync patterns that count up at another distance: raw sectors of a size we do not read.
   if (const auto stride = SecondSync(read, fileBytes);
       stride && MostlyConsecutive(CountConsecutive(read, fileBytes, *stride))) {

@@ -48,6 +48,9 @@ struct SectorLayout {
   bool mostlyForm2 = false;  // kMode2: the form of a sector whose subheader is unreadable
   Container container = Container::kNone;
   std::vector<StoredHash> storedHashes;  // of the container's medium; empty when none
+  // Read as raw sectors because the user asked, though no sector sampled carries the sync
+  // pattern: most likely a plain image.
+  bool forcedWithoutSync = false;
 
   // The byte of `dataPath` where the data of `sector` begins.
   uint64_t ImageOffset(uint64_t sector) const { return firstByte + sector * stride + dataOffset; }

@@ -171,7 +171,19 @@ TEST_F(RawCarveTest, LayoutRawReadsARawImageWhoseStartIsDamaged) {
   const std::string bin = Write("start-damaged.bin", raw);
   ASSERT_EQ(RunCarve(Home(), {"--quiet", "--layout", "raw", bin, Out("forced")}), 0);
   EXPECT_EQ(CarvedFiles(Out("forced")), plain_);
+  EXPECT_EQ(FileText(dir_.File("stderr.txt")).find("sync pattern"), std::string::npos);
   ASSERT_EQ(RunCarve(Home(), {"--quiet", "--layout", "sideways", bin, Out("bad")}), 2);
+}
+
+TEST_F(RawCarveTest, LayoutRawOnAPlainImageSaysThatNoSectorLooksRaw) {
+  // As asked, but a plain image read as raw sectors yields nothing, and the user hears why.
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--layout", "raw", ORLENTA_SAMPLE_DISC, Out("forced")}),
+            0);
+  EXPECT_NE(FileText(dir_.File("stderr.txt"))
+                .find("none of the sectors looked at carries the "
+                      "CD sync pattern"),
+            std::string::npos)
+      << FileText(dir_.File("stderr.txt"));
 }
 
 TEST_F(RawCarveTest, SectorsWithSubchannelDataGiveTheSameFiles) {

@@ -86,6 +86,13 @@ std::optional<SectorLayout> CheckSource(const std::string& source, const ImageRe
     Refuse(streams, why);
     return std::nullopt;
   }
+  if (layout->forcedWithoutSync) {
+    std::fprintf(streams.err,
+                 "orlenta-carve: %s: read as raw CD sectors as asked, though none of the sectors "
+                 "looked at carries the CD sync pattern; without --layout raw it is read as a "
+                 "plain image\n",
+                 source.c_str());
+  }
   struct stat info {};
   // Only for an image read whole; a cue sheet's track ends where the sheet says, and an
   // evidence set's medium where the set says.
