@@ -142,6 +142,10 @@ TEST_F(BatchTest, ThreeSourcesOneFailingEachInAFolderOfItsOwnWithAReportThatChec
     files.erase("report.xml");
     EXPECT_EQ(files, expected) << folder;
     ExpectReportChecksOut(Report(folder + "/report.xml"), {folder}, image);
+    // The command the report records carves that source alone, as a user could type it.
+    const std::string report = FileText(folder + "/report.xml");
+    EXPECT_EQ(report.find("--summary-fd"), std::string::npos) << folder;
+    EXPECT_NE(report.find(image), std::string::npos) << folder;
   }
   // One table: a row per source with its status, and the failing source named.
   const std::string err = Err();

@@ -44,6 +44,25 @@ std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
   return "";
 }
 
+// The words the program was started with, as the report and the mapfile record them: a
+// command that carves the same source again. A batch's own channel to a source's process
+// (--summary-fd) is left out, as no user types it.
+std::string CommandLineToRecord(int argc, const char* const* argv) {
+  std::string line;
+  bool inOptions = true;  // until "--": after it, every word is a source or folder
+  for (int i = 0; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (inOptions && word == "--summary-fd") {
+      ++i;
+      continue;
+    }
+    if (inOptions && word.starts_with("--summary-fd=")) continue;
+    if (word == "--") inOptions = false;
+    line += (line.empty() ? "" : " ") + word;
+  }
+  return line;
+}
+
 }  // namespace
 
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv) {
@@ -120,9 +139,7 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "-o, the file name of the mapfile in each source's folder")
       ->type_name("FILE");
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
-  for (int i = 0; i < argc; ++i) {
-    options.commandLine += (i > 0 ? " " : "") + std::string(argv[i]);
-  }
+  options.commandLine = CommandLineToRecord(argc, argv);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
