@@ -17,10 +17,7 @@ using testing::OnDisc;
 using testing::RandomBytes;
 using testing::ReadSample;
 
-struct Damaged {
-  const char* file;
-  FileKind kind;
-};
+using Damaged = testing::SampleFile;
 
 const Damaged kSamples[] = {
     {"exif-thumbnail.jpg", kJpeg},

@@ -79,4 +79,8 @@ std::vector<uint8_t> RandomBytes(std::size_t count, uint32_t seed) {
   return bytes;
 }
 
+void PrintTo(const SampleFile& sample, std::ostream* os) {
+  *os << sample.file;
+}
+
 }  // namespace orlenta::testing

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,13 @@ FinderStep FindEnd(FileKind kind, std::span<const uint8_t> data, std::size_t pie
 std::vector<uint8_t> OnDisc(std::vector<uint8_t> file, const std::vector<uint8_t>& after = {});
 
 std::vector<uint8_t> ReadSample(const std::string& name);
+
+// A file of samples/formats and the kind it is detected as; a test parameter shown by name.
+struct SampleFile {
+  const char* file;
+  FileKind kind;
+};
+void PrintTo(const SampleFile& sample, std::ostream* os);
 
 // `count` bytes of a fixed pseudo-random sequence.
 std::vector<uint8_t> RandomBytes(std::size_t count, uint32_t seed);

@@ -17,14 +17,7 @@ using testing::OnDisc;
 using testing::RandomBytes;
 using testing::ReadSample;
 
-struct Sample {
-  const char* file;
-  FileKind kind;
-};
-
-void PrintTo(const Sample& s, std::ostream* os) {
-  *os << s.file;
-}
+using Sample = testing::SampleFile;
 
 class FormatSample : public ::testing::TestWithParam<Sample> {
  protected:

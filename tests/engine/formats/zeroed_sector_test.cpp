@@ -20,14 +20,7 @@ using testing::kSector;
 using testing::OnDisc;
 using testing::ReadSample;
 
-struct Sample {
-  const char* file;
-  FileKind kind;
-};
-
-void PrintTo(const Sample& s, std::ostream* os) {
-  *os << s.file;
-}
+using Sample = testing::SampleFile;
 
 class ZeroedSector : public ::testing::TestWithParam<Sample> {};
 
