@@ -45,6 +45,20 @@ constexpr KindInfo kKinds[kAllKindCount + 1] = {
     {".nef", "NEF"},
     {".arw", "ARW"},
     {".dng", "DNG"},
+    {".aif", "AIFF"},
+    {".webp", "WebP"},
+    {".tif", "TIFF"},
+    {".ts", "MPEG-TS"},
+    {".m2ts", "M2TS"},
+    {".heic", "HEIF"},
+    {".avif", "AVIF"},
+    {".aac", "AAC"},
+    {".ac3", "AC-3"},
+    {".psd", "PSD"},
+    {".cr3", "CR3"},
+    {".raf", "RAF"},
+    {".orf", "ORF"},
+    {".rw2", "RW2"},
 };
 
 bool StartsWith(const uint8_t* data, const char* text, std::size_t length) {

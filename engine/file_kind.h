@@ -41,10 +41,24 @@ enum FileKind : int32_t {
   kNef = 28,
   kArw = 29,
   kDng = 30,
+  kAiff = 31,  // AIFF and AIFC
+  kWebp = 32,
+  kTiff = 33,  // a TIFF picture, no camera's raw file
+  kMpegTs = 34,
+  kM2ts = 35,  // a transport stream with a time stamp before each packet, as camcorders write
+  kHeic = 36,  // HEIF pictures: HEIC and the like
+  kAvif = 37,
+  kAac = 38,  // AAC in ADTS frames
+  kAc3 = 39,  // AC-3 and E-AC-3
+  kPsd = 40,  // PSD and PSB
+  kCr3 = 41,
+  kRaf = 42,
+  kOrf = 43,
+  kRw2 = 44,
 };
 
 inline constexpr int kFileKindCount = 10;  // the kinds DetectFileKind knows
-inline constexpr int kAllKindCount = 30;   // every kind, the wider detection's included
+inline constexpr int kAllKindCount = 44;   // every kind, the wider detection's included
 
 // The extension a recovered file of `kind` (1..kAllKindCount) gets, dot included; "" for
 // kNoHeader or out of range.

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Writes TIFF-based camera raw samples (CR2, NEF, ARW, DNG) laid out as cameras do:
-the IFDs and their values near the start, a JPEG preview (one of our JPEG samples)
-starting on a 2,048-byte boundary, then the sensor data in strips, last in the file.
-The sensor data is a fixed pseudo-random pattern. usage: make-raw-samples.py OUTDIR"""
+"""Writes camera raw samples laid out as cameras do. TIFF-based ones (CR2, NEF, ARW, DNG,
+ORF, RW2): the IFDs and their values near the start, a JPEG preview (one of our JPEG
+samples) starting on a 2,048-byte boundary, then the sensor data in strips, last in the
+file. RAF: its header and the offsets of the preview, the sensor's header and its data.
+CR3: the file-type, movie and media boxes of the ISO media format. The sensor data is a
+fixed pseudo-random pattern. usage: make-raw-samples.py OUTDIR"""
 import random
 import struct
 import sys
@@ -55,9 +57,12 @@ def raw_file(kind, preview):
     sensor_at = preview_at + len(preview) + (-len(preview)) % 16
     offsets = [sensor_at + i * per_strip for i in range(strips)]
     counts = [per_strip] * strips
-    make = {'cr2': 'Canon', 'nef': 'NIKON CORPORATION', 'arw': 'SONY', 'dng': 'Orlenta'}[kind]
-    header = (b'II*\x00' if order == '<' else b'MM\x00*') + tiff.pack('I', 16 if kind == 'cr2' else 8)
+    make = {'cr2': 'Canon', 'nef': 'NIKON CORPORATION', 'arw': 'SONY', 'dng': 'Orlenta',
+            'orf': 'OLYMPUS IMAGING CORP.', 'rw2': 'Panasonic'}[kind]
+    mark = {'orf': b'IIRO', 'rw2': b'IIU\x00'}.get(kind, b'II*\x00' if order == '<' else b'MM\x00*')
+    header = mark + tiff.pack('I', {'cr2': 16, 'rw2': 0x18}.get(kind, 8))
     header += b'CR\x02\x00' + tiff.pack('I', 0) if kind == 'cr2' else b''
+    header += bytes(16) if kind == 'rw2' else b''
     ifd0_at = len(header)
     main = [
         (0x100, SHORT, [width]), (0x101, SHORT, [height]), (0x102, SHORT, [16]),
@@ -82,11 +87,49 @@ def raw_file(kind, preview):
     return bytes(data)
 
 
+def sensor_data(name, size):
+    rng = random.Random(name)
+    return bytes(rng.randrange(256) for _ in range(size))
+
+
+def raf_file(preview):
+    header = b'FUJIFILMCCD-RAW 0201FF383501' + b'Sample RAF'.ljust(32, b'\x00') + b'0100'
+    header = header.ljust(84, b'\x00')
+    cfa_header = struct.pack('>I', 2) + bytes(60)
+    sensor = sensor_data('raf', 64 * 48 * 2)
+    preview_at = 2048
+    cfa_header_at = preview_at + len(preview) + (-len(preview)) % 16
+    sensor_at = cfa_header_at + len(cfa_header) + 64
+    directory = struct.pack('>IIIIII', preview_at, len(preview), cfa_header_at,
+                            len(cfa_header), sensor_at, len(sensor))
+    data = bytearray(header + directory)
+    data += bytes(preview_at - len(data)) + preview
+    data += bytes(cfa_header_at - len(data)) + cfa_header
+    data += bytes(sensor_at - len(data)) + sensor
+    return bytes(data)
+
+
+def box(kind, payload):
+    return struct.pack('>I', 8 + len(payload)) + kind + payload
+
+
+def cr3_file(preview):
+    ftyp = box(b'ftyp', b'crx ' + struct.pack('>I', 1) + b'crx isom')
+    canon = box(b'uuid', bytes.fromhex('85c0b687820f11e08111f4ce462b6a48') +
+                box(b'CNCV', b'CanonCR3_001/00.10.00/00.00.00'))
+    moov = box(b'moov', canon + box(b'mvhd', bytes(100)))
+    preview_box = box(b'uuid', bytes.fromhex('eaf42b5e1c984b88b9fbb7dc406e4d16') + preview)
+    mdat = box(b'mdat', sensor_data('cr3', 64 * 48 * 2))
+    return ftyp + moov + preview_box + mdat
+
+
 def main():
     out = Path(sys.argv[1])
     preview = (out / 'jfif-baseline.jpg').read_bytes()
-    for kind in ('cr2', 'nef', 'arw', 'dng'):
+    for kind in ('cr2', 'nef', 'arw', 'dng', 'orf', 'rw2'):
         (out / f'camera.{kind}').write_bytes(raw_file(kind, preview))
+    (out / 'camera.raf').write_bytes(raf_file(preview))
+    (out / 'camera.cr3').write_bytes(cr3_file(preview))
 
 
 main()

@@ -33,5 +33,11 @@ extern const FormatFamily kFlacFamily;
 extern const FormatFamily kOggFamily;
 extern const FormatFamily kMatroskaFamily;
 extern const FormatFamily kTiffRawFamily;
+extern const FormatFamily kAiffFamily;
+extern const FormatFamily kMpegTsFamily;
+extern const FormatFamily kAdtsFamily;
+extern const FormatFamily kAc3Family;
+extern const FormatFamily kPsdFamily;
+extern const FormatFamily kRafFamily;
 
 }  // namespace orlenta

@@ -10,7 +10,8 @@ namespace {
 const FormatFamily* const kFamilies[] = {
     &kJpegFamily,      &kPngFamily,         &kGifFamily,     &kRiffFamily, &kBmpFamily,
     &kQuickTimeFamily, &kMpegAudioFamily,   &kAsfFamily,     &kFlacFamily, &kOggFamily,
-    &kMatroskaFamily,  &kMpegProgramFamily, &kTiffRawFamily,
+    &kMatroskaFamily,  &kMpegProgramFamily, &kTiffRawFamily, &kAiffFamily, &kMpegTsFamily,
+    &kAdtsFamily,      &kAc3Family,         &kPsdFamily,     &kRafFamily,
 };
 
 }  // namespace

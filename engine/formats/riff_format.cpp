@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// RIFF (AVI, WAVE): "RIFF", the size of what follows, the form type, then chunks (id, size,
+// RIFF (AVI, WAVE, WebP): "RIFF", the size of what follows, the form type, then chunks (id, size,
 // data padded to an even length). The walk checks each top-level chunk header up to the
 // size the RIFF header gives. Large AVIs go on in further RIFF parts of form "AVIX".
 #include <cstring>
@@ -78,16 +78,24 @@ class RiffEndFinder : public RecordWalk {
 };
 
 std::unique_ptr<EndFinder> MakeRiffFinder(FileKind kind) {
-  if (kind != kAvi && kind != kWave) return nullptr;
+  if (kind != kAvi && kind != kWave && kind != kWebp) return nullptr;
   return std::make_unique<RiffEndFinder>();
 }
 
-FileKind NoNewRiffKind(const uint8_t*, std::size_t) {
-  return kNoHeader;
+// A WebP picture: the form "WEBP" and a first chunk of lossy, lossless or extended data
+// that fits in the form.
+FileKind DetectWebp(const uint8_t* d, std::size_t size) {
+  if (size < 20 || std::memcmp(d, "RIFF", 4) != 0 || std::memcmp(d + 8, "WEBP", 4) != 0) {
+    return kNoHeader;
+  }
+  const bool first = std::memcmp(d + 12, "VP8 ", 4) == 0 || std::memcmp(d + 12, "VP8L", 4) == 0 ||
+                     std::memcmp(d + 12, "VP8X", 4) == 0;
+  if (!first || Le32(d + 4) < 12 || uint64_t{Le32(d + 16)} + 12 > Le32(d + 4)) return kNoHeader;
+  return kWebp;
 }
 
 }  // namespace
 
-const FormatFamily kRiffFamily = {NoNewRiffKind, MakeRiffFinder};
+const FormatFamily kRiffFamily = {DetectWebp, MakeRiffFinder};
 
 }  // namespace orlenta

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Camera raw files built on TIFF (CR2, NEF, ARW, DNG): a header, then image file
-// directories (IFDs) whose entries point at strips, tiles, previews, further IFDs and
-// out-of-line values. Nothing in a TIFF states its length, so the finder takes the file to
-// end at the furthest byte anything points at: exact for files laid out as cameras write
-// them (directories first, the sensor data last). The bytes arrive once, in order, so
-// everything the walk must read (directories, offset arrays) must lie after what it read
-// before; a file that points back at a directory it has passed cannot be followed.
+// TIFF pictures and the camera raw files built on TIFF (CR2, NEF, ARW, DNG, ORF, RW2): a header,
+// then image file directories (IFDs) whose entries point at strips, tiles, previews, further IFDs
+// and out-of-line values. Nothing in a TIFF states its length, so the finder takes the file to end
+// at the furthest byte anything points at: exact for files laid out as cameras write them
+// (directories first, the sensor data last). The bytes arrive once, in order, so everything the
+// walk must read (directories, offset arrays) must lie after what it read before; a file that
+// points back at a directory it has passed cannot be followed.
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -34,6 +34,7 @@ constexpr uint16_t kDngVersion = 0xC612;
 constexpr uint32_t kMostEntries = (kMaxFinderNeed - 6) / 12;
 constexpr uint32_t kMostPieces = 1u << 16;  // strips or tiles in one directory
 constexpr std::size_t kMostPending = 1024;
+constexpr uint32_t kLargestPicture = uint32_t{1} << 30;
 
 uint32_t TypeBytes(uint16_t type) {
   switch (type) {
@@ -59,16 +60,27 @@ uint32_t TypeBytes(uint16_t type) {
   }
 }
 
+constexpr uint16_t kOlympusMark = 0x4F52;
+constexpr uint16_t kOlympusOtherMark = 0x5352;
+constexpr uint16_t kPanasonicMark = 0x55;
+
 struct Order {
   bool little;
+  uint16_t mark;
   uint16_t U16(const uint8_t* p) const { return little ? Le16(p) : Be16(p); }
   uint32_t U32(const uint8_t* p) const { return little ? Le32(p) : Be32(p); }
 };
 
+// The byte order of a TIFF header, with the number after it: 42 for TIFF, or the marks of
+// Olympus ("RO", "RS") and Panasonic (0x55) raw files built the same way.
 std::optional<Order> ReadOrder(const uint8_t* d) {
-  if (std::memcmp(d, "II*\0", 4) == 0) return Order{true};
-  if (std::memcmp(d, "MM\0*", 4) == 0) return Order{false};
-  return std::nullopt;
+  const bool little = d[0] == 'I' && d[1] == 'I';
+  if (!little && !(d[0] == 'M' && d[1] == 'M')) return std::nullopt;
+  const uint16_t mark = little ? Le16(d + 2) : Be16(d + 2);
+  if (mark != 42 && mark != kOlympusMark && mark != kOlympusOtherMark && mark != kPanasonicMark) {
+    return std::nullopt;
+  }
+  return Order{little, mark};
 }
 
 // Something the walk must read: a directory, or an array of offsets or byte counts.
@@ -250,11 +262,17 @@ FileKind DetectTiffRaw(const uint8_t* d, std::size_t size) {
   const std::optional<Order> order = ReadOrder(d);
   if (!order) return kNoHeader;
   const uint32_t ifd = order->U32(d + 4);
-  if (ifd < 8 || ifd > size - 2) return kNoHeader;
+  if (ifd < 8) return kNoHeader;
+  if (order->mark == kPanasonicMark) return ifd == 0x18 ? kRw2 : kNoHeader;
+  if (order->mark != 42) return ifd == 8 ? kOrf : kNoHeader;
+  // A plain TIFF picture may keep its first directory after its pixels (as libtiff
+  // writes it): when the directory is in the sector it must hold, else its offset must be
+  // on a word, as TIFF asks, and within a picture's size.
+  if (ifd > size - 2) return ifd % 2 == 0 && ifd <= kLargestPicture ? kTiff : kNoHeader;
   const uint32_t entries = order->U16(d + ifd);
   if (entries == 0 || entries > kMostEntries || ifd + 2 + 12 * entries > size) return kNoHeader;
   if (order->little && d[8] == 'C' && d[9] == 'R' && d[10] == 2) return kCr2;
-  FileKind kind = kNoHeader;
+  FileKind kind = kTiff;
   for (uint32_t i = 0; i < entries; ++i) {
     const uint8_t* e = d + ifd + 2 + 12 * i;
     const uint16_t tag = order->U16(e);
@@ -270,7 +288,10 @@ FileKind DetectTiffRaw(const uint8_t* d, std::size_t size) {
 }
 
 std::unique_ptr<EndFinder> MakeTiffRawFinder(FileKind kind) {
-  if (kind != kCr2 && kind != kNef && kind != kArw && kind != kDng) return nullptr;
+  if (kind != kCr2 && kind != kNef && kind != kArw && kind != kDng && kind != kTiff &&
+      kind != kOrf && kind != kRw2) {
+    return nullptr;
+  }
   return std::make_unique<TiffRawEndFinder>();
 }
 

@@ -50,7 +50,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Program streams without an end code, one with zeros after some packs.
         Verdict{"ffmpeg-vcd.mpg", kMpeg, false}, Verdict{"ffmpeg-dvd.vob", kMpeg2, false},
         Verdict{"two-id3v2-tags.mp3", kMp3Other, true}, Verdict{"gst-vp8.webm", kWebm, true},
-        Verdict{"gst-vorbis.mka", kMatroska, true}),
+        Verdict{"gst-vorbis.mka", kMatroska, true},
+        // Transport streams have no end to tell.
+        Verdict{"ffmpeg.ts", kMpegTs, false}, Verdict{"ffmpeg.m2ts", kM2ts, false},
+        Verdict{"ffmpeg.ac3", kAc3, true}),
     [](const ::testing::TestParamInfo<Verdict>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
@@ -81,14 +84,29 @@ TEST(EndVerdict, AProgramStreamStopsBeforeAnotherAfterItsPadding) {
   EXPECT_FALSE(step.certain);
 }
 
+TEST(EndVerdict, ACamcorderClipEndsWhereTheNextBegins) {
+  // Clips fill whole sectors; the next starts with its first table on a sector's start.
+  const std::vector<uint8_t> clip = ReadSample("ffmpeg.m2ts");
+  ASSERT_EQ(clip.size() % kSector, 0u);
+  std::vector<uint8_t> disc = clip;
+  disc.insert(disc.end(), clip.begin(), clip.end());
+  const FinderStep step = FindEnd(kM2ts, OnDisc(disc), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, clip.size());
+  EXPECT_FALSE(step.certain);
+}
+
 // A byte changed inside a payload leaves every length as it was: only the format's own
 // checksums can tell, and a file that fails them is not followed to an end.
 TEST(EndVerdict, APayloadThatFailsItsChecksumIsNoEnd) {
-  const testing::SampleFile samples[] = {
-      {"im-rgb.png", kPng}, {"oggenc.ogg", kOgg}, {"several-eos.ogg", kOgg}};
+  const testing::SampleFile samples[] = {{"im-rgb.png", kPng},
+                                         {"oggenc.ogg", kOgg},
+                                         {"several-eos.ogg", kOgg},
+                                         {"ffmpeg.ac3", kAc3},
+                                         {"ffmpeg.eac3", kAc3}};
   for (const auto& sample : samples) {
     std::vector<uint8_t> file = ReadSample(sample.file);
-    file[file.size() / 2] ^= 0x10;
+    file[file.size() / 2 + 101] ^= 0x10;  // inside a payload, past any header
     EXPECT_EQ(FindEnd(sample.kind, OnDisc(file), kSector).kind, FinderStep::kBroken) << sample.file;
   }
 }

@@ -38,6 +38,14 @@ const Damaged kSamples[] = {
     {"camera.dng", kDng},
     {"ffmpeg-fragmented.mp4", kMp4},
     {"ffmpeg-mpeg1.mpg", kMpeg1Other},
+    {"sox.aifc", kAiff},
+    {"im.heic", kHeic},
+    {"ffmpeg.m2ts", kM2ts},
+    {"ffmpeg.aac", kAac},
+    {"ffmpeg.eac3", kAc3},
+    {"im-rle.psd", kPsd},
+    {"camera.raf", kRaf},
+    {"im-msb-lzw.tif", kTiff},
 };
 
 TEST(FinderDamage, FlippedBytesAreFollowedSafely) {

@@ -144,7 +144,15 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"camera.dng", kDng}, Sample{"several-eos.ogg", kOgg}, Sample{"gst-opus.ogg", kOgg},
         Sample{"exif-trailing-preview.jpg", kJpeg}, Sample{"odd-chunk-pad.wav", kWave},
         Sample{"ffmpeg-vcd.mpg", kMpeg}, Sample{"two-id3v2-tags.mp3", kMp3Other},
-        Sample{"gst-vp8.webm", kWebm}, Sample{"gst-vorbis.mka", kMatroska}),
+        Sample{"gst-vp8.webm", kWebm}, Sample{"gst-vorbis.mka", kMatroska},
+        Sample{"sox.aiff", kAiff}, Sample{"sox.aifc", kAiff}, Sample{"sox-odd8.aiff", kAiff},
+        Sample{"ffmpeg.aiff", kAiff}, Sample{"im-lossy.webp", kWebp},
+        Sample{"im-lossless.webp", kWebp}, Sample{"im.tif", kTiff}, Sample{"im-msb-lzw.tif", kTiff},
+        Sample{"ffmpeg.tif", kTiff}, Sample{"ffmpeg.ts", kMpegTs}, Sample{"ffmpeg.m2ts", kM2ts},
+        Sample{"im.heic", kHeic}, Sample{"im.avif", kAvif}, Sample{"ffmpeg.aac", kAac},
+        Sample{"ffmpeg.ac3", kAc3}, Sample{"ffmpeg.eac3", kAc3}, Sample{"im-rle.psd", kPsd},
+        Sample{"im-raw.psd", kPsd}, Sample{"camera.cr3", kCr3}, Sample{"camera.raf", kRaf},
+        Sample{"camera.orf", kOrf}, Sample{"camera.rw2", kRw2}),
     [](const ::testing::TestParamInfo<Sample>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
