@@ -35,6 +35,8 @@ std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
     if (options.mapfile && problem.empty()) {
       problem = BatchFileNameProblem("mapfile", *options.mapfile);
     }
+    if (options.image && problem.empty())
+      problem = "--image keeps the image of one source: not with -o";
     return problem;
   }
   if (jobsGiven) return "-j needs -o ROOT: it carves several sources at once";
@@ -138,6 +140,20 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "ddrescue can retry the rest into an image (plain images and block devices); with "
                  "-o, the file name of the mapfile in each source's folder")
       ->type_name("FILE");
+  CLI::Option* image =
+      app.add_option(
+             "--image", options.image,
+             "Keep the source's image in FILE as it is read (sparse where sectors could not be "
+             "read), with a GNU ddrescue mapfile beside it (FILE.map, or --mapfile). Given "
+             "an image and mapfile of an earlier run, the run goes on: only sectors not yet "
+             "read are read, and the files of the output folder are completed")
+          ->type_name("FILE");
+  app.add_option("--retries", options.retries,
+                 "With --image: after the scan, go N more times over the sectors still not read, "
+                 "one by one, backwards on every other pass")
+      ->type_name("N")
+      ->check(CLI::Range(0, 1000))
+      ->needs(image);
   app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
   options.commandLine = CommandLineToRecord(argc, argv);
   try {
