@@ -343,7 +343,11 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told), streams);
+    RunSummary summary = Summarise(run, elapsed.count(), told);
+    // Through an image, what the medium still owes is the image's to tell: its bad and
+    // untried sectors, earlier runs' included.
+    if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
+    TellSummary(options, summary, streams);
     if (rescue && !options.summaryFd) std::fputs(rescue->SummaryLines().c_str(), streams.err);
   }
   TellSourceFailure(outcome, options, run, streams);

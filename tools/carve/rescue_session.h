@@ -52,6 +52,12 @@ class RescueSession {
   // Writes the report of every file of the output folder, in place of an earlier one.
   bool WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end);
 
+  // The sectors the image still lacks: tried and bad, and not tried.
+  void CountUnread(uint64_t& bad, uint64_t& untried) const {
+    bad = image_.Count(SectorState::kBad);
+    untried = image_.Count(SectorState::kSkipped);
+  }
+
   // Lines for the summary: what became of the image and of the files.
   std::string SummaryLines() const;
 
