@@ -37,8 +37,8 @@ TEST_F(DfxmlReportTest, NamesEveryFileOfThePlainSampleDisc) {
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.One("/d:dfxml/d:creator/d:program"), "orlenta-carve");
   EXPECT_EQ(report.One("/d:dfxml/d:source/d:image_filename"), ORLENTA_SAMPLE_DISC);
-  EXPECT_EQ(report.One("/d:dfxml/d:source/x:sector_size"), "2048");
-  EXPECT_EQ(report.All("/d:dfxml/d:source/x:raw_mode").size(), 0u);
+  EXPECT_EQ(report.One("/d:dfxml/x:source/x:sector_size"), "2048");
+  EXPECT_EQ(report.All("/d:dfxml/x:source/x:raw_mode").size(), 0u);
   EXPECT_EQ(report.One("/d:dfxml/x:run/x:outcome"), "completed");
   EXPECT_EQ(report.One("/d:dfxml/x:run/x:sectors_unreadable"), "0");
   // A plain image: every file is one run of the image.
@@ -57,7 +57,7 @@ TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
   const Report report(CarveWithReport(cue, folder));
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.All("/d:dfxml/d:source/d:image_filename"), (std::vector{cue, bin}));
-  EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2");
+  EXPECT_EQ(report.One("/d:dfxml/x:source/x:raw_mode"), "Mode 2");
   ExpectReportChecksOut(report, {folder}, bin);
 }
 
@@ -82,7 +82,7 @@ TEST_F(DfxmlReportTest, AnEvidenceSetsStoredDigestsAreRecorded) {
   const std::string folder = dir_.File("out");
   const Report report(CarveWithReport(set + ".E01", folder));
   ASSERT_TRUE(report.Parsed());
-  const std::string container = "/d:dfxml/d:source/x:container";
+  const std::string container = "/d:dfxml/x:source/x:container";
   EXPECT_EQ(report.One(container + "/@format"), "Expert Witness (EWF)");
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='md5']"), DigestOfSampleDisc("md5sum"));
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='sha1']"), DigestOfSampleDisc("sha1sum"));

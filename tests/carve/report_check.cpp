@@ -47,6 +47,20 @@ std::string BytesOfRuns(const Report& report, const std::string& object, const s
   return bytes;
 }
 
+// What `xmllint --schema` says of the report against the DFXML schema the report declares
+// (1.2.0, kept beside the tests); "" when it is valid.
+std::string SchemaProblems(const std::string& path) {
+  const std::string command = "xmllint --noout --nonet --schema " +
+                              ShellQuoted(ORLENTA_DFXML_SCHEMA) + " " + ShellQuoted(path) + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return "xmllint cannot be started";
+  std::string said;
+  char piece[4096];
+  for (std::size_t got; (got = std::fread(piece, 1, sizeof piece, pipe)) > 0;)
+    said.append(piece, got);
+  return ::pclose(pipe) == 0 ? "" : said;
+}
+
 }  // namespace
 
 Report::Report(const std::string& path)
@@ -100,6 +114,7 @@ std::string Sha256Sum(const std::string& path) {
 void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
                            const std::string& image) {
   ASSERT_TRUE(report.Parsed()) << report.Path();
+  EXPECT_EQ(SchemaProblems(report.Path()), "");
   EXPECT_EQ(report.One("/d:dfxml/d:metadata/x:filenames_relative_to"), "the folder of this report");
   const fs::path base = fs::path(report.Path()).parent_path();
   const std::string imageBytes = FileText(image);

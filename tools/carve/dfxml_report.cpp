@@ -118,6 +118,10 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
   if (source.layout.dataPath != source.path) {
     xml_->Element("image_filename", source.layout.dataPath);
   }
+  xml_->End();
+  // DFXML's source holds names only; what we know of its sectors follows it in an element
+  // of our own, where the schema lets other namespaces in.
+  xml_->Start("dfxmlext:source");
   xml_->Element("dfxmlext:image_size", Number(source.imageBytes));
   xml_->Element("dfxmlext:sector_size", Number(source.layout.sectorSize));
   xml_->Element("dfxmlext:sector_count", Number(source.layout.sectorCount));
