@@ -114,6 +114,7 @@ TEST(CarveOptionsTest, HelpComesInTheGnuFormWithinEightyColumns) {
   ASSERT_GT(lines.size(), 10u);
   EXPECT_EQ(lines[0], "Usage: orlenta-carve [OPTION]... SOURCE [OUTPUT_FOLDER]");
   EXPECT_EQ(lines[1], "  or:  orlenta-carve [OPTION]... -o ROOT SOURCE...");
+  EXPECT_EQ(lines[2], "  or:  orlenta-carve --table ROOT");
   for (const std::string& line : lines) {
     EXPECT_LE(line.size(), 80u) << line;
     // The parser's own notation says nothing to a user.
@@ -138,6 +139,10 @@ TEST(CarveOptionsTest, EveryErrorNamesTheProgramAndWhatWasWrong) {
       {{"disc.iso", "--layout", "bogus"}, "--layout: 'bogus' is not one of: auto, plain, raw"},
       {{"a", "b", "c"}, "several sources need -o ROOT (a folder for each under ROOT)"},
       {{}, "SOURCE is required"},
+      {{"--table", "root", "disc.iso"}, "--table reads reports: it takes no SOURCE"},
+      {{"disc.iso", "--kinds", "jpeg,tiff"},
+       "--kinds: 'tiff' is not a kind of file Orlenta recovers"},
+      {{"disc.iso", "--hash", "md5,crc32"}, "--hash: 'crc32' is not one of: md5, sha1, sha256"},
   };
   for (const auto& [args, problem] : cases) {
     Printed printed;

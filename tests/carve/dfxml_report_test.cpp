@@ -87,6 +87,23 @@ TEST_F(DfxmlReportTest, AnEvidenceSetsStoredDigestsAreRecorded) {
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='md5']"), DigestOfSampleDisc("md5sum"));
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='sha1']"), DigestOfSampleDisc("sha1sum"));
   ExpectReportChecksOut(report, {folder}, ORLENTA_SAMPLE_DISC);
+
+  // With the same digests taken of the medium as read, the set's stored ones can be checked.
+  const std::string checked = dir_.File("checked");
+  const std::string checkedReport = checked + ".xml";
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--hash", "md5,SHA1", "--hash-source", "--report",
+                              checkedReport, set + ".E01", checked}),
+            0);
+  const Report digests(checkedReport);
+  for (const char* type : {"md5", "sha1"}) {
+    const std::string stored =
+        "/d:dfxml/x:source/x:container/d:hashdigest[@type='" + std::string(type) + "']";
+    const std::string read = "//x:source_digest/d:hashdigest[@type='" + std::string(type) + "']";
+    EXPECT_EQ(digests.One(read), digests.One(stored)) << type;
+  }
+  ExpectReportChecksOut(digests, {checked}, ORLENTA_SAMPLE_DISC);
+  EXPECT_NE(FileText(dir_.File("stderr.txt")).find("Source MD5: " + DigestOfSampleDisc("md5sum")),
+            std::string::npos);
 }
 
 TEST_F(DfxmlReportTest, SurvivesPathsWithMarkupAndNonAsciiCharacters) {

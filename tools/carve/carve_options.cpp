@@ -2,12 +2,15 @@
 #include "carve_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
 
 #include "gnu_help.h"
 #include "option_checks.h"
 #include "parse_errors.h"
+#include "sha256.h"
 #include "shell_words.h"
 
 namespace orlenta {
@@ -27,7 +30,120 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
   return "";
 }
 
+std::vector<std::string> KindList(const std::string& text) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    names.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) return names;
+    start = comma + 1;
+  }
+}
+
+std::optional<uint64_t> ByteCount(const std::string& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+  if (digits == 0 || digits > 15) return std::nullopt;
+  const std::string unit = text.substr(digits);
+  int shift = 0;
+  if (unit == "k" || unit == "K") {
+    shift = 10;
+  } else if (unit == "M") {
+    shift = 20;
+  } else if (unit == "G") {
+    shift = 30;
+  } else if (!unit.empty()) {
+    return std::nullopt;
+  }
+  return std::stoull(text.substr(0, digits)) << shift;
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text) {
+  const std::size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return std::nullopt;
+  const std::string width = text.substr(0, x);
+  const std::string height = text.substr(x + 1);
+  for (const std::string* number : {&width, &height}) {
+    if (number->empty() || number->size() > 9 ||
+        !std::all_of(number->begin(), number->end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+      return std::nullopt;
+    }
+  }
+  return std::pair{static_cast<uint32_t>(std::stoul(width)),
+                   static_cast<uint32_t>(std::stoul(height))};
+}
+
 namespace {
+
+std::string Lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The options that choose which files are written and the digests taken of them; each kept
+// as given for the sources of a batch.
+void AddFilterOptions(CLI::App& app, CarveOptions& options) {
+  const auto keep = [&options](const char* name, const std::string& value) {
+    options.passedOn.insert(options.passedOn.end(), {name, value});
+  };
+  app.add_option_function<std::string>(
+         "--kinds",
+         [&options, keep](const std::string& list) {
+           options.filter.KeepFamilies(KindList(list));
+           keep("--kinds", list);
+         },
+         "write only files of the kinds in LIST, separated by commas, in any case (jpeg, "
+         "png, gif, bmp, avi, wave, quicktime, mp3, mpeg, and with --more-kinds mp4, flac, "
+         "ogg, ...; jpeg covers every JPEG kind); a kind left out still ends the file "
+         "before it, so the other files stay as they are without this option")
+      ->type_name("LIST")
+      ->check([](const std::string& list) -> std::string {
+        const std::string unknown = FileFilter().KeepFamilies(KindList(list));
+        return unknown.empty() ? "" : "'" + unknown + "' is not a kind of file Orlenta recovers";
+      });
+  app.add_option_function<std::string>(
+         "--min-size",
+         [&options, keep](const std::string& text) {
+           options.filter.KeepFilesFrom(*ByteCount(text));
+           keep("--min-size", text);
+         },
+         "keep only files of at least BYTES bytes (k, M, G: times 1,024 each); a smaller "
+         "file is removed once it has ended, and its line comes only for files kept")
+      ->type_name("BYTES")
+      ->check([](const std::string& text) -> std::string {
+        return ByteCount(text) ? "" : "'" + text + "' is not a number of bytes";
+      });
+  app.add_option_function<std::string>(
+         "--min-pixels",
+         [&options, keep](const std::string& text) {
+           const auto pixels = *PixelCount(text);
+           options.filter.KeepPicturesFrom(pixels.first, pixels.second);
+           keep("--min-pixels", text);
+         },
+         "write only pictures at least W pixels wide and H high, where their header tells "
+         "(JPEG, PNG, GIF, BMP): thumbnails and icons are left out")
+      ->type_name("WxH")
+      ->check([](const std::string& text) -> std::string {
+        return PixelCount(text) ? "" : "'" + text + "' is not WIDTHxHEIGHT, such as 640x480";
+      });
+  app.add_option_function<std::string>(
+         "--hash",
+         [&options, keep](const std::string& list) {
+           options.digests = KindList(Lowered(list));
+           keep("--hash", list);
+         },
+         "take the digests in LIST (md5, sha1, sha256, separated by commas) of every file and, "
+         "with --hash-source, of the source; SHA-256 is always taken")
+      ->type_name("LIST")
+      ->check([](const std::string& list) -> std::string {
+        for (const std::string& name : KindList(Lowered(list))) {
+          if (!IsDigestName(name)) return "'" + name + "' is not one of: md5, sha1, sha256";
+        }
+        return "";
+      });
+}
 
 // Sorts the words of the command line into the single form (SOURCE [OUTPUT_FOLDER]) or the
 // batch form (SOURCE... -o ROOT). Returns why they fit neither, "" when they fit.
@@ -77,7 +193,7 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   CLI::App app{"", "orlenta-carve"};
   app.formatter(std::make_shared<GnuHelp>(
       std::vector<std::string>{"[OPTION]... SOURCE [OUTPUT_FOLDER]",
-                               "[OPTION]... -o ROOT SOURCE..."},
+                               "[OPTION]... -o ROOT SOURCE...", "--table ROOT"},
       "Recover photos, sound and video from a disc or a disc image: every sector that begins "
       "with a JPEG, GIF, PNG, AVI, WAV, QuickTime, BMP, MP3 or MPEG header starts a new file "
       "that runs up to the next header.\n\n"
@@ -89,7 +205,7 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
       "signal's number when a signal ended the run (130 Ctrl-C; the files so far are kept). "
       "With -o, the worst status of all the sources.\n\n"
       "The manual page (man orlenta-carve) tells of the report, disc images and batches."));
-  app.add_option("SOURCE", words)->required();
+  app.add_option("SOURCE", words);
   app.add_option("-o,--output-root", options.outputRoot,
                  "carve every SOURCE into a new folder of its own under ROOT, named after the "
                  "source (disc.iso into ROOT/disc, or ROOT/disc-2 when that exists), and end "
@@ -147,6 +263,11 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "ddrescue can retry the rest into an image (plain images and block devices); "
                  "with -o, the mapfile's file name in each source's folder")
       ->type_name("FILE");
+  AddFilterOptions(app, options);
+  app.add_option("--table", options.tableRoot,
+                 "carve nothing: print the table a batch closes with, of the runs whose "
+                 "reports lie under ROOT at any depth, wherever each run was made")
+      ->type_name("ROOT");
   app.set_help_flag("-h,--help", "display this help and exit");
   app.set_version_flag("-V,--version", std::string("orlenta-carve ") + ORLENTA_VERSION,
                        "output version information and exit");
@@ -156,6 +277,11 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   } catch (const CLI::ParseError& error) {
     return FinishParseError(app, error, kExitUsage);
   }
+  if (options.tableRoot) {
+    if (words.empty()) return options;
+    return UsageError("orlenta-carve", "--table reads reports: it takes no SOURCE", kExitUsage);
+  }
+  if (words.empty()) return UsageError("orlenta-carve", "SOURCE is required", kExitUsage);
   if (const std::string problem = SortSources(words, jobs->count() > 0, options);
       !problem.empty()) {
     return UsageError("orlenta-carve", problem, kExitUsage);
