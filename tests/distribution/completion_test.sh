@@ -57,7 +57,7 @@ expect "folder" orlenta-carve disc.iso ""
 expect "" orlenta-carve --stem ""
 expect "auto plain raw" orlenta-carve --layout ""
 expect "folder" orlenta-carve --layout raw disc.iso ""
-expect "--more-kinds --mapfile" orlenta-carve --m
+expect "--more-kinds --mapfile --min-size --min-pixels" orlenta-carve --m
 expect "--exact" orlenta-carve --ex
 expect "folder" orlenta-carve -o ""
 expect "" orlenta-carve -j ""
@@ -71,6 +71,9 @@ expect "raw" orlenta-carve --layout = r
 expect "auto plain raw" orlenta-carve --layout =
 expect "folder" orlenta-carve --report = r.xml disc.iso ""
 expect "disc.iso" confyg --drive = E = dis
+expect "jpeg,png" orlenta-carve --kinds jpeg,p
+expect "md5,sha1 md5,sha256" orlenta-carve --hash md5,s
+expect "folder" orlenta-carve --table ""
 
 # Every option of each program's help, long and short, is offered.
 for program in orlenta orlenta-carve confyg; do
