@@ -41,6 +41,7 @@ grep -q "gddrescue" <<<"$(dpkg-deb --field "$carver" Recommends)" ||
   fail "orlenta-carve does not recommend gddrescue"
 
 root=$work/root
+mkdir -p "$root"
 dpkg -x "$carver" "$root/carver" && dpkg -x "$window" "$root/window" || fail "dpkg -x failed"
 # No file in both packages: they install side by side.
 both=$(comm -12 <(cd "$root/carver" && find . -type f | sort) <(cd "$root/window" && find . -type f | sort))
