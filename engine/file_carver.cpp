@@ -171,7 +171,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   };
   auto state = driver.Feed({SectorBuffer.data(), reader_.SectorDataBytes()});
   for (;;) {
-    if (state == EndFinderDriver::State::kEnded) return EndAt(driver.EndLength(), length);
+    if (state == EndFinderDriver::State::kEnded) return EndAt(driver, length);
     if (state == EndFinderDriver::State::kBroken) {
       if (innerHeader) return fallBack(kCarveToHeader);
       return CopyUntilNextHeader(file, sectors);
@@ -183,7 +183,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
     host_.PumpOneMessage();
     if (run_.CurrentSector >= DriveGeometry.SectorCount()) {
       if (driver.FinishAtVolumeEnd() == EndFinderDriver::State::kEnded) {
-        return EndAt(driver.EndLength(), length);
+        return EndAt(driver, length);
       }
       return fallBack(innerHeader ? kCarveToHeader : kCarveToEnd);
     }
@@ -206,9 +206,11 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   }
 }
 
-int32_t FileCarver::EndAt(uint64_t endLength, uint64_t written) {
+int32_t FileCarver::EndAt(const EndFinderDriver& driver, uint64_t written) {
+  const uint64_t endLength = driver.EndLength();
   cutLength_ = endLength < written ? endLength : 0;
-  endVerified_ = true;
+  // An end the structure only makes likely is where the file is cut, but not verified.
+  endVerified_ = driver.EndCertain();
   run_.CurrentSector = sectorRuns_.SectorHolding(endLength);
   return kCarveToLength;
 }

@@ -59,7 +59,7 @@ class FileCarver {
 
   // Files this carver started, per kind, over its life (for summaries).
   const std::array<uint64_t, kKindSlots>& FilesStarted() const { return started_; }
-  // Of those, the files whose end their own structure told.
+  // Of those, the files whose end their own structure told for sure.
   const std::array<uint64_t, kKindSlots>& FilesVerified() const { return verified_; }
   // When the rules follow structures: the files whose end could not be verified, by path.
   const std::vector<std::string>& UnverifiedFiles() const { return unverified_; }
@@ -86,7 +86,7 @@ class FileCarver {
   bool DropWhenTooSmall(RecoveredFile& file, FileKind kind, uint64_t length);
   int32_t CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile = 1);
   int32_t FollowStructure(RecoveredFile& file, EndFinderDriver& driver);
-  int32_t EndAt(uint64_t endLength, uint64_t written);
+  int32_t EndAt(const EndFinderDriver& driver, uint64_t written);
   int32_t CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result);
   void EndFile(RecoveredFile& file, FileKind kind);
   int32_t FailWrite(RecoveredFile& file);
