@@ -132,11 +132,11 @@ bool BeginReport(DfxmlReport& report, const CarveOptions& options, const SectorL
 
 // Ends the report; false after telling that it could not be written whole.
 bool FinishReport(DfxmlReport& report, const CarveOptions& options, const RecoveryRun& run,
-                  RunOutcome outcome, const std::optional<std::string>& sourceSha256,
+                  RunOutcome outcome, const std::optional<NamedDigests>& sourceDigests,
                   uint64_t sourceBytesHashed, ConsoleStreams streams) {
   ReportRunEnd end;
   end.sourceHashAsked = options.hashSource;
-  end.sourceSha256 = sourceSha256;
+  end.sourceDigests = sourceDigests;
   end.sourceBytesHashed = sourceBytesHashed;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
@@ -200,7 +200,8 @@ bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
 }
 
 RunSummary Summarise(const RecoveryRun& run, double seconds,
-                     const std::optional<std::string>& sourceSha256) {
+                     const std::optional<std::string>& sourceSha256,
+                     const std::optional<NamedDigests>& sourceDigests) {
   RunSummary summary;
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
@@ -215,6 +216,9 @@ RunSummary Summarise(const RecoveryRun& run, double seconds,
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   summary.sourceSha256 = sourceSha256;
+  if (sourceDigests && sourceDigests->size() > 1) {
+    summary.sourceOtherDigests.assign(sourceDigests->begin() + 1, sourceDigests->end());
+  }
   return summary;
 }
 
@@ -312,7 +316,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (options.mapfile && !rescue && !(mapfile = BeginMapfile(options, *layout, streams))) {
     return kExitUsage;
   }
-  DfxmlReport report;
+  DfxmlReport report(options.digests);
   if (options.report && !rescue && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) std::fclose(mapfile);
     return kExitUsage;
@@ -325,25 +329,28 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   RecoveryRun run(rescue ? rescue->Volumes() : drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
+  run.SetFilter(options.filter);
   host.Watch(run);
   if (options.report && !rescue) run.SetCarveObserver(&report);
   if (rescue) run.SetCarveObserver(&rescue->Recorder());
   // Through an image, bad zones are jumped over where the image is read.
   run.SkipBadZones(options.skipBad && !rescue);
-  SourceDigest digest;
+  SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const bool rescueKept = !rescue || rescue->Finish(outcome, rules);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
-    sourceSha256 = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    sourceDigests = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    RunSummary summary = Summarise(run, elapsed.count(), told);
+    RunSummary summary = Summarise(run, elapsed.count(), told, sourceDigests);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
@@ -361,7 +368,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (options.report && !rescue &&
-      !FinishReport(report, options, run, outcome, sourceSha256, digest.BytesHashed(), streams)) {
+      !FinishReport(report, options, run, outcome, sourceDigests, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }
   return status;

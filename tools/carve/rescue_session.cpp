@@ -200,6 +200,7 @@ void RescueSession::CarveAgain(const CarveRules& rules) {
   RescueRecorder recorder;
   RecoveryRun run(*volumes_, host);
   run.SetRules(rules);
+  run.SetFilter(options_.filter);
   run.SetCarveObserver(&recorder);
   const RunOutcome outcome = run.RunRecovery();
   TakeIn(recorder.Files(), outcome != RunOutcome::kCompleted);
@@ -208,7 +209,7 @@ void RescueSession::CarveAgain(const CarveRules& rules) {
 bool RescueSession::WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end) {
   const std::string path = *options_.report;
   const std::string temporary = path + "." + std::to_string(::getpid()) + ".new";
-  DfxmlReport report;
+  DfxmlReport report(options_.digests);
   if (!report.Begin(temporary, source, options_.commandLine, start)) return false;
   std::vector<uint8_t> sector(image_.SectorSize());
   for (const RecordedFile& file : record_) {
