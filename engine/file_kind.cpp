@@ -48,7 +48,7 @@ constexpr KindInfo kKinds[kAllKindCount + 1] = {
     {".aif", "AIFF"},
     {".webp", "WebP"},
     {".tif", "TIFF"},
-    {".ts", "MPEG-TS"},
+    {".ts", "TS"},
     {".m2ts", "M2TS"},
     {".heic", "HEIF"},
     {".avif", "AVIF"},

@@ -140,8 +140,8 @@ TEST(CarveOptionsTest, EveryErrorNamesTheProgramAndWhatWasWrong) {
       {{"a", "b", "c"}, "several sources need -o ROOT (a folder for each under ROOT)"},
       {{}, "SOURCE is required"},
       {{"--table", "root", "disc.iso"}, "--table reads reports: it takes no SOURCE"},
-      {{"disc.iso", "--kinds", "jpeg,tiff"},
-       "--kinds: 'tiff' is not a kind of file Orlenta recovers"},
+      {{"disc.iso", "--kinds", "jpeg,pcx"},
+       "--kinds: 'pcx' is not a kind of file Orlenta recovers"},
       {{"disc.iso", "--hash", "md5,crc32"}, "--hash: 'crc32' is not one of: md5, sha1, sha256"},
   };
   for (const auto& [args, problem] : cases) {

@@ -99,7 +99,7 @@ TEST(FileFilterTest, AFileLeftOutForItsSizeGivesItsNumberToTheNext) {
 
 TEST(FileFilterTest, FilterValuesThatMeanNothingAreRefused) {
   TempDir dir;
-  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--kinds", "jpeg,tiff"},
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--kinds", "jpeg,pcx"},
                                                 {"--kinds", ""},
                                                 {"--min-size", "1T"},
                                                 {"--min-size", "-5"},

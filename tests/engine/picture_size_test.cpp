@@ -71,7 +71,8 @@ TEST(FileFilterTest, FamiliesNameKindsInAnyCaseAndByExtension) {
       {"wav", {kWave}},
       {"mp3", {kMp3, kMp3Other}},
       {"mp", {}},
-      {"tiff", {}},
+      {"tiff", {kTiff}},
+      {"pcx", {}},
   };
   for (const auto& [family, kinds] : cases) {
     FileFilter filter;
