@@ -75,6 +75,26 @@ const LocalizedText NoDriveText = {
     "Nicio unitate. Adaugati o imagine: Setari, Unitati.",
 };
 
+const LocalizedText ImageMissingText = {
+    "",
+    "The disc image of this drive is missing:",
+    "L'image de ce lecteur est introuvable :",
+    "Das Abbild dieses Laufwerks fehlt:",
+    "L'immagine di questa unità manca:",
+    "Falta la imagen de esta unidad:",
+    "Imaginea acestei unitati lipseste:",
+};
+
+const LocalizedText ImageUnreadableText = {
+    "",
+    "The disc image of this drive cannot be read:",
+    "L'image de ce lecteur ne peut pas être lue :",
+    "Das Abbild dieses Laufwerks ist nicht lesbar:",
+    "L'immagine di questa unità non è leggibile:",
+    "La imagen de esta unidad no se puede leer:",
+    "Imaginea acestei unitati nu poate fi citita:",
+};
+
 int LanguageOfCommand(int commandId) {
   if (commandId < kFirstLanguageCommand || commandId > kLastLanguageCommand) return 0;
   return commandId - kFirstLanguageCommand + 1;

@@ -21,6 +21,11 @@ extern const LocalizedText HelpNotOpenedText;
 // window gives its drive list.
 extern const LocalizedText NoDriveText;
 
+// Said of a drive of the drive map whose image cannot be read: gone, or there but not
+// readable. The image's path follows on a line of its own.
+extern const LocalizedText ImageMissingText;
+extern const LocalizedText ImageUnreadableText;
+
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;
 inline constexpr int kLastLanguageCommand = 32776;

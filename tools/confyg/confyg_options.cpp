@@ -34,7 +34,7 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
   app.add_flag("--show", options.show, "Print the settings and the drives");
   app.add_option("--stem", options.edit.nameStem,
                  "Text between the number and the extension of recovered file names (at most "
-                 "3 characters)");
+                 "3 bytes as stored: a letter such as é takes 2)");
   app.add_option("--output-folder", options.edit.outputFolder,
                  "Existing folder that recovered files go to");
   app.add_option("--open-folder", options.edit.openFolderWhenDone,
