@@ -67,12 +67,12 @@ const LocalizedText HelpNotOpenedText = {
 
 const LocalizedText NoDriveText = {
     "",
-    "No drive. Add a disc image: Settings, Drives.",
-    "Aucun lecteur. Ajoutez une image : Configuration, Lecteurs.",
-    "Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke.",
-    "Nessuna unità. Aggiungete un'immagine: Configuratione, Unità.",
-    "Ninguna unidad. Añada una imagen: Opciones, Unidades.",
-    "Nicio unitate. Adaugati o imagine: Setari, Unitati.",
+    "No drive.\nAdd a disc image: Settings, Drives.",
+    "Aucun lecteur.\nAjoutez une image : Configuration, Lecteurs.",
+    "Kein Laufwerk.\nAbbild hinzufügen: Einstellungen, Laufwerke.",
+    "Nessuna unità.\nAggiungete un'immagine: Configuratione, Unità.",
+    "Ninguna unidad.\nAñada una imagen: Opciones, Unidades.",
+    "Nicio unitate.\nAdaugati o imagine: Setari, Unitati.",
 };
 
 const LocalizedText ImageMissingText = {

@@ -200,7 +200,13 @@ void CMainDialog::BuildDriveTree() {
       MarkDriveUnavailable(*item, QString::fromStdString(path));
   }
   // An empty tree would leave a first-time user with nothing to go on.
-  if (letters.empty()) AddLogLine(PickText(NoDriveText, languageIndex_));
+  if (letters.empty()) {
+    for (const QString& line : NoDriveHint()) logList_->AddLine(line);
+  }
+}
+
+QStringList CMainDialog::NoDriveHint() const {
+  return FromText(PickText(NoDriveText, languageIndex_)).split(QLatin1Char('\n'));
 }
 
 void CMainDialog::RefillDriveTree() {
@@ -212,9 +218,14 @@ void CMainDialog::RefillDriveTree() {
     driveTree_->clear();
   }
   // The no-drive hint is said afresh, or not at all once it has been followed.
-  const int last = logList_->count() - 1;
-  if (last >= 0 && logList_->item(last)->text() == FromText(PickText(NoDriveText, languageIndex_)))
-    delete logList_->takeItem(last);
+  const QStringList hint = NoDriveHint();
+  const int first = logList_->count() - static_cast<int>(hint.size());
+  bool hintShown = first >= 0;
+  for (int i = 0; hintShown && i < hint.size(); ++i)
+    hintShown = logList_->item(first + i)->text() == hint[i];
+  if (hintShown) {
+    for (int i = 0; i < hint.size(); ++i) delete logList_->takeItem(first);
+  }
   BuildDriveTree();
   if (driveTree_->topLevelItemCount() > 0) driveTree_->topLevelItem(0)->setExpanded(expanded);
   QTreeWidgetItem* item = selected ? FindDriveItem(*driveTree_, *selected) : nullptr;
@@ -406,9 +417,16 @@ std::optional<std::string> CMainDialog::OutputFolderForNextFile() {
 }
 
 void CMainDialog::SetRunning(bool running) {
+  // The button going away hands the focus to the one taking its place, with its ring only
+  // when the keyboard had brought it there.
+  CHoverButton* leaving = running ? startButton_ : stopButton_;
+  CHoverButton* coming = running ? stopButton_ : startButton_;
+  const bool hadFocus = leaving->hasFocus();
+  const bool ring = leaving->ShowsFocusRing();
   progressBar_->setVisible(running);
-  stopButton_->setVisible(running);
-  startButton_->setVisible(!running);
+  coming->setVisible(true);
+  if (hadFocus) coming->setFocus(ring ? Qt::TabFocusReason : Qt::OtherFocusReason);
+  leaving->setVisible(false);
 }
 
 void CMainDialog::SetProgress(int percent) {

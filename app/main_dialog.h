@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -92,6 +93,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   // confyg, started from Settings, has ended: the drive map may have changed.
   void OnSettingsEnded();
   void ShowHelpNotOpened(const QString& page);
+  QStringList NoDriveHint() const;  // the lines the log shows when there is no drive
   bool PointerOverGlobe() const;
   QPoint LanguageMenuAnchor() const;
   bool ReadingADrive() const { return running_ || figuresPending_ > 0; }

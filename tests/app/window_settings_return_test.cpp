@@ -59,19 +59,19 @@ TEST_F(SettingsReturnTest, TheTreeIsReadAgainWhenConfygEndsAndTheSelectionStays)
 }
 
 TEST_F(SettingsReturnTest, TheFirstRunHintLeadsToADriveOnceConfygHasSavedOne) {
-  const QString kHint = "No drive. Add a disc image: Settings, Drives.";
+  const QStringList kHint = {"No drive.", "Add a disc image: Settings, Drives."};
   StartWindow();
   EXPECT_EQ(RootItem()->childCount(), 0);
-  EXPECT_THAT(LogLines(), ElementsAre(kHint));
+  EXPECT_EQ(LogLines(), kHint);
   Click(kSettingsButtonId);
   ConfygWritesDrives("E=" + Image(temp, "e.iso") + "\n");
   shell.programEnded();
   EXPECT_THAT(DriveTexts(), ElementsAre("CD/DVD Drive E"));
-  EXPECT_FALSE(LogLines().contains(kHint));  // followed: it has nothing more to say
+  EXPECT_FALSE(LogLines().contains(kHint[1]));  // followed: it has nothing more to say
   ConfygWritesDrives("");
   shell.programEnded();
   shell.programEnded();
-  EXPECT_THAT(LogLines(), ElementsAre(kHint));
+  EXPECT_EQ(LogLines(), kHint);
 }
 
 TEST_F(SettingsReturnTest, ADriveWhoseImageIsGoneStaysMarkedAndSaysWhy) {

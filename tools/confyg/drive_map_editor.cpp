@@ -121,6 +121,8 @@ void DriveMapEditor::Refresh() {
     }
   }
   letter_->setCurrentIndex(current);
+  // Rows that went away are painted over at once, not once something covers the window.
+  list_->viewport()->update();
 }
 
 // The first letter from D on that no drive uses (B when all are used), as optical drives
