@@ -37,6 +37,10 @@ struct CarveOptions {
   bool skipBad = false;                // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
+  // Keep the source's image while carving, with its mapfile (`mapfile`, else the image's
+  // path with ".map"); given again, the run goes on from where the image stands.
+  std::optional<std::string> image;
+  unsigned retries = 0;  // passes over the sectors still not read, after the scan
   std::string commandLine;             // the words the program was started with, for the report
   // Which files are written (--kinds, --min-size, --min-pixels).
   FileFilter filter;
@@ -62,8 +66,8 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
 // --version, or a usage error, which has then been printed).
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv);
 
-// "jpeg,PNG" as the family names in it; empty names are kept, to be refused.
-std::vector<std::string> KindList(const std::string& text);
+// "jpeg,PNG" as the names in it, split at the commas; empty names are kept, to be refused.
+std::vector<std::string> CommaList(const std::string& text);
 // "100", "64k", "2M" as a number of bytes (k, M and G multiply by 1,024 each); nullopt when
 // it is none.
 std::optional<uint64_t> ByteCount(const std::string& text);
