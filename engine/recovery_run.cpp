@@ -76,7 +76,7 @@ RunOutcome RecoveryRun::RunRecovery() {
 
 void RecoveryRun::Scan() {
   for (uint64_t i = 0; i < DriveGeometry.SectorCount(); ++i) {
-    members_.CurrentSector = static_cast<uint32_t>(i);
+    members_.CurrentSector = i;
     reader_.ReadSectors(members_.CurrentDriveLetter, members_.CurrentSector, 1);
     if (StopFlag) break;
     host_.SetProgress(ProgressPercent(members_.CurrentSector, TotalSectors));

@@ -5,11 +5,14 @@
 #include <cstdio>
 #include <map>
 
+#include "engine/settings_file.h"
+
 namespace orlenta {
 
 std::string NameStemProblem(const std::string& stem) {
   if (stem.size() > 3) return "a name stem has at most 3 characters";
   if (stem.find('/') != std::string::npos) return "a name stem cannot hold '/'";
+  if (HoldsControlCharacter(stem)) return "a name stem cannot hold control characters";
   return "";
 }
 

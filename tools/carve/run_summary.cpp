@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "printable_text.h"
 #include "progress_line.h"
 
 namespace orlenta {
@@ -46,12 +47,14 @@ std::string FormatSummary(const RunSummary& summary) {
     text += Line("Ends verified: %llu of %llu\n", static_cast<unsigned long long>(verified),
                  static_cast<unsigned long long>(files));
     for (const std::string& path : summary.unverifiedFiles) {
-      text += "  not verified: " + path + "\n";
+      text += "  not verified: " + PrintableText(path) + "\n";
     }
   }
   if (!summary.incompleteFiles.empty()) {
     text += Line("Files incomplete: %zu\n", summary.incompleteFiles.size());
-    for (const std::string& path : summary.incompleteFiles) text += "  " + path + "\n";
+    for (const std::string& path : summary.incompleteFiles) {
+      text += "  " + PrintableText(path) + "\n";
+    }
   }
   if (summary.filesNotCreated > 0) {
     text +=

@@ -10,23 +10,25 @@
 
 namespace orlenta {
 
-// The SHA-256 of a whole source, taken from the blocks the run reads anyway, in order, so
-// that the source is read once. Unreadable sectors count as the zeros that stand for them.
+// The SHA-256 of a whole source, taken from the sectors the run reads anyway, in order, so
+// that the source is read once. Each sector gives its data bytes only; unreadable sectors
+// count as the zeros that stand for them.
 class SourceDigest final : public VolumeReadObserver {
  public:
-  void VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) override;
+  void SectorDataRead(uint64_t sector, std::span<const uint8_t> data) override;
 
   // Bytes hashed so far, from the start of the volume without a gap.
   uint64_t BytesHashed() const { return hashed_; }
 
-  // The digest, as 64 hex digits, once exactly `volumeBytes` were hashed from the start
+  // The digest, as 64 hex digits, once all `volumeSectors` were hashed from the start
   // without a gap; nullopt when the run did not read the whole source (it was stopped).
-  std::optional<std::string> Digest(uint64_t volumeBytes);
+  std::optional<std::string> Digest(uint64_t volumeSectors);
 
  private:
   Sha256 hash_;
   uint64_t hashed_ = 0;
-  bool gap_ = false;  // a block came from beyond the bytes hashed
+  uint64_t sectors_ = 0;  // sectors hashed: the next one to hash
+  bool gap_ = false;      // a sector came from beyond the sectors hashed
 };
 
 }  // namespace orlenta
