@@ -138,11 +138,11 @@ bool BeginReport(DfxmlReport& report, const CarveOptions& options, const SectorL
 
 // Ends the report; false after telling that it could not be written whole.
 bool FinishReport(DfxmlReport& report, const CarveOptions& options, const RecoveryRun& run,
-                  RunOutcome outcome, const std::optional<std::string>& sourceSha256,
+                  RunOutcome outcome, const std::optional<NamedDigests>& sourceDigests,
                   uint64_t sourceBytesHashed, ConsoleStreams streams) {
   ReportRunEnd end;
   end.sourceHashAsked = options.hashSource;
-  end.sourceSha256 = sourceSha256;
+  end.sourceDigests = sourceDigests;
   end.sourceBytesHashed = sourceBytesHashed;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
@@ -213,7 +213,8 @@ void DropEmptyFolders(const std::vector<std::filesystem::path>& made) {
 }
 
 RunSummary Summarise(const RecoveryRun& run, double seconds,
-                     const std::optional<std::string>& sourceSha256) {
+                     const std::optional<std::string>& sourceSha256,
+                     const std::optional<NamedDigests>& sourceDigests) {
   RunSummary summary;
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
@@ -228,6 +229,9 @@ RunSummary Summarise(const RecoveryRun& run, double seconds,
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   summary.sourceSha256 = sourceSha256;
+  if (sourceDigests && sourceDigests->size() > 1) {
+    summary.sourceOtherDigests.assign(sourceDigests->begin() + 1, sourceDigests->end());
+  }
   return summary;
 }
 
@@ -320,7 +324,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     DropEmptyFolders(madeFolders);
     return kExitUsage;
   }
-  DfxmlReport report;
+  DfxmlReport report(options.digests);
   if (options.report && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) mapfile->Remove();
     DropEmptyFolders(madeFolders);
@@ -334,24 +338,27 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   RecoveryRun run(drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
+  run.SetFilter(options.filter);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
   run.SkipBadZones(options.skipBad);
   if (mapfile) {
     host.CallEvery(kMapfileInterval, [&mapfile, &run] { mapfile->Save(run.Reader().Map()); });
   }
-  SourceDigest digest;
+  SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
-    sourceSha256 = digest.Digest(TotalSectors);
+    sourceDigests = digest.Digest(TotalSectors);
+    if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told), streams);
+    TellSummary(options, Summarise(run, elapsed.count(), told, sourceDigests), streams);
   }
   TellSourceFailure(outcome, options, run, streams);
   if (outcome == RunOutcome::kNotReady || outcome == RunOutcome::kUnreadable) {
@@ -362,7 +369,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (options.report &&
-      !FinishReport(report, options, run, outcome, sourceSha256, digest.BytesHashed(), streams)) {
+      !FinishReport(report, options, run, outcome, sourceDigests, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }
   return status;

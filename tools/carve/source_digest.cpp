@@ -16,9 +16,10 @@ void SourceDigest::SectorDataRead(uint64_t sector, std::span<const uint8_t> data
   ++sectors_;
 }
 
-std::optional<std::string> SourceDigest::Digest(uint64_t volumeSectors) {
+std::optional<std::vector<std::pair<std::string, std::string>>> SourceDigest::Digest(
+    uint64_t volumeSectors) {
   if (gap_ || sectors_ != volumeSectors) return std::nullopt;
-  return hash_.HexDigest();
+  return hash_.HexDigests();
 }
 
 }  // namespace orlenta

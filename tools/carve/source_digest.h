@@ -20,12 +20,15 @@ class SourceDigest final : public VolumeReadObserver {
   // Bytes hashed so far, from the start of the volume without a gap.
   uint64_t BytesHashed() const { return hashed_; }
 
-  // The digest, as 64 hex digits, once all `volumeSectors` were hashed from the start
+  // Takes the digests named in `others` ("md5", "sha1") beside SHA-256.
+  explicit SourceDigest(const std::vector<std::string>& others = {}) : hash_(others) {}
+
+  // Each digest by name, SHA-256 first, once all `volumeSectors` were hashed from the start
   // without a gap; nullopt when the run did not read the whole source (it was stopped).
-  std::optional<std::string> Digest(uint64_t volumeSectors);
+  std::optional<std::vector<std::pair<std::string, std::string>>> Digest(uint64_t volumeSectors);
 
  private:
-  Sha256 hash_;
+  Digests hash_;
   uint64_t hashed_ = 0;
   uint64_t sectors_ = 0;  // sectors hashed: the next one to hash
   bool gap_ = false;      // a sector came from beyond the sectors hashed
