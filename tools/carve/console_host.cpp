@@ -28,7 +28,7 @@ void ConsoleHost::SetRunning(bool running) {
 
 void ConsoleHost::AddLogLine(std::string_view line) {
   // Only the file lines of a running scan; the closing line is told by ShowRunEnd.
-  if (quiet_ || !running_ || fileListLost_) return;
+  if (quiet_ || !showFileLines_ || !running_ || fileListLost_) return;
   ClearProgress();
   const std::string printable = PrintableText(line);
   if (std::fprintf(streams_.out, "%s\n", printable.c_str()) >= 0 &&

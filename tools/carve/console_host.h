@@ -39,6 +39,8 @@ class ConsoleHost final : public RunHost {
 
   // No closing line ("Process completed!") at the end of the run.
   void HideRunEnd() { showRunEnd_ = false; }
+  // No file lines: the files land in a folder of their own first, and are told once taken in.
+  void HideFileLines() { showFileLines_ = false; }
 
   std::optional<char> SelectedDrive() override { return kDrive; }
   int LanguageIndex() const override { return 1; }
@@ -74,6 +76,7 @@ class ConsoleHost final : public RunHost {
   bool showedError_ = false;
   bool fileListLost_ = false;  // a file line could not be written
   bool showRunEnd_ = true;
+  bool showFileLines_ = true;
   static constexpr std::chrono::milliseconds kLookEvery{50};
   std::chrono::steady_clock::time_point nextLook_;
   std::function<void()> task_;
