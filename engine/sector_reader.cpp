@@ -124,6 +124,7 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   }
   NoteDataBytes(firstSector, bytesPerSector);
   if (readObserver_) readObserver_->VolumeBytesRead(firstSector * bytesPerSector, block_);
+  if (listed_) listed_->SectorsRead(firstSector, bytesPerSector, block_, blockStates_);
 }
 
 void SectorReader::NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector) {

@@ -17,6 +17,7 @@
 #include "engine/chosen_rules.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
+#include "filesystems/named_recovery.h"
 #include "interrupt.h"
 #include "platform/drive_map.h"
 #include "platform/posix_volume.h"
@@ -184,9 +185,17 @@ bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryR
   return false;
 }
 
-RunSummary Summarise(const RecoveryRun& run, double seconds,
+RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double seconds,
                      const std::optional<std::string>& sourceSha256) {
   RunSummary summary;
+  if (named) {
+    summary.namesAsked = true;
+    summary.namedFolder = named->Root();
+    summary.namedWhole = named->FilesWhole();
+    summary.namedDamaged = named->FilesDamaged();
+    summary.namedFailed = named->FilesFailed();
+    summary.directoryProblems = named->Listing().problems;
+  }
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
   summary.verifiedPerKind = run.Carver().FilesVerified();
@@ -304,6 +313,9 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   run.SkipBadZones(options.skipBad);
   SourceDigest digest;
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
+  NamedRecovery named;
+  if (options.names) run.SetListedFiles(&named);
+  if (options.names && options.report) named.SetObserver(&report);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
@@ -314,7 +326,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told), streams);
+    TellSummary(options, Summarise(run, options.names ? &named : nullptr, elapsed.count(), told),
+                streams);
   }
   TellSourceFailure(outcome, options, run, streams);
   int status = ExitStatus(outcome, host);

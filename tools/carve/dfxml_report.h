@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/carve_observer.h"
+#include "filesystems/named_recovery.h"
 #include "platform/sector_layout.h"
 #include "sha256.h"
 #include "xml_writer.h"
@@ -46,7 +47,11 @@ struct ReportRunEnd {
 // so the runs in order always give back the file's bytes. A file cut short after writing
 // is hashed again from what it holds then. Each entry is flushed to the disk as its file
 // ends, so a run that dies keeps the entries of the files it finished.
-class DfxmlReport final : public CarveObserver {
+//
+// A file written under its own name from the disc's directory gets a fileobject too: its
+// path in the volume (dfxmlext:volume_path), its modification time, the runs its bytes came
+// from, fill runs for unreadable sectors, and its SHA-256, read back from the file written.
+class DfxmlReport final : public CarveObserver, public NamedFileObserver {
  public:
   DfxmlReport() = default;
   ~DfxmlReport() override;
@@ -63,6 +68,7 @@ class DfxmlReport final : public CarveObserver {
   void FileCut(uint64_t length) override;
   void FileEndVerified() override { verified_ = true; }
   void FileEnded(bool written) override;
+  void NamedFileWritten(const NamedFileResult& result) override;
 
   // Writes the run's end and closes the report. Return values: true when the whole report
   // reached the disk, false otherwise (Error() holds the errno when there is one).
@@ -87,6 +93,7 @@ class DfxmlReport final : public CarveObserver {
     bool fill;  // bytes of no sector: zeros for sectors that could not be read
   };
   void WriteByteRun(const ByteRun& run);
+  void WriteNamedRuns(const std::vector<NamedRun>& runs);
   void AddSector(bool unreadable, uint64_t bytes);
   std::string NameFromReportFolder(const std::string& path);
   bool HashFileAgain(uint64_t length);
@@ -119,6 +126,10 @@ class DfxmlReport final : public CarveObserver {
   bool verified_ = false;
   bool hashLost_ = false;  // the file could not be read back after it was cut
 };
+
+// Hashes the first `length` bytes of the file at `path` into `hash` (reset first); false
+// when it cannot be read that far.
+bool HashFileBytes(const std::string& path, uint64_t length, Sha256& hash);
 
 // "2024-07-14T18:30:00Z".
 std::string IsoTime(std::time_t when);
