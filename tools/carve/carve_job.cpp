@@ -132,11 +132,11 @@ bool BeginReport(DfxmlReport& report, const CarveOptions& options, const SectorL
 
 // Ends the report; false after telling that it could not be written whole.
 bool FinishReport(DfxmlReport& report, const CarveOptions& options, const RecoveryRun& run,
-                  RunOutcome outcome, const std::optional<std::string>& sourceSha256,
+                  RunOutcome outcome, const std::optional<NamedDigests>& sourceDigests,
                   uint64_t sourceBytesHashed, ConsoleStreams streams) {
   ReportRunEnd end;
   end.sourceHashAsked = options.hashSource;
-  end.sourceSha256 = sourceSha256;
+  end.sourceDigests = sourceDigests;
   end.sourceBytesHashed = sourceBytesHashed;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
@@ -186,7 +186,8 @@ bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryR
 }
 
 RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double seconds,
-                     const std::optional<std::string>& sourceSha256) {
+                     const std::optional<std::string>& sourceSha256,
+                     const std::optional<NamedDigests>& sourceDigests) {
   RunSummary summary;
   if (named) {
     summary.namesAsked = true;
@@ -209,6 +210,9 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   summary.sourceSha256 = sourceSha256;
+  if (sourceDigests && sourceDigests->size() > 1) {
+    summary.sourceOtherDigests.assign(sourceDigests->begin() + 1, sourceDigests->end());
+  }
   return summary;
 }
 
@@ -295,7 +299,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
   std::FILE* mapfile = nullptr;
   if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
-  DfxmlReport report;
+  DfxmlReport report(options.digests);
   if (options.report && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) std::fclose(mapfile);
     return kExitUsage;
@@ -308,10 +312,11 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   RecoveryRun run(drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
+  run.SetFilter(options.filter);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
   run.SkipBadZones(options.skipBad);
-  SourceDigest digest;
+  SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
   NamedRecovery named;
   if (options.names) run.SetListedFiles(&named);
@@ -320,13 +325,17 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
-    sourceSha256 = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    sourceDigests = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, options.names ? &named : nullptr, elapsed.count(), told),
+    TellSummary(options,
+                Summarise(run, options.names ? &named : nullptr, elapsed.count(), told,
+                          sourceDigests),
                 streams);
   }
   TellSourceFailure(outcome, options, run, streams);
@@ -335,7 +344,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (options.report &&
-      !FinishReport(report, options, run, outcome, sourceSha256, digest.BytesHashed(), streams)) {
+      !FinishReport(report, options, run, outcome, sourceDigests, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }
   return status;

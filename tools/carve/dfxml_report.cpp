@@ -119,6 +119,10 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
   if (source.layout.dataPath != source.path) {
     xml_->Element("image_filename", source.layout.dataPath);
   }
+  xml_->End();
+  // DFXML's source holds names only; what we know of its sectors follows it in an element
+  // of our own, where the schema lets other namespaces in.
+  xml_->Start("dfxmlext:source");
   xml_->Element("dfxmlext:image_size", Number(source.imageBytes));
   xml_->Element("dfxmlext:sector_size", Number(source.layout.sectorSize));
   xml_->Element("dfxmlext:sector_count", Number(source.layout.sectorCount));
@@ -147,8 +151,9 @@ void DfxmlReport::WriteContainer(const SectorLayout& layout) {
   xml_->End();
 }
 
-void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstSector) {
+void DfxmlReport::FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) {
   path_ = NameFromReportFolder(path);
+  kind_ = kind;
   diskPath_ = path;
   firstSector_ = firstSector;
   bytes_ = 0;
@@ -170,7 +175,7 @@ bool DfxmlReport::HashFileAgain(uint64_t length) {
   return HashFileBytes(diskPath_, length, hash_);
 }
 
-bool HashFileBytes(const std::string& path, uint64_t length, Sha256& hash) {
+bool HashFileBytes(const std::string& path, uint64_t length, Digests& hash) {
   // Read back in small pieces, as memory must stay flat.
   hash.Reset();
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -244,13 +249,16 @@ void DfxmlReport::WriteFileObject() {
   xml_->Start("byte_runs");
   WriteByteRuns();
   xml_->End();
-  xml_->Start("hashdigest");
-  xml_->Attribute("type", "sha256");
-  xml_->Text(hash_.HexDigest());
-  xml_->End();
+  for (const auto& [name, hex] : hash_.HexDigests()) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", name);
+    xml_->Text(hex);
+    xml_->End();
+  }
   // true: the file ends where its own structure says; false: where the next header was
   // met, or the volume ended.
   xml_->Element("dfxmlext:end_verified", verified_ ? "true" : "false");
+  xml_->Element("dfxmlext:kind", FileKindName(kind_));  // as the summary names it
   xml_->End();
 }
 
@@ -294,10 +302,9 @@ void DfxmlReport::WriteByteRun(const ByteRun& run) {
 
 void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   if (!xml_) return;
-  Sha256 hash;
   uint64_t size = 0;
   for (const NamedRun& run : result.runs) size = std::max(size, run.fileOffset + run.length);
-  if (!result.written || !HashFileBytes(result.path, size, hash)) {
+  if (!result.written || !HashFileBytes(result.path, size, namedHash_)) {
     ++filesNotWritten_;
     return;
   }
@@ -309,10 +316,12 @@ void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   xml_->Start("byte_runs");
   WriteNamedRuns(result.runs);
   xml_->End();
-  xml_->Start("hashdigest");
-  xml_->Attribute("type", "sha256");
-  xml_->Text(hash.HexDigest());
-  xml_->End();
+  for (const auto& [name, hex] : namedHash_.HexDigests()) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", name);
+    xml_->Text(hex);
+    xml_->End();
+  }
   // A file listed bigger than what could be written (a stop, an extent past the end).
   if (!result.complete) xml_->Element("dfxmlext:listed_size", Number(result.size));
   xml_->End();
@@ -349,11 +358,13 @@ void DfxmlReport::WriteSourceDigest(const ReportRunEnd& end) {
   // The whole source's digest, or how far the run got when it did not read it all.
   xml_->Start("dfxmlext:source_digest");
   xml_->Attribute("bytes_hashed", Number(end.sourceBytesHashed));
-  if (end.sourceSha256) {
-    xml_->Start("hashdigest");
-    xml_->Attribute("type", "sha256");
-    xml_->Text(*end.sourceSha256);
-    xml_->End();
+  if (end.sourceDigests) {
+    for (const auto& [name, hex] : *end.sourceDigests) {
+      xml_->Start("hashdigest");
+      xml_->Attribute("type", name);
+      xml_->Text(hex);
+      xml_->End();
+    }
   } else {
     xml_->Attribute("complete", "false");
   }
