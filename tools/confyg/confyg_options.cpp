@@ -37,7 +37,7 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
   app.add_flag("--show", options.show, "print the settings and the drives");
   app.add_option("--stem", options.edit.nameStem,
                  "put STEM between the number and the extension of recovered file names (at "
-                 "most 3 characters)")
+                 "most 3 bytes as stored: a letter such as é takes 2)")
       ->type_name("STEM");
   app.add_option("--output-folder", options.edit.outputFolder,
                  "send recovered files to FOLDER, which must exist")
