@@ -123,6 +123,11 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   NoteDataBytes(firstSector, bytesPerSector);
   if (partialBytes_ != 0) blockDataBytes_.back() = std::min(blockDataBytes_.back(), partialBytes_);
   TellObserver(bytesPerSector);
+  if (listed_) {
+    listed_->SectorsRead(firstSector, bytesPerSector,
+                         std::span<const uint8_t>(block_).first(blockSectors_ * bytesPerSector),
+                         std::span<const SectorState>(blockStates_).first(blockSectors_));
+  }
 }
 
 bool SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {

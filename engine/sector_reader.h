@@ -9,6 +9,7 @@
 
 #include "bad_zone_skipper.h"
 #include "host.h"
+#include "listed_files.h"
 #include "sector_buffer.h"
 #include "sector_map.h"
 #include "volume.h"
@@ -99,6 +100,10 @@ class SectorReader {
   // the reader or be replaced first.
   void SetReadObserver(VolumeReadObserver* observer) { readObserver_ = observer; }
 
+  // Tells `listed` (none when nullptr) of every block read from now on, with the state of
+  // each of its sectors; it must outlive the reader or be replaced first.
+  void SetListedFiles(ListedFiles* listed) { listed_ = listed; }
+
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
   // How long one read of the volume may take before the next one is made smaller: a stop
@@ -148,6 +153,7 @@ class SectorReader {
   bool mediumGone_ = false;
   bool lastUnreadable_ = false;
   VolumeReadObserver* readObserver_ = nullptr;
+  ListedFiles* listed_ = nullptr;
 };
 
 }  // namespace orlenta

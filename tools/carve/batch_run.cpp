@@ -58,7 +58,8 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
                                                 {options.exact, "--exact"},
                                                 {options.moreKinds, "--more-kinds"},
                                                 {options.asDescribed, "--as-described"},
-                                                {options.skipBad, "--skip-bad"}};
+                                                {options.skipBad, "--skip-bad"},
+                                                {options.names, "--names"}};
   for (const auto& [given, flag] : flags) {
     if (given) args.emplace_back(flag);
   }

@@ -18,6 +18,7 @@
 #include "engine/chosen_rules.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
+#include "filesystems/named_recovery.h"
 #include "interrupt.h"
 #include "mapfile_keeper.h"
 #include "platform/drive_map.h"
@@ -227,10 +228,18 @@ bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
   return false;
 }
 
-RunSummary Summarise(const RecoveryRun& run, double seconds,
+RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double seconds,
                      const std::optional<std::string>& sourceSha256,
                      const std::optional<NamedDigests>& sourceDigests) {
   RunSummary summary;
+  if (named) {
+    summary.namesAsked = true;
+    summary.namedFolder = named->Root();
+    summary.namedWhole = named->FilesWhole();
+    summary.namedDamaged = named->FilesDamaged();
+    summary.namedFailed = named->FilesFailed();
+    summary.directoryProblems = named->Listing().problems;
+  }
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
   summary.verifiedPerKind = run.Carver().FilesVerified();
@@ -376,6 +385,9 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
+  NamedRecovery named;
+  if (options.names) run.SetListedFiles(&named);
+  if (options.names && options.report) named.SetObserver(&report);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
@@ -389,7 +401,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    RunSummary summary = Summarise(run, elapsed.count(), told, sourceDigests);
+    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(),
+                                   told, sourceDigests);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
