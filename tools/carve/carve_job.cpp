@@ -8,17 +8,22 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 
 #include "child_summary.h"
 #include "dfxml_report.h"
 #include "engine/chosen_rules.h"
+#include "engine/options_file.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
 #include "interrupt.h"
+#include "platform/audio_tracks.h"
 #include "platform/drive_map.h"
+#include "platform/drives/drive_reads.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
 #include "rescue_mapfile.h"
@@ -85,6 +90,9 @@ std::optional<SectorLayout> CheckSource(const std::string& source, const ImageRe
     if (error.errnum != 0) why += std::string(" (") + std::strerror(error.errnum) + ")";
     Refuse(streams, why);
     return std::nullopt;
+  }
+  if (!layout->note.empty()) {
+    std::fprintf(streams.err, "orlenta-carve: %s: %s\n", source.c_str(), layout->note.c_str());
   }
   if (layout->forcedWithoutSync) {
     std::fprintf(streams.err,
@@ -184,9 +192,61 @@ bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryR
   return false;
 }
 
+// The drive speed asked for: --speed, else the options file's "speed=N" (1 to 255).
+std::optional<int> SpeedWanted(const CarveOptions& options) {
+  if (options.speed) return options.speed;
+  const auto stored = LoadOption(OptionsPathBeside(SettingsPath()), "speed");
+  const int speed = stored ? std::atoi(stored->c_str()) : 0;
+  return speed >= 1 && speed <= 255 ? std::optional(speed) : std::nullopt;
+}
+
+// Whether the disc's audio tracks become WAV files: not with --no-audio, nor when the
+// options file turns them off.
+bool AudioWanted(const CarveOptions& options) {
+  return !options.noAudio && AudioTracksWanted(OptionsPathBeside(SettingsPath()));
+}
+
+// Writes each audio track of the disc as a WAV file in `folder`, by track number. Returns
+// what became of each, by track number; a track not written whole is told as a file error.
+std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
+                                                 const std::string& folder, RunHost& host) {
+  std::map<int, AudioTrackResult> written;
+  for (const DiscTrack& track : layout.tracks) {
+    if (track.kind != TrackKind::kAudio) continue;
+    const AudioFrameReader reader =
+        layout.inDrive ? DriveAudioReader(layout.dataPath, track) : ImageAudioReader(track);
+    AudioTrackResult result =
+        WriteAudioTrack(folder, track.number, track.title, track.sectorCount, reader);
+    if (result.errnum != 0) {
+      host.FileError(result.path.empty() ? folder + AudioTrackFileName(track.number, track.title)
+                                         : result.path,
+                     result.errnum);
+    }
+    written[track.number] = std::move(result);
+  }
+  return written;
+}
+
+// A track's line in the summary: where it lies, and for an audio track what became of it.
+std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResult>& audio) {
+  std::string line = DescribeTrack(track);
+  if (track.kind != TrackKind::kAudio) return line;
+  const auto found = audio.find(track.number);
+  if (found == audio.end()) return line + ", not written";
+  const AudioTrackResult& result = found->second;
+  if (result.errnum != 0) return line + ", could not be written whole";
+  line += ", " + std::filesystem::path(result.path).filename().string();
+  if (result.framesUnread > 0) {
+    line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
+  }
+  return line;
+}
+
 RunSummary Summarise(const RecoveryRun& run, double seconds,
-                     const std::optional<std::string>& sourceSha256) {
+                     const std::optional<std::string>& sourceSha256, const SectorLayout& layout,
+                     const std::map<int, AudioTrackResult>& audio) {
   RunSummary summary;
+  for (const DiscTrack& track : layout.tracks) summary.tracks.push_back(TrackLine(track, audio));
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
   summary.verifiedPerKind = run.Carver().FilesVerified();
@@ -281,7 +341,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                " (give another with --stem)");
   }
   const std::string folder = options.outputFolder.value_or(defaults.folder);
-  const ImageReading how{.track = std::nullopt, .layout = options.layout};
+  const ImageReading how{
+      .track = std::nullopt, .layout = options.layout, .speed = SpeedWanted(options)};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
   std::FILE* mapfile = nullptr;
@@ -312,9 +373,13 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (options.hashSource) {
     sourceSha256 = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
   }
+  std::map<int, AudioTrackResult> audio;
+  if (outcome == RunOutcome::kCompleted && AudioWanted(options)) {
+    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder), host);
+  }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told), streams);
+    TellSummary(options, Summarise(run, elapsed.count(), told, *layout, audio), streams);
   }
   TellSourceFailure(outcome, options, run, streams);
   int status = ExitStatus(outcome, host);

@@ -34,7 +34,9 @@ struct CarveOptions {
   bool skipBad = false;                // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
-  std::string commandLine;             // the words the program was started with, for the report
+  std::optional<int> speed;  // an optical drive's read speed; else the options file's, if any
+  bool noAudio = false;      // no WAV files of audio tracks, whatever the options file says
+  std::string commandLine;   // the words the program was started with, for the report
 };
 
 // Exit statuses of orlenta-carve.

@@ -40,7 +40,12 @@ std::string FormatSummary(const RunSummary& summary) {
   }
   const double megabytes = static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
-  std::string text = Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
+  std::string text;
+  if (!summary.tracks.empty()) {
+    text += Line("Tracks: %zu\n", summary.tracks.size());
+    for (const std::string& track : summary.tracks) text += "  " + track + "\n";
+  }
+  text += Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
   text += kinds;
   if (summary.endsFollowed) {
     text += Line("Ends verified: %llu of %llu\n", static_cast<unsigned long long>(verified),

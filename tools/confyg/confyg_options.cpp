@@ -51,6 +51,15 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
               {RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds),
                RecoveryChoice::kExactAndMoreKinds}},
           CLI::ignore_case));
+  app.add_option("--audio", options.audio,
+                 "on: each audio track of a disc or cue sheet becomes a WAV file (the "
+                 "default); off: none does")
+      ->check(CLI::IsMember({"on", "off"}));
+  app.add_option("--speed", options.speed,
+                 "An optical drive's read speed, N times a music CD's (1 to 255); 0: the "
+                 "drive's own choice (the default)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 255));
   app.add_option("--drive", drives,
                  "LETTER=PATH: drive letter B to M for a disc image or block device; "
                  "LETTER= takes the letter away (repeatable)");
