@@ -9,8 +9,9 @@ namespace {
 
 class DiscVolume final : public Volume {
  public:
-  DiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount)
-      : tracks_(std::move(tracks)), sectorCount_(sectorCount) {
+  DiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount,
+             std::vector<MediumTrack> listing)
+      : tracks_(std::move(tracks)), sectorCount_(sectorCount), listing_(std::move(listing)) {
     for (const TrackVolume& track : tracks_) {
       sectorSize_ = std::max(sectorSize_, track.volume->SectorSize());
     }
@@ -18,6 +19,7 @@ class DiscVolume final : public Volume {
 
   uint32_t SectorSize() const override { return sectorSize_; }
   uint64_t SectorCount() const override { return sectorCount_; }
+  std::vector<MediumTrack> Tracks() const override { return listing_; }
 
   uint32_t SectorDataBytes(uint64_t sector) override {
     const TrackVolume* track = TrackAt(sector);
@@ -104,13 +106,15 @@ class DiscVolume final : public Volume {
 
   std::vector<TrackVolume> tracks_;
   uint64_t sectorCount_;
+  std::vector<MediumTrack> listing_;
   uint32_t sectorSize_ = 2048;  // a disc without data tracks: plain sectors of zeros
 };
 
 }  // namespace
 
-std::unique_ptr<Volume> MakeDiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount) {
-  return std::make_unique<DiscVolume>(std::move(tracks), sectorCount);
+std::unique_ptr<Volume> MakeDiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount,
+                                       std::vector<MediumTrack> listing) {
+  return std::make_unique<DiscVolume>(std::move(tracks), sectorCount, std::move(listing));
 }
 
 }  // namespace orlenta

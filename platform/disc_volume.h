@@ -21,7 +21,9 @@ struct TrackVolume {
 // sectors come from its own volume; every other sector (an audio track, the sectors between
 // sessions) is never read, reads as zeros and holds no data bytes, so it adds nothing to a
 // file. Sectors are as large as the largest of the tracks'; a smaller track's sectors are
-// padded with zeros that belong to no file. `tracks` in disc order, none overlapping.
-std::unique_ptr<Volume> MakeDiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount);
+// padded with zeros that belong to no file. `tracks` in disc order, none overlapping;
+// `listing` every track of the disc, for Volume::Tracks.
+std::unique_ptr<Volume> MakeDiscVolume(std::vector<TrackVolume> tracks, uint64_t sectorCount,
+                                       std::vector<MediumTrack> listing);
 
 }  // namespace orlenta

@@ -11,6 +11,7 @@
 #include <cerrno>
 
 #include "disc_volume.h"
+#include "drives/direct_reads.h"
 #include "drives/drive_reads.h"
 #include "drives/drive_toc.h"
 #include "ewf_volume.h"
@@ -34,7 +35,7 @@ class PosixVolume final : public Volume {
 
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     errno = 0;
-    const std::size_t done = ReadFully(fd_, offset, into);
+    const std::size_t done = ReadBlockDevice(fd_, offset, into, sectorSize_);
     if (done > 0 || into.empty()) return static_cast<int64_t>(done);
     // Nothing read inside the volume as it was opened: a bad sector, or the medium is gone.
     const uint64_t volumeEnd = sectorCount_ * sectorSize_;
@@ -127,7 +128,7 @@ int OpenReadOnly(const std::string& path, VolumeOpenError* error) {
     return fd;
   }
   ::close(fd);
-  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd = OpenBlockDeviceDirect(path);
   if (fd < 0) Fail(error, errno, "cannot be opened");
   return fd;
 }
@@ -159,7 +160,7 @@ std::unique_ptr<Volume> OpenDiscImage(const SectorLayout& disc, VolumeOpenError*
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     tracks.push_back({track.firstSector, track.sectorCount, MakeRawVolume(fd, track.layout)});
   }
-  return MakeDiscVolume(std::move(tracks), disc.sectorCount);
+  return MakeDiscVolume(std::move(tracks), disc.sectorCount, MediumTracks(disc));
 }
 
 }  // namespace

@@ -41,6 +41,15 @@ const DiscTrack* SectorLayout::DataTrackAt(uint64_t sector) const {
   return found == tracks.end() ? nullptr : &*found;
 }
 
+std::vector<MediumTrack> MediumTracks(const SectorLayout& disc) {
+  std::vector<MediumTrack> listing;
+  for (const DiscTrack& track : disc.tracks) {
+    listing.push_back(
+        {track.number, track.kind == TrackKind::kAudio, track.firstSector, track.sectorCount});
+  }
+  return listing;
+}
+
 std::string DescribeTrack(const DiscTrack& track) {
   std::string what = "audio";
   if (track.kind == TrackKind::kData) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/volume.h"
+
 namespace orlenta {
 
 // How a disc image frames its sectors. A raw image keeps every 2,352 bytes a CD carries per
@@ -92,6 +94,9 @@ struct DiscTrack {
 
   uint64_t EndSector() const { return firstSector + sectorCount; }
 };
+
+// Every track of `disc`, as the engine lists a medium's tracks.
+std::vector<MediumTrack> MediumTracks(const SectorLayout& disc);
 
 // "Track 2: Mode 1 data, sectors 150-5149 (session 1)" and the like.
 std::string DescribeTrack(const DiscTrack& track);

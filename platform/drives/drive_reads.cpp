@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "direct_reads.h"
 #include "platform/disc_volume.h"
 #include "platform/raw_sectors.h"
 #include "platform/read_fully.h"
@@ -23,7 +24,7 @@ class BlockSource final : public FramedSource {
  public:
   explicit BlockSource(std::shared_ptr<DriveHandle> drive) : drive_(std::move(drive)) {}
   std::size_t Read(uint64_t offset, std::span<uint8_t> into) override {
-    return ReadFully(drive_->Fd(), offset, into);
+    return ReadBlockDevice(drive_->Fd(), offset, into, kForm1Bytes);
   }
   bool EndsBefore(uint64_t end, int readErrno) override {
     return MediumEndsBefore(drive_->Fd(), end, readErrno);
@@ -98,11 +99,11 @@ std::unique_ptr<Volume> OpenDriveDisc(int fd, const SectorLayout& disc) {
     tracks.push_back({track.firstSector, track.sectorCount,
                       MakeRawVolume(DriveTrackSource(drive, track.layout), track.layout)});
   }
-  return MakeDiscVolume(std::move(tracks), disc.sectorCount);
+  return MakeDiscVolume(std::move(tracks), disc.sectorCount, MediumTracks(disc));
 }
 
 AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track) {
-  const auto drive = std::make_shared<DriveHandle>(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const auto drive = std::make_shared<DriveHandle>(OpenBlockDeviceDirect(path));
   const uint64_t start = track.firstSector;
   return [drive, start](uint64_t first, uint32_t count,
                         std::span<uint8_t> into) -> std::optional<uint64_t> {

@@ -46,15 +46,16 @@ class SimulatedDriveTest : public ::testing::Test {
     file.write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
   }
 
-  // The drive file describing the disc, with `extra` lines.
-  std::string Drive(const std::string& extra = "") {
+  // The drive file describing the disc, with `extra` lines; without its second session
+  // when `secondSession` is false.
+  std::string Drive(const std::string& extra = "", bool secondSession = true) {
     const std::string path = dir_.File("sr0");
-    std::ofstream(path) << "image " << image_ << "\n"
-                        << "track 1 1 audio 0 " << kAudioSectors << "\n"
-                        << "track 2 1 data " << kAudioSectors << " " << dataSectors_ << "\n"
-                        << "track 3 2 data " << secondStart_ << " " << videoSectors_ << "\n"
-                        << "stats " << dir_.File("stats.txt") << "\n"
-                        << extra;
+    std::ofstream drive(path);
+    drive << "image " << image_ << "\n"
+          << "track 1 1 audio 0 " << kAudioSectors << "\n"
+          << "track 2 1 data " << kAudioSectors << " " << dataSectors_ << "\n";
+    if (secondSession) drive << "track 3 2 data " << secondStart_ << " " << videoSectors_ << "\n";
+    drive << "stats " << dir_.File("stats.txt") << "\n" << extra;
     return path;
   }
 
@@ -132,10 +133,9 @@ TEST_F(SimulatedDriveTest, AVideoCdFromTheDriveGivesTheFilesOfItsImage) {
 }
 
 TEST_F(SimulatedDriveTest, ATableOfContentsThatCannotBeReadFallsBackToTheCapacityAndSaysSo) {
-  ASSERT_EQ(Carve(Drive("toc unreadable\nfail_ms 0\n"), "no-toc",
-                  Drive("toc unreadable\nfail_ms 0\n"), {"--no-audio"}),
-            0)
-      << Err();
+  // One session: read by capacity, each sector between sessions would be tried.
+  const std::string drive = Drive("toc unreadable\nfail_ms 0\n", false);
+  ASSERT_EQ(Carve(drive, "no-toc", drive, {"--no-audio"}), 0) << Err();
   EXPECT_NE(Err().find("table of contents cannot be read"), std::string::npos) << Err();
   EXPECT_EQ(CarvedFiles(Out("no-toc")).count("1REC.jpg"), 1u);
 }

@@ -191,10 +191,9 @@ bool RawSector(uint64_t sector, uint8_t* into) {
     return false;
   }
   static const auto realPread = Next<PreadFunction>("pread");
-  const int fd = ::open(disc.image.c_str(), O_RDONLY | O_CLOEXEC);
+  static const int fd = ::open(disc.image.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   const ssize_t got = realPread(fd, into, kRaw, static_cast<off_t>(sector * kRaw));
-  ::close(fd);
   if (got != static_cast<ssize_t>(kRaw)) std::memset(into, 0, kRaw);
   return true;
 }
