@@ -36,6 +36,10 @@ class CarveObserver {
   // The file started last is closed. `written` is false when a write failed, so that the
   // file on disk may hold less than was passed on.
   virtual void FileEnded(bool written) = 0;
+
+  // The file started last was removed once closed (smaller than the run keeps): told instead
+  // of FileEnded.
+  virtual void FileDropped() {}
 };
 
 }  // namespace orlenta

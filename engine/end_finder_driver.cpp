@@ -47,6 +47,7 @@ EndFinderDriver::State EndFinderDriver::FinishAtVolumeEnd() {
   const FinderStep last = finder_->Next(at, left);
   if (last.kind == FinderStep::kEnd && last.offset != 0 && last.offset <= at + left.size()) {
     endLength_ = last.offset;
+    endCertain_ = last.certain;
     state_ = State::kEnded;
   } else {
     Break();
@@ -97,6 +98,7 @@ void EndFinderDriver::Ask(uint64_t at, std::span<const uint8_t> bytes) {
         Break();
       } else {
         endLength_ = next.offset;
+        endCertain_ = next.certain;
         state_ = State::kEnded;
       }
       return;

@@ -31,6 +31,8 @@ class EndFinderDriver {
   State Current() const { return state_; }
   // The length of the file in bytes; meaningful once kEnded.
   uint64_t EndLength() const { return endLength_; }
+  // Whether the finder was sure of that end (see FinderStep::certain); once kEnded.
+  bool EndCertain() const { return endCertain_; }
 
  private:
   // Hands `bytes` (the file's bytes from `at`) to the finder and checks what it answers.
@@ -50,6 +52,7 @@ class EndFinderDriver {
   FinderStep step_ = FinderStep::Scan(0);  // the finder's first look is at the header sector
   uint64_t fed_ = 0;                       // bytes of the file fed so far
   uint64_t endLength_ = 0;
+  bool endCertain_ = false;
   uint64_t handedUpTo_ = 0;  // the end of the bytes the finder has been handed so far
   // The carry: file bytes [carryStart_, carryStart_ + carrySize_), always ending at fed_.
   uint64_t carryStart_ = 0;

@@ -42,6 +42,9 @@ FileCarver::FileCarver(RunMembers& run, SectorReader& reader, RunHost& host)
 
 int32_t FileCarver::CarveFile(FileKind kind) {
   if (kind <= kNoHeader || static_cast<std::size_t>(kind) >= kKindSlots) return kCarveStopped;
+  if (!filter_.KeepsAtStart(kind, {SectorBuffer.data(), reader_.SectorDataBytes()})) {
+    return PassOver(kind);
+  }
   const std::optional<std::string> folder = host_.OutputFolderForNextFile();
   if (!folder) {
     host_.ShowMessage(PickText(MissingFileText, kEnglish), "Orlenta");
@@ -61,19 +64,49 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   observed_ = observer_ != nullptr;
   if (observed_) observer_->FileStarted(file.Path(), kind, run_.CurrentSector);
   if (!Append(file, reader_.SectorDataBytes())) return FailWrite(file);
-  host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
-  int32_t result = kCarveStopped;
-  std::unique_ptr<EndFinder> finder = rules_->FinderFor(kind);
-  if (finder) {
-    EndFinderDriver driver(std::move(finder));
-    result = FollowStructure(file, driver);
-  } else {
-    result = CopyUntilNextHeader(file);
+  if (!filter_.TellsAtEnd()) {
+    host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
   }
+  const int32_t result = FollowFile(file, kind);
   if (result == kCarveStopped && file.Error() != 0) return FailWrite(file);
   if (!file.Close()) return FailWrite(file);
   EndFile(file, kind);
   return result;
+}
+
+int32_t FileCarver::FollowFile(RecoveredFile& file, FileKind kind) {
+  std::unique_ptr<EndFinder> finder = rules_->FinderFor(kind);
+  if (!finder) return CopyUntilNextHeader(file);
+  EndFinderDriver driver(std::move(finder));
+  return FollowStructure(file, driver);
+}
+
+int32_t FileCarver::PassOver(FileKind kind) {
+  // Carved exactly as a written file, so that the scan goes on where it would have.
+  RecoveredFile nowhere;
+  nowhere.OpenNowhere();
+  headerSector_ = run_.CurrentSector;
+  cutLength_ = 0;
+  endVerified_ = false;
+  observed_ = false;
+  return FollowFile(nowhere, kind);
+}
+
+bool FileCarver::DropWhenTooSmall(RecoveredFile& file, FileKind kind, uint64_t length) {
+  if (filter_.KeepsAtEnd(length)) {
+    if (filter_.TellsAtEnd()) {
+      host_.AddLogLine(FormatText(PickText(FileRecoveredText, host_.LanguageIndex()), file.Path()));
+    }
+    return false;
+  }
+  // Never there as far as the run is concerned: its number goes to the next file of its kind.
+  std::error_code ignored;
+  std::filesystem::remove(file.Path(), ignored);
+  --run_.KindCounters[kind];
+  --started_[kind];
+  if (observed_) observer_->FileDropped();
+  observed_ = false;
+  return true;
 }
 
 void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
@@ -91,6 +124,7 @@ void FileCarver::EndFile(RecoveredFile& file, FileKind kind) {
     }
     if (observed_) observer_->FileCut(cutLength_);
   }
+  if (DropWhenTooSmall(file, kind, cutLength_ != 0 ? cutLength_ : file.Size())) return;
   if (endVerified_) {
     ++verified_[kind];
     if (observed_) observer_->FileEndVerified();
@@ -137,7 +171,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   };
   auto state = driver.Feed({SectorBuffer.data(), reader_.SectorDataBytes()});
   for (;;) {
-    if (state == EndFinderDriver::State::kEnded) return EndAt(driver.EndLength(), length);
+    if (state == EndFinderDriver::State::kEnded) return EndAt(driver, length);
     if (state == EndFinderDriver::State::kBroken) {
       if (innerHeader) return fallBack(kCarveToHeader);
       return CopyUntilNextHeader(file, sectors);
@@ -149,7 +183,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
     host_.PumpOneMessage();
     if (run_.CurrentSector >= DriveGeometry.SectorCount()) {
       if (driver.FinishAtVolumeEnd() == EndFinderDriver::State::kEnded) {
-        return EndAt(driver.EndLength(), length);
+        return EndAt(driver, length);
       }
       return fallBack(innerHeader ? kCarveToHeader : kCarveToEnd);
     }
@@ -172,9 +206,11 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   }
 }
 
-int32_t FileCarver::EndAt(uint64_t endLength, uint64_t written) {
+int32_t FileCarver::EndAt(const EndFinderDriver& driver, uint64_t written) {
+  const uint64_t endLength = driver.EndLength();
   cutLength_ = endLength < written ? endLength : 0;
-  endVerified_ = true;
+  // An end the structure only makes likely is where the file is cut, but not verified.
+  endVerified_ = driver.EndCertain();
   run_.CurrentSector = sectorRuns_.SectorHolding(endLength);
   return kCarveToLength;
 }

@@ -8,6 +8,7 @@
 
 #include "carve_observer.h"
 #include "carve_rules.h"
+#include "file_filter.h"
 #include "file_kind.h"
 #include "file_sector_runs.h"
 #include "host.h"
@@ -58,7 +59,7 @@ class FileCarver {
 
   // Files this carver started, per kind, over its life (for summaries).
   const std::array<uint64_t, kKindSlots>& FilesStarted() const { return started_; }
-  // Of those, the files whose end their own structure told.
+  // Of those, the files whose end their own structure told for sure.
   const std::array<uint64_t, kKindSlots>& FilesVerified() const { return verified_; }
   // When the rules follow structures: the files whose end could not be verified, by path.
   const std::vector<std::string>& UnverifiedFiles() const { return unverified_; }
@@ -75,10 +76,17 @@ class FileCarver {
   // carver or be replaced first.
   void SetObserver(CarveObserver* observer) { observer_ = observer; }
 
+  // Writes only the files `filter` keeps (every file unless set). When it tells by a file's
+  // size, a file's log line comes once the file has ended and is kept.
+  void SetFilter(const FileFilter& filter) { filter_ = filter; }
+
  private:
+  int32_t FollowFile(RecoveredFile& file, FileKind kind);
+  int32_t PassOver(FileKind kind);
+  bool DropWhenTooSmall(RecoveredFile& file, FileKind kind, uint64_t length);
   int32_t CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile = 1);
   int32_t FollowStructure(RecoveredFile& file, EndFinderDriver& driver);
-  int32_t EndAt(uint64_t endLength, uint64_t written);
+  int32_t EndAt(const EndFinderDriver& driver, uint64_t written);
   int32_t CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result);
   void EndFile(RecoveredFile& file, FileKind kind);
   int32_t FailWrite(RecoveredFile& file);
@@ -89,6 +97,7 @@ class FileCarver {
   SectorReader& reader_;
   RunHost& host_;
   const CarveRules* rules_ = &DefaultCarveRules();
+  FileFilter filter_;
   std::array<uint64_t, kKindSlots> started_{};
   std::array<uint64_t, kKindSlots> verified_{};
   // Of the file being written: its header sector, the length it is to be cut to (0: as

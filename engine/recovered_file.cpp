@@ -22,6 +22,7 @@ bool RecoveredFile::Create(const std::string& folder, const std::string& stem, i
                            int32_t& counter, std::span<char> streamBuffer) {
   Close();
   error_ = 0;
+  size_ = 0;
   for (;;) {
     ++counter;
     path_ = folder + RecoveredFileName(counter, stem, kind);
@@ -40,7 +41,9 @@ bool RecoveredFile::Create(const std::string& folder, const std::string& stem, i
 }
 
 bool RecoveredFile::Append(const uint8_t* bytes, std::size_t length) {
+  if (nowhere_) return true;
   if (!file_) return false;
+  size_ += length;
   if (std::fwrite(bytes, 1, length, file_) == length) return true;
   error_ = errno;
   return false;

@@ -28,6 +28,9 @@ class RecoveredFile {
   bool Create(const std::string& folder, const std::string& stem, int kind, int32_t& counter,
               std::span<char> streamBuffer = {});
 
+  // A file that is carved but not written: every byte appended goes nowhere.
+  void OpenNowhere() { nowhere_ = true; }
+
   // Appends bytes; false after a write error (see Error()).
   bool Append(const uint8_t* bytes, std::size_t length);
 
@@ -36,12 +39,16 @@ class RecoveredFile {
   bool Close();
 
   const std::string& Path() const { return path_; }
+  // The bytes appended so far.
+  uint64_t Size() const { return size_; }
   int Error() const { return error_; }
 
  private:
   std::FILE* file_ = nullptr;
   std::string path_;
   int error_ = 0;
+  bool nowhere_ = false;
+  uint64_t size_ = 0;
 };
 
 }  // namespace orlenta

@@ -54,6 +54,9 @@ class RecoveryRun {
   // they must outlive the run.
   void SetRules(const CarveRules& rules) { carver_.SetRules(rules); }
 
+  // Writes only the files `filter` keeps (every file unless set).
+  void SetFilter(const FileFilter& filter) { carver_.SetFilter(filter); }
+
  private:
   void Scan();
   RunOutcome Outcome() const;

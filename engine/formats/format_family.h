@@ -20,10 +20,15 @@ struct FinderStep {
   Kind kind = kBroken;
   uint64_t offset = 0;
   uint32_t length = 0;  // kNeed only; never more than kMaxFinderNeed
+  // kEnd only: the structure says for sure that the file ends here. False when the end is
+  // the likeliest place the bytes stop belonging to the file, but nothing in them tells it
+  // (a stream without its end code, data after an end marker that nothing points at).
+  bool certain = true;
 
   static FinderStep Need(uint64_t at, uint32_t n) { return {kNeed, at, n}; }
   static FinderStep Scan(uint64_t at) { return {kScan, at, 0}; }
   static FinderStep End(uint64_t fileLength) { return {kEnd, fileLength, 0}; }
+  static FinderStep LikelyEnd(uint64_t fileLength) { return {kEnd, fileLength, 0, false}; }
   static FinderStep Broken() { return {kBroken, 0, 0}; }
 };
 

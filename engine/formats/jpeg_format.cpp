@@ -3,7 +3,10 @@
 // data, in which a 0xFF byte is always followed by 0x00 (a stuffed byte), a restart marker
 // or the next real marker. The file ends at the end-of-image marker, or after the further
 // pictures a multi-picture segment lists. Embedded thumbnails (Exif APP1) lie inside their
-// segment, so the walk steps over them whole.
+// segment, so the walk steps over them whole. Cameras may put a preview picture after the
+// end-of-image marker that only their maker notes point at: a picture straight after the
+// last one is taken in as well, but such an end, like one followed by anything but zeros,
+// is not verified.
 #include <algorithm>
 #include <cstring>
 
@@ -24,13 +27,25 @@ bool HasLength(uint8_t code) {
 
 // More than this after the first picture is taken for a damaged picture list.
 constexpr uint64_t kMostFollowingBytes = uint64_t{1} << 28;
+// The bytes looked at after the last picture, and the sector size files start on.
+constexpr uint32_t kTrailerLook = 16;
+constexpr uint64_t kSectorBytes = 2048;
 
 class JpegEndFinder : public RecordWalk {
  public:
   JpegEndFinder() : RecordWalk(ReadAt(0, 2)) {}
 
  private:
-  enum class State : uint8_t { kSoi, kMarker, kCode, kLength, kEntropy, kMpf, kNextImage };
+  enum class State : uint8_t {
+    kSoi,
+    kMarker,
+    kCode,
+    kLength,
+    kEntropy,
+    kMpf,
+    kNextImage,
+    kAfterImage
+  };
 
   Step Examine(const ByteWindow& w, const Step& step) override {
     const uint64_t pos = step.offset;
@@ -66,7 +81,9 @@ class JpegEndFinder : public RecordWalk {
       case State::kNextImage:
         // The further pictures must be there: the first starts right where it is said to.
         if (w.At(pos)[0] != 0xFF || w.At(pos)[1] != 0xD8) return EndAt(pos);
-        return EndAt(imagesEnd_);
+        return AfterImages(imagesEnd_);
+      case State::kAfterImage:
+        return AfterImage(w.At(pos), pos);
     }
     return Broken();
   }
@@ -89,10 +106,37 @@ class JpegEndFinder : public RecordWalk {
   Step EndOfImage(uint64_t end) {
     if (!sawScan_) return Broken();
     if (imagesEnd_ <= end || nextImage_ < end || imagesEnd_ - end > kMostFollowingBytes) {
-      return EndAt(end);
+      return AfterImages(end);
     }
     state_ = State::kNextImage;
     return ReadAt(nextImage_, 2);
+  }
+
+  // The pictures end at `end`: look at what follows them.
+  Step AfterImages(uint64_t end) {
+    state_ = State::kAfterImage;
+    picturesEnd_ = end;
+    return ReadAt(end, kTrailerLook);
+  }
+
+  // Zeros after the last picture: the file ends there. Another picture straight after it
+  // (not on a sector's start, where another file would begin) is a preview of the same
+  // photo. Anything else leaves the end a guess.
+  Step AfterImage(const uint8_t* d, uint64_t pos) {
+    if (std::all_of(d, d + kTrailerLook, [](uint8_t b) { return b == 0; })) {
+      return unlisted_ ? LikelyEndAt(pos) : EndAt(pos);
+    }
+    const bool picture = d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF;
+    if (!picture || pos % kSectorBytes == 0 || pos > kMostFollowingBytes) return LikelyEndAt(pos);
+    unlisted_ = true;
+    sawScan_ = false;
+    return Marker(pos + 2);
+  }
+
+  // The volume ended right after the pictures: so did the file.
+  Step DataEnded(const Step& step) override {
+    if (state_ != State::kAfterImage || step.offset != picturesEnd_) return Broken();
+    return unlisted_ ? LikelyEndAt(picturesEnd_) : EndAt(picturesEnd_);
   }
 
   // A multi-picture APP2 segment ("MPF"): a TIFF-style directory whose entry 0xB002 lists
@@ -154,6 +198,8 @@ class JpegEndFinder : public RecordWalk {
   bool sawImages_ = false;  // a multi-picture list was read
   uint64_t nextImage_ = ~uint64_t{0};
   uint64_t imagesEnd_ = 0;
+  uint64_t picturesEnd_ = 0;
+  bool unlisted_ = false;  // a picture that nothing listed was taken in
 };
 
 // Frame headers (not the reserved 0xC8), tables, restart interval, application segments

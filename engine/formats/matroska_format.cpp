@@ -4,8 +4,10 @@
 // walk steps over the Segment's top-level children (clusters and the rest) and ends at
 // the Segment's end, which they must reach exactly. A Segment of unknown size ends where
 // its children stop.
+#include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "format_families.h"
 #include "record_walk.h"
@@ -109,6 +111,13 @@ class MatroskaEndFinder : public RecordWalk {
   uint64_t segmentEnd_ = 0;
 };
 
+// A string element's `size` bytes at `value` hold `name`: some muxers write the name and
+// a NUL (or more), as strings in EBML may be padded with them.
+bool IsDocType(const uint8_t* value, uint64_t size, std::string_view name) {
+  if (size < name.size() || std::memcmp(value, name.data(), name.size()) != 0) return false;
+  return std::all_of(value + name.size(), value + size, [](uint8_t b) { return b == 0; });
+}
+
 // The EBML header element and, inside it, the DocType element naming the format.
 FileKind DetectMatroska(const uint8_t* d, std::size_t size) {
   const std::optional<ElementHead> head = ReadHead(d, std::min<std::size_t>(size, 12));
@@ -121,8 +130,8 @@ FileKind DetectMatroska(const uint8_t* d, std::size_t size) {
     if (!child || child->size > static_cast<uint64_t>(end - p) - child->length) return kNoHeader;
     const uint8_t* value = p + child->length;
     if (child->id == 0x4282) {  // DocType
-      if (child->size == 8 && std::memcmp(value, "matroska", 8) == 0) return kMatroska;
-      if (child->size == 4 && std::memcmp(value, "webm", 4) == 0) return kWebm;
+      if (IsDocType(value, child->size, "matroska")) return kMatroska;
+      if (IsDocType(value, child->size, "webm")) return kWebm;
       return kNoHeader;
     }
     p = value + child->size;

@@ -87,6 +87,8 @@ std::optional<uint64_t> Id3v2Length(const uint8_t* d) {
 
 // Encoders may leave zeros between the tag and the first frame.
 constexpr uint64_t kMostPaddingAfterTag = 64 * 1024;
+// More ID3v2 tags in a row than any tag editor leaves: a sign of damage.
+constexpr int kMostTags = 4;
 
 class MpegAudioEndFinder : public RecordWalk {
  public:
@@ -100,11 +102,13 @@ class MpegAudioEndFinder : public RecordWalk {
     const uint8_t* d = w.At(pos);
     switch (state_) {
       case State::kTag:
-        if (const std::optional<uint64_t> tag = Id3v2Length(d)) {
-          tagEnd_ = *tag;
-          return FirstFrame(*tag);
+        // Tag editors may put a new tag in front of the old one: tags may follow each other.
+        if (const std::optional<uint64_t> tag = Id3v2Length(d); tag && tags_ < kMostTags) {
+          ++tags_;
+          tagEnd_ = pos + *tag;
+          return ReadAt(tagEnd_, 10);
         }
-        return FirstFrame(0);
+        return FirstFrame(pos);
       case State::kPadding:
         return SkipPadding(w, pos);
       case State::kFirstFrame:
@@ -177,6 +181,7 @@ class MpegAudioEndFinder : public RecordWalk {
   State state_ = State::kTag;
   std::optional<FrameHeader> first_;
   uint64_t tagEnd_ = 0;
+  int tags_ = 0;
   bool sawApe_ = false;
 };
 

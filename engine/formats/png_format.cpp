@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// PNG: the signature, then chunks (length, four-letter type, data, CRC) up to IEND. The
-// CRCs are not checked: the walk only needs each chunk's length and a plausible type.
+// PNG: the signature, then chunks (length, four-letter type, data, CRC) up to IEND. Each
+// chunk's CRC, over its type and data, is checked on the way.
+#include <algorithm>
 #include <cstring>
 
+#include "checksums.h"
 #include "format_families.h"
 #include "record_walk.h"
 
@@ -28,16 +30,36 @@ class PngEndFinder : public RecordWalk {
       }
       return ReadAt(8, 8);
     }
+    if (pos < chunkEnd_) return Data(w, pos);
+    if (pos == chunkEnd_ && chunkEnd_ != 0) return Checked(w.At(pos));
     const uint8_t* chunk = w.At(pos);
     const uint32_t length = Be32(chunk);
     if (length > 0x7FFFFFFF) return Broken();
     for (int i = 4; i < 8; ++i) {
       if (!IsLetter(chunk[i])) return Broken();
     }
-    const uint64_t next = pos + 12 + length;
-    if (std::memcmp(chunk + 4, "IEND", 4) == 0) return EndAt(next);
-    return ReadAt(next, 8);
+    isEnd_ = std::memcmp(chunk + 4, "IEND", 4) == 0;
+    crc_ = Crc32(0, chunk + 4, 4);
+    chunkEnd_ = pos + 8 + length;
+    return length == 0 ? ReadAt(chunkEnd_, 4) : ScanFrom(pos + 8);
   }
+
+  Step Data(const ByteWindow& w, uint64_t pos) {
+    const uint64_t upTo = std::min(chunkEnd_, w.End());
+    crc_ = Crc32(crc_, w.At(pos), static_cast<std::size_t>(upTo - pos));
+    return upTo < chunkEnd_ ? ScanFrom(upTo) : ReadAt(chunkEnd_, 4);
+  }
+
+  Step Checked(const uint8_t* stored) {
+    if (Be32(stored) != crc_) return Broken();
+    const uint64_t next = chunkEnd_ + 4;
+    chunkEnd_ = 0;
+    return isEnd_ ? EndAt(next) : ReadAt(next, 8);
+  }
+
+  uint64_t chunkEnd_ = 0;  // the end of the data of the chunk being read; 0 between chunks
+  uint32_t crc_ = 0;
+  bool isEnd_ = false;
 };
 
 std::unique_ptr<EndFinder> MakePngFinder(FileKind kind) {

@@ -21,7 +21,9 @@ std::optional<FinderStep> RecordWalk::Answer(const ByteWindow& window) {
       return FinderStep::Broken();
     case Step::kEnd:
       if (step.offset == 0 || step.offset > kLargestFile) return FinderStep::Broken();
-      if (step.offset <= window.End()) return FinderStep::End(step.offset);
+      if (step.offset <= window.End()) {
+        return step.certain ? FinderStep::End(step.offset) : FinderStep::LikelyEnd(step.offset);
+      }
       // The end lies ahead: make sure the file's bytes are really there up to it.
       if (asked) return FinderStep::Broken();
       asked_ = true;

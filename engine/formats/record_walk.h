@@ -23,6 +23,7 @@ class RecordWalk : public EndFinder {
     Kind kind = kBroken;
     uint64_t offset = 0;
     uint32_t length = 0;
+    bool certain = true;  // kEnd only
   };
   // Examine the `n` bytes at `offset` next (n <= kMaxFinderNeed).
   static Step ReadAt(uint64_t offset, uint32_t n) { return {Step::kRead, offset, n}; }
@@ -30,6 +31,8 @@ class RecordWalk : public EndFinder {
   static Step ScanFrom(uint64_t offset) { return {Step::kScan, offset, 0}; }
   // The file is `length` bytes long (the bytes up to there need not have arrived yet).
   static Step EndAt(uint64_t length) { return {Step::kEnd, length, 0}; }
+  // The file most likely ends at `length`, but nothing in it says so: not verified.
+  static Step LikelyEndAt(uint64_t length) { return {Step::kEnd, length, 0, false}; }
   static Step Broken() { return {}; }
 
   explicit RecordWalk(Step first) : step_(first) {}

@@ -26,8 +26,13 @@ class RiffEndFinder : public RecordWalk {
     const uint64_t pos = step.offset;
     const uint8_t* d = w.At(pos);
     if (expectPart_) return StartPart(pos, d);
+    if (padUncounted_) return AfterPadByte(*d);
     const uint64_t next = pos + 8 + Le32(d + 4) + (Le32(d + 4) & 1);
     if (!IsChunkId(d)) return Broken();
+    if (next == partEnd_ + 1 && !isAvi_) {
+      padUncounted_ = true;
+      return ReadAt(partEnd_, 1);
+    }
     // Some writers leave out the pad byte of the last chunk: the RIFF size tells.
     if (next == partEnd_ || next == partEnd_ + 1) return PartEnded();
     if (next > partEnd_) return Broken();
@@ -54,13 +59,22 @@ class RiffEndFinder : public RecordWalk {
     return ReadAt(partEnd_, 12);
   }
 
+  // The last chunk has an odd size that the RIFF size counts without its pad byte. Some
+  // writers put the pad byte there all the same, others leave it out: a zero there is
+  // taken for it, anything else for what follows the file. Either way the end is a guess.
+  Step AfterPadByte(uint8_t byte) const {
+    return byte == 0 ? LikelyEndAt(partEnd_ + 1) : LikelyEndAt(partEnd_);
+  }
+
   Step DataEnded(const Step& step) override {
-    return expectPart_ && step.offset == partEnd_ ? EndAt(partEnd_) : Broken();
+    const bool atPartEnd = (expectPart_ || padUncounted_) && step.offset == partEnd_;
+    return atPartEnd ? EndAt(partEnd_) : Broken();
   }
 
   uint64_t partEnd_ = 0;
   bool expectPart_ = true;
   bool isAvi_ = false;
+  bool padUncounted_ = false;  // the byte at partEnd_ may be the last chunk's pad byte
 };
 
 std::unique_ptr<EndFinder> MakeRiffFinder(FileKind kind) {

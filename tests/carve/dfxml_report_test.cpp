@@ -37,8 +37,8 @@ TEST_F(DfxmlReportTest, NamesEveryFileOfThePlainSampleDisc) {
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.One("/d:dfxml/d:creator/d:program"), "orlenta-carve");
   EXPECT_EQ(report.One("/d:dfxml/d:source/d:image_filename"), ORLENTA_SAMPLE_DISC);
-  EXPECT_EQ(report.One("/d:dfxml/d:source/x:sector_size"), "2048");
-  EXPECT_EQ(report.All("/d:dfxml/d:source/x:raw_mode").size(), 0u);
+  EXPECT_EQ(report.One("/d:dfxml/x:source/x:sector_size"), "2048");
+  EXPECT_EQ(report.All("/d:dfxml/x:source/x:raw_mode").size(), 0u);
   EXPECT_EQ(report.One("/d:dfxml/x:run/x:outcome"), "completed");
   EXPECT_EQ(report.One("/d:dfxml/x:run/x:sectors_unreadable"), "0");
   // A plain image: every file is one run of the image.
@@ -57,7 +57,7 @@ TEST_F(DfxmlReportTest, ARawImagesRunsPointAtTheDataInsideTheRawSectors) {
   const Report report(CarveWithReport(cue, folder));
   ASSERT_TRUE(report.Parsed());
   EXPECT_EQ(report.All("/d:dfxml/d:source/d:image_filename"), (std::vector{cue, bin}));
-  EXPECT_EQ(report.One("/d:dfxml/d:source/x:raw_mode"), "Mode 2");
+  EXPECT_EQ(report.One("/d:dfxml/x:source/x:raw_mode"), "Mode 2");
   ExpectReportChecksOut(report, {folder}, bin);
 }
 
@@ -82,11 +82,28 @@ TEST_F(DfxmlReportTest, AnEvidenceSetsStoredDigestsAreRecorded) {
   const std::string folder = dir_.File("out");
   const Report report(CarveWithReport(set + ".E01", folder));
   ASSERT_TRUE(report.Parsed());
-  const std::string container = "/d:dfxml/d:source/x:container";
+  const std::string container = "/d:dfxml/x:source/x:container";
   EXPECT_EQ(report.One(container + "/@format"), "Expert Witness (EWF)");
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='md5']"), DigestOfSampleDisc("md5sum"));
   EXPECT_EQ(report.One(container + "/d:hashdigest[@type='sha1']"), DigestOfSampleDisc("sha1sum"));
   ExpectReportChecksOut(report, {folder}, ORLENTA_SAMPLE_DISC);
+
+  // With the same digests taken of the medium as read, the set's stored ones can be checked.
+  const std::string checked = dir_.File("checked");
+  const std::string checkedReport = checked + ".xml";
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--hash", "md5,SHA1", "--hash-source", "--report",
+                              checkedReport, set + ".E01", checked}),
+            0);
+  const Report digests(checkedReport);
+  for (const char* type : {"md5", "sha1"}) {
+    const std::string stored =
+        "/d:dfxml/x:source/x:container/d:hashdigest[@type='" + std::string(type) + "']";
+    const std::string read = "//x:source_digest/d:hashdigest[@type='" + std::string(type) + "']";
+    EXPECT_EQ(digests.One(read), digests.One(stored)) << type;
+  }
+  ExpectReportChecksOut(digests, {checked}, ORLENTA_SAMPLE_DISC);
+  EXPECT_NE(FileText(dir_.File("stderr.txt")).find("Source MD5: " + DigestOfSampleDisc("md5sum")),
+            std::string::npos);
 }
 
 TEST_F(DfxmlReportTest, SurvivesPathsWithMarkupAndNonAsciiCharacters) {

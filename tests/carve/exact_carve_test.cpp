@@ -85,8 +85,13 @@ TEST_F(ExactCarveTest, EverySampleComesBackByteForByteAndTheReportSaysItsEndWasV
         << path;
     bool isSample = false;
     for (const auto& [name, original] : samples) isSample = isSample || bytes == original;
+    // A program stream tells its end for sure only by its end code, which not every
+    // muxer writes.
+    const bool endCodeMissing =
+        path.ends_with(".mpg") && !bytes.ends_with(std::string("\0\0\1\xB9", 4));
     if (isSample) {
-      EXPECT_EQ(Between(entry, "<dfxmlext:end_verified>", "</dfxmlext:end_verified>"), "true")
+      EXPECT_EQ(Between(entry, "<dfxmlext:end_verified>", "</dfxmlext:end_verified>"),
+                endCodeMissing ? "false" : "true")
           << path;
     }
   }

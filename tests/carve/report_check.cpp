@@ -47,6 +47,20 @@ std::string BytesOfRuns(const Report& report, const std::string& object, const s
   return bytes;
 }
 
+// What `xmllint --schema` says of the report against the DFXML schema the report declares
+// (1.2.0, kept beside the tests); "" when it is valid.
+std::string SchemaProblems(const std::string& path) {
+  const std::string command = "xmllint --noout --nonet --schema " +
+                              ShellQuoted(ORLENTA_DFXML_SCHEMA) + " " + ShellQuoted(path) + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return "xmllint cannot be started";
+  std::string said;
+  char piece[4096];
+  for (std::size_t got; (got = std::fread(piece, 1, sizeof piece, pipe)) > 0;)
+    said.append(piece, got);
+  return ::pclose(pipe) == 0 ? "" : said;
+}
+
 }  // namespace
 
 Report::Report(const std::string& path)
@@ -85,8 +99,12 @@ std::string Report::One(const std::string& xpath) const {
 }
 
 std::string Sha256Sum(const std::string& path) {
-  const std::string command = "sha256sum " + ShellQuoted(path);
-  std::string line(65, '\0');
+  return DigestSum("sha256sum", path);
+}
+
+std::string DigestSum(const std::string& tool, const std::string& path) {
+  const std::string command = tool + " " + ShellQuoted(path);
+  std::string line(130, '\0');
   std::FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return "";
   const std::size_t got = std::fread(line.data(), 1, line.size(), pipe);
@@ -94,12 +112,13 @@ std::string Sha256Sum(const std::string& path) {
   line.resize(got);
   // A name with a backslash or a line break gets a backslash before its line.
   if (!line.empty() && line[0] == '\\') line.erase(0, 1);
-  return line.substr(0, 64);
+  return line.substr(0, line.find(' '));
 }
 
 void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
                            const std::string& image) {
   ASSERT_TRUE(report.Parsed()) << report.Path();
+  EXPECT_EQ(SchemaProblems(report.Path()), "");
   EXPECT_EQ(report.One("/d:dfxml/d:metadata/x:filenames_relative_to"), "the folder of this report");
   const fs::path base = fs::path(report.Path()).parent_path();
   const std::string imageBytes = FileText(image);
@@ -115,6 +134,12 @@ void ExpectReportChecksOut(const Report& report, const std::vector<std::string>&
     const std::string content = FileText(path.string());
     EXPECT_EQ(report.One(object + "/d:filesize"), std::to_string(content.size())) << path;
     EXPECT_EQ(report.One(object + "/d:hashdigest[@type='sha256']"), Sha256Sum(path)) << path;
+    for (const auto& [type, tool] : {std::pair{"md5", "md5sum"}, std::pair{"sha1", "sha1sum"}}) {
+      const std::string xpath = object + "/d:hashdigest[@type='" + type + "']";
+      if (!report.All(xpath).empty()) {
+        EXPECT_EQ(report.One(xpath), DigestSum(tool, path)) << path;
+      }
+    }
     EXPECT_TRUE(BytesOfRuns(report, object, imageBytes) == content) << path;
   }
   std::set<fs::path> onDisk;

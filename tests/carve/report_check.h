@@ -34,11 +34,14 @@ class Report {
 
 // The SHA-256 of the file at `path` as sha256sum gives it; "" when it cannot be run.
 std::string Sha256Sum(const std::string& path);
+// The digest `tool` (md5sum, sha1sum, sha256sum) gives of the file at `path`.
+std::string DigestSum(const std::string& tool, const std::string& path);
 
 // Checks what a lab checks of a report, as gtest failures: every name (its escapes turned
 // back into bytes, relative to the report's folder) is a file on disk, and the files named
 // are exactly those of `folders`; each file's size and SHA-256 are its own; its byte runs,
-// taken in order from `image` (img_offset) or filled (fill), give back its bytes.
+// taken in order from `image` (img_offset) or filled (fill), give back its bytes; its MD5
+// and SHA-1, where the report has them, are its own too.
 void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
                            const std::string& image);
 

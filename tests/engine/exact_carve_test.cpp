@@ -120,6 +120,20 @@ TEST_F(ExactCarveTest, AFileEndingOnASectorBoundaryIsNotCut) {
   EXPECT_TRUE(observer.ends[0].verified);
 }
 
+TEST_F(ExactCarveTest, AFileWhoseEndIsOnlyLikelyIsCutThereButNotVerified) {
+  Disc disc(6);
+  std::vector<uint8_t> toy = MakeToyFile(kSector + 100);
+  std::memcpy(toy.data() + toy.size() - 4, "?END", 4);
+  disc.Put(1, toy);
+  Load(disc);
+  EXPECT_EQ(CarveAt(1), kCarveToLength);
+  EXPECT_EQ(ReadFileBytes(out.File("1REC.png")), toy);
+  EXPECT_EQ(carver.FilesVerified()[kToyKind], 0u);
+  EXPECT_THAT(carver.UnverifiedFiles(), ElementsAre(out.File("1REC.png")));
+  ASSERT_EQ(observer.ends.size(), 1u);
+  EXPECT_FALSE(observer.ends[0].verified);
+}
+
 TEST_F(ExactCarveTest, ABrokenStructureFallsBackToTheFirstInnerHeader) {
   Disc disc(12);
   std::vector<uint8_t> toy = MakeToyFile(6 * kSector + 10);

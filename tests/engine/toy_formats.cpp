@@ -21,6 +21,9 @@ FinderStep ToyFinder::Next(uint64_t at, std::span<const uint8_t> bytes) {
     return FinderStep::Need(length_ - 4, 4);
   }
   if (at == length_) return FinderStep::End(length_);  // what follows, or the volume's end
+  if (bytes.size() >= 4 && std::memcmp(bytes.data(), "?END", 4) == 0) {
+    return FinderStep::LikelyEnd(length_);
+  }
   if (bytes.size() < 4 || std::memcmp(bytes.data(), "!END", 4) != 0) return FinderStep::Broken();
   return lookPastEnd_ ? FinderStep::Need(length_, 4) : FinderStep::End(length_);
 }

@@ -13,6 +13,7 @@ namespace orlenta {
 // A made-up format with a structure to follow, for testing the exact mode without any real
 // format: "TOYF", the file's length as 4 little-endian bytes, anything, then "!END" as its
 // last four bytes. Its finder skips the middle, asking only for the header and the trailer.
+// A trailer "?END" instead makes the end only likely: the file is cut there, not verified.
 inline constexpr FileKind kToyKind = kPng;
 std::vector<uint8_t> MakeToyFile(uint32_t length, uint8_t fill = 0x21);
 

@@ -63,6 +63,7 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
   for (const auto& [given, flag] : flags) {
     if (given) args.emplace_back(flag);
   }
+  args.insert(args.end(), options.passedOn.begin(), options.passedOn.end());
   if (options.report) args.insert(args.end(), {"--report", folder + "/" + *options.report});
   if (options.mapfile) args.insert(args.end(), {"--mapfile", folder + "/" + *options.mapfile});
   // "--": a source whose name begins with '-' is still a source.

@@ -139,11 +139,11 @@ bool BeginReport(DfxmlReport& report, const CarveOptions& options, const SectorL
 
 // Ends the report; false after telling that it could not be written whole.
 bool FinishReport(DfxmlReport& report, const CarveOptions& options, const RecoveryRun& run,
-                  RunOutcome outcome, const std::optional<std::string>& sourceSha256,
+                  RunOutcome outcome, const std::optional<NamedDigests>& sourceDigests,
                   uint64_t sourceBytesHashed, ConsoleStreams streams) {
   ReportRunEnd end;
   end.sourceHashAsked = options.hashSource;
-  end.sourceSha256 = sourceSha256;
+  end.sourceDigests = sourceDigests;
   end.sourceBytesHashed = sourceBytesHashed;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
@@ -243,7 +243,8 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
 }
 
 RunSummary Summarise(const RecoveryRun& run, double seconds,
-                     const std::optional<std::string>& sourceSha256, const SectorLayout& layout,
+                     const std::optional<std::string>& sourceSha256,
+                     const std::optional<NamedDigests>& sourceDigests, const SectorLayout& layout,
                      const std::map<int, AudioTrackResult>& audio) {
   RunSummary summary;
   for (const DiscTrack& track : layout.tracks) summary.tracks.push_back(TrackLine(track, audio));
@@ -260,6 +261,9 @@ RunSummary Summarise(const RecoveryRun& run, double seconds,
   summary.sectorSize = DriveGeometry.bytesPerSector;
   summary.elapsedSeconds = seconds;
   summary.sourceSha256 = sourceSha256;
+  if (sourceDigests && sourceDigests->size() > 1) {
+    summary.sourceOtherDigests.assign(sourceDigests->begin() + 1, sourceDigests->end());
+  }
   return summary;
 }
 
@@ -347,7 +351,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
   std::FILE* mapfile = nullptr;
   if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
-  DfxmlReport report;
+  DfxmlReport report(options.digests);
   if (options.report && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) std::fclose(mapfile);
     return kExitUsage;
@@ -360,18 +364,21 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   RecoveryRun run(drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
+  run.SetFilter(options.filter);
   host.Watch(run);
   if (options.report) run.SetCarveObserver(&report);
   run.SkipBadZones(options.skipBad);
-  SourceDigest digest;
+  SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
-    sourceSha256 = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    sourceDigests = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   std::map<int, AudioTrackResult> audio;
   if (outcome == RunOutcome::kCompleted && AudioWanted(options)) {
@@ -379,7 +386,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told, *layout, audio), streams);
+    TellSummary(options, Summarise(run, elapsed.count(), told, sourceDigests, *layout, audio),
+                streams);
   }
   TellSourceFailure(outcome, options, run, streams);
   int status = ExitStatus(outcome, host);
@@ -387,7 +395,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (options.report &&
-      !FinishReport(report, options, run, outcome, sourceSha256, digest.BytesHashed(), streams)) {
+      !FinishReport(report, options, run, outcome, sourceDigests, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }
   return status;

@@ -2,8 +2,16 @@
 #include "carve_options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <map>
+
+#include "gnu_help.h"
+#include "option_checks.h"
+#include "parse_errors.h"
+#include "sha256.h"
+#include "shell_words.h"
 
 namespace orlenta {
 
@@ -22,7 +30,120 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
   return "";
 }
 
+std::vector<std::string> KindList(const std::string& text) {
+  std::vector<std::string> names;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    names.push_back(text.substr(start, comma - start));
+    if (comma == std::string::npos) return names;
+    start = comma + 1;
+  }
+}
+
+std::optional<uint64_t> ByteCount(const std::string& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
+  if (digits == 0 || digits > 15) return std::nullopt;
+  const std::string unit = text.substr(digits);
+  int shift = 0;
+  if (unit == "k" || unit == "K") {
+    shift = 10;
+  } else if (unit == "M") {
+    shift = 20;
+  } else if (unit == "G") {
+    shift = 30;
+  } else if (!unit.empty()) {
+    return std::nullopt;
+  }
+  return std::stoull(text.substr(0, digits)) << shift;
+}
+
+std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text) {
+  const std::size_t x = text.find_first_of("xX");
+  if (x == std::string::npos) return std::nullopt;
+  const std::string width = text.substr(0, x);
+  const std::string height = text.substr(x + 1);
+  for (const std::string* number : {&width, &height}) {
+    if (number->empty() || number->size() > 9 ||
+        !std::all_of(number->begin(), number->end(),
+                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
+      return std::nullopt;
+    }
+  }
+  return std::pair{static_cast<uint32_t>(std::stoul(width)),
+                   static_cast<uint32_t>(std::stoul(height))};
+}
+
 namespace {
+
+std::string Lowered(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The options that choose which files are written and the digests taken of them; each kept
+// as given for the sources of a batch.
+void AddFilterOptions(CLI::App& app, CarveOptions& options) {
+  const auto keep = [&options](const char* name, const std::string& value) {
+    options.passedOn.insert(options.passedOn.end(), {name, value});
+  };
+  app.add_option_function<std::string>(
+         "--kinds",
+         [&options, keep](const std::string& list) {
+           options.filter.KeepFamilies(KindList(list));
+           keep("--kinds", list);
+         },
+         "write only files of the kinds in LIST, separated by commas, in any case (jpeg, "
+         "png, gif, bmp, avi, wave, quicktime, mp3, mpeg, and with --more-kinds mp4, flac, "
+         "ogg, ...; jpeg covers every JPEG kind); a kind left out still ends the file "
+         "before it, so the other files stay as they are without this option")
+      ->type_name("LIST")
+      ->check([](const std::string& list) -> std::string {
+        const std::string unknown = FileFilter().KeepFamilies(KindList(list));
+        return unknown.empty() ? "" : "'" + unknown + "' is not a kind of file Orlenta recovers";
+      });
+  app.add_option_function<std::string>(
+         "--min-size",
+         [&options, keep](const std::string& text) {
+           options.filter.KeepFilesFrom(*ByteCount(text));
+           keep("--min-size", text);
+         },
+         "keep only files of at least BYTES bytes (k, M, G: times 1,024 each); a smaller "
+         "file is removed once it has ended, and its line comes only for files kept")
+      ->type_name("BYTES")
+      ->check([](const std::string& text) -> std::string {
+        return ByteCount(text) ? "" : "'" + text + "' is not a number of bytes";
+      });
+  app.add_option_function<std::string>(
+         "--min-pixels",
+         [&options, keep](const std::string& text) {
+           const auto pixels = *PixelCount(text);
+           options.filter.KeepPicturesFrom(pixels.first, pixels.second);
+           keep("--min-pixels", text);
+         },
+         "write only pictures at least W pixels wide and H high, where their header tells "
+         "(JPEG, PNG, GIF, BMP): thumbnails and icons are left out")
+      ->type_name("WxH")
+      ->check([](const std::string& text) -> std::string {
+        return PixelCount(text) ? "" : "'" + text + "' is not WIDTHxHEIGHT, such as 640x480";
+      });
+  app.add_option_function<std::string>(
+         "--hash",
+         [&options, keep](const std::string& list) {
+           options.digests = KindList(Lowered(list));
+           keep("--hash", list);
+         },
+         "take the digests in LIST (md5, sha1, sha256, separated by commas) of every file and, "
+         "with --hash-source, of the source; SHA-256 is always taken")
+      ->type_name("LIST")
+      ->check([](const std::string& list) -> std::string {
+        for (const std::string& name : KindList(Lowered(list))) {
+          if (!IsDigestName(name)) return "'" + name + "' is not one of: md5, sha1, sha256";
+        }
+        return "";
+      });
+}
 
 // Sorts the words of the command line into the single form (SOURCE [OUTPUT_FOLDER]) or the
 // batch form (SOURCE... -o ROOT). Returns why they fit neither, "" when they fit.
@@ -45,7 +166,8 @@ std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
 }
 
 // The words the program was started with, as the report and the mapfile record them: a
-// command that carves the same source again. A batch's own channel to a source's process
+// command that carves the same source again, each word quoted as a shell needs it. A batch's own
+// channel to a source's process
 // (--summary-fd) is left out, as no user types it.
 std::string CommandLineToRecord(int argc, const char* const* argv) {
   std::string line;
@@ -58,7 +180,7 @@ std::string CommandLineToRecord(int argc, const char* const* argv) {
     }
     if (inOptions && word.starts_with("--summary-fd=")) continue;
     if (word == "--") inOptions = false;
-    line += (line.empty() ? "" : " ") + word;
+    line += (line.empty() ? "" : " ") + ShellWord(word);
   }
   return line;
 }
@@ -68,97 +190,110 @@ std::string CommandLineToRecord(int argc, const char* const* argv) {
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv) {
   CarveOptions options;
   std::vector<std::string> words;
-  CLI::App app{
-      "Recovers photos, sound and video from a disc or disc image: every sector that begins "
+  CLI::App app{"", "orlenta-carve"};
+  app.formatter(std::make_shared<GnuHelp>(
+      std::vector<std::string>{"[OPTION]... SOURCE [OUTPUT_FOLDER]",
+                               "[OPTION]... -o ROOT SOURCE...", "--table ROOT"},
+      "Recover photos, sound and video from a disc or a disc image: every sector that begins "
       "with a JPEG, GIF, PNG, AVI, WAV, QuickTime, BMP, MP3 or MPEG header starts a new file "
       "that runs up to the next header.\n\n"
-      "  orlenta-carve SOURCE [OUTPUT_FOLDER] [OPTIONS]\n"
-      "  orlenta-carve SOURCE... -o ROOT [-j N] [OPTIONS]",
-      "orlenta-carve"};
-  app.footer(
-      "Exit status: 0 completed, 1 completed but a file could not be written whole, 2 bad "
-      "usage, damaged settings, or a source that cannot be read or went away, 128 + the "
-      "signal's number when a signal ended the run (130 Ctrl-C; files so far are kept). "
-      "With -o, the worst status of all the sources.");
-  app.add_option("SOURCE", words,
-                 "Disc image file, cue sheet or block device (e.g. /dev/sr0). Without -o, a "
-                 "second word is the OUTPUT_FOLDER for recovered files (created when missing; "
-                 "default: the settings' output folder, else ~/RecoveredByQuarn)")
-      ->required();
+      "SOURCE is a disc image, a cue sheet, an Expert Witness evidence set (.E01) or a block "
+      "device such as /dev/sr0. OUTPUT_FOLDER is created when missing; without it, files go "
+      "to the output folder of the settings, else to ~/RecoveredByQuarn.",
+      "Exit status: 0 completed; 1 completed, but a file could not be written whole; 2 bad "
+      "usage, damaged settings, or a source that cannot be read or went away; 128 + the "
+      "signal's number when a signal ended the run (130 Ctrl-C; the files so far are kept). "
+      "With -o, the worst status of all the sources.\n\n"
+      "The manual page (man orlenta-carve) tells of the report, disc images and batches."));
+  app.add_option("SOURCE", words);
   app.add_option("-o,--output-root", options.outputRoot,
-                 "Carve every SOURCE into a new folder of its own under ROOT, named after the "
-                 "source (disc.iso into ROOT/disc, then ROOT/disc-2 for another disc.iso or "
-                 "when ROOT/disc exists), and end with a table of them all")
+                 "carve every SOURCE into a new folder of its own under ROOT, named after the "
+                 "source (disc.iso into ROOT/disc, or ROOT/disc-2 when that exists), and end "
+                 "with a table of them all")
       ->type_name("ROOT");
-  CLI::Option* jobs = app.add_option("-j,--jobs", options.jobs, "Carve N sources at once (with -o)")
+  CLI::Option* jobs = app.add_option("-j,--jobs", options.jobs,
+                                     "with -o, carve N sources at once (1 to 64; default 1)")
                           ->type_name("N")
-                          ->check(CLI::Range(1, 64));
+                          ->check(WholeNumberFrom(1, 64));
   app.add_option("--summary-fd", options.summaryFd)->group("");
   app.add_option("--stem", options.stem,
-                 "Text between number and extension of each file name (default: the "
-                 "settings' stem, else REC)")
+                 "put STEM between number and extension of each file name (at most 3 "
+                 "characters; default: the settings' stem, else REC)")
+      ->type_name("STEM")
       ->check([](const std::string& stem) { return NameStemProblem(stem); });
-  app.add_flag("--quiet", options.quiet, "No progress and no per-file lines");
+  app.add_flag("-q,--quiet", options.quiet, "print no progress and no line per file");
   const std::map<std::string, LayoutChoice> layouts = {
       {"auto", LayoutChoice::kAuto}, {"plain", LayoutChoice::kPlain}, {"raw", LayoutChoice::kRaw}};
   app.add_option_function<std::string>(
          "--layout",
          [&options, layouts](const std::string& name) { options.layout = layouts.at(name); },
-         "How an image file's sectors are read: auto (raw when its first sectors carry "
-         "the CD sync pattern, else plain; the default), plain (2,048-byte sectors) or "
-         "raw (2,352 or 2,448-byte CD sectors, even with a damaged start)")
-      ->transform(CLI::IsMember(layouts, CLI::ignore_case).description(""))
-      ->type_name("auto|plain|raw");
+         "read an image file's sectors as LAYOUT: auto (raw when its first sectors carry "
+         "the CD sync pattern, else plain; the default), plain (2,048-byte sectors) or raw "
+         "(2,352 or 2,448-byte CD sectors, even with a damaged start)")
+      ->type_name("LAYOUT")
+      ->transform(Lowered())
+      ->check(OneOf({"auto", "plain", "raw"}));
   app.add_option("--report", options.report,
-                 "Write a DFXML report (report.xml) naming every recovered file with its "
-                 "size, the bytes of the image it came from and its SHA-256; with -o, the "
-                 "file name of the report in each source's folder")
+                 "write a DFXML report naming every recovered file with its size, the bytes "
+                 "of the image it came from and its SHA-256; with -o, the report's file name "
+                 "in each source's folder")
       ->type_name("FILE");
   app.add_flag("--hash-source", options.hashSource,
-               "Take the SHA-256 of the whole source as it is read (no second read) and tell "
+               "take the SHA-256 of the whole source as it is read (no second read) and tell "
                "it in the summary and the report");
   auto* exact = app.add_flag("--exact", options.exact,
-                             "End every file where its own structure says it ends, whenever "
+                             "end every file where its own structure says it ends, whenever "
                              "that can be followed; header-like sectors inside it stay in it");
   auto* moreKinds = app.add_flag(
       "--more-kinds", options.moreKinds,
-      "Also tell GIF87a, JPEG without APP0/APP1, MP4/M4A/3GP, QuickTime with ftyp, other MP3 "
-      "tags, other BMP headers, MPEG-2/VOB, WMA/WMV, FLAC, Ogg, Matroska/WebM and camera raw "
-      "files (CR2, NEF, ARW, DNG)");
+      "also recover GIF87a, JPEG without APP0/APP1, MP4/M4A/3GP, QuickTime with ftyp, other "
+      "MP3 tags, other BMP headers, MPEG-2/VOB, WMA/WMV, FLAC, Ogg, Matroska/WebM and camera "
+      "raw files (CR2, NEF, ARW, DNG)");
   app.add_flag("--as-described", options.asDescribed,
-               "Ten kinds, every file running up to the next header, whatever the options "
-               "file of the window says (the default when it says nothing)")
+               "ten kinds, every file running up to the next header, whatever the window's "
+               "recovery setting says (the default when it says nothing); not with --exact "
+               "or --more-kinds")
       ->excludes(exact)
       ->excludes(moreKinds);
   app.add_flag("--skip-bad", options.skipBad,
-               "After 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
+               "after 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
                "failing); what is jumped over is written as zeros and counted as skipped");
   app.add_option("--mapfile", options.mapfile,
-                 "Write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
-                 "ddrescue can retry the rest into an image (plain images and block devices); with "
-                 "-o, the file name of the mapfile in each source's folder")
+                 "write a GNU ddrescue mapfile of what was read, bad and not tried, so that "
+                 "ddrescue can retry the rest into an image (plain images and block devices); "
+                 "with -o, the mapfile's file name in each source's folder")
       ->type_name("FILE");
   app.add_option("--speed", options.speed,
-                 "Ask an optical drive to read at N times a music CD's speed (a scratched disc "
+                 "ask an optical drive to read at N times a music CD's speed (a scratched disc "
                  "reads better slowly; default: the options file's speed=N, else the drive's "
                  "own choice)")
       ->type_name("N")
       ->check(CLI::Range(1, 255));
   app.add_flag("--no-audio", options.noAudio,
-               "Write no WAV file of a disc's audio tracks (by default each audio track of a "
+               "write no WAV file of a disc's audio tracks (by default each audio track of a "
                "cue sheet or drive becomes one, unless the options file says audio=off)");
-  app.set_version_flag("--version", std::string("orlenta-carve ") + ORLENTA_VERSION);
+  AddFilterOptions(app, options);
+  app.add_option("--table", options.tableRoot,
+                 "carve nothing: print the table a batch closes with, of the runs whose "
+                 "reports lie under ROOT at any depth, wherever each run was made")
+      ->type_name("ROOT");
+  app.set_help_flag("-h,--help", "display this help and exit");
+  app.set_version_flag("-V,--version", std::string("orlenta-carve ") + ORLENTA_VERSION,
+                       "output version information and exit");
   options.commandLine = CommandLineToRecord(argc, argv);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? 0 : kExitUsage;
+    return FinishParseError(app, error, kExitUsage);
   }
+  if (options.tableRoot) {
+    if (words.empty()) return options;
+    return UsageError("orlenta-carve", "--table reads reports: it takes no SOURCE", kExitUsage);
+  }
+  if (words.empty()) return UsageError("orlenta-carve", "SOURCE is required", kExitUsage);
   if (const std::string problem = SortSources(words, jobs->count() > 0, options);
       !problem.empty()) {
-    std::fprintf(stderr, "orlenta-carve: %s\n", problem.c_str());
-    return kExitUsage;
+    return UsageError("orlenta-carve", problem, kExitUsage);
   }
   return options;
 }

@@ -6,6 +6,7 @@
 #include <variant>
 #include <vector>
 
+#include "engine/file_filter.h"
 #include "platform/image_reading.h"
 
 namespace orlenta {
@@ -20,6 +21,8 @@ struct CarveOptions {
   std::vector<std::string> sources;
   std::optional<std::string> outputRoot;
   unsigned jobs = 1;
+  // --table ROOT: no carving, the table of the runs whose reports lie under ROOT.
+  std::optional<std::string> tableRoot;
   // A source carved for a batch tells its summary on this descriptor instead of stderr.
   std::optional<int> summaryFd;
   std::optional<std::string> stem;  // default: the settings' stem, else "REC"
@@ -34,9 +37,15 @@ struct CarveOptions {
   bool skipBad = false;                // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
-  std::optional<int> speed;  // an optical drive's read speed; else the options file's, if any
-  bool noAudio = false;      // no WAV files of audio tracks, whatever the options file says
-  std::string commandLine;   // the words the program was started with, for the report
+  std::string commandLine;             // the words the program was started with, for the report
+  std::optional<int> speed;            // an optical drive's read speed; else the options file's
+  bool noAudio = false;  // no WAV files of audio tracks, whatever the options file says
+  // Which files are written (--kinds, --min-size, --min-pixels).
+  FileFilter filter;
+  // The digests taken beside SHA-256 ("md5", "sha1"), of each file and of the source.
+  std::vector<std::string> digests;
+  // The options above as given, passed on to each source of a batch.
+  std::vector<std::string> passedOn;
 };
 
 // Exit statuses of orlenta-carve.
@@ -54,6 +63,14 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
 // The options of the command line, or the exit status to end with at once (after --help,
 // --version, or a usage error, which has then been printed).
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv);
+
+// "jpeg,PNG" as the family names in it; empty names are kept, to be refused.
+std::vector<std::string> KindList(const std::string& text);
+// "100", "64k", "2M" as a number of bytes (k, M and G multiply by 1,024 each); nullopt when
+// it is none.
+std::optional<uint64_t> ByteCount(const std::string& text);
+// "640x480" as its two numbers; nullopt when it is not of that shape.
+std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text);
 
 // Why `stem` cannot be a name stem ("" when it can): at most 3 characters, no separator.
 std::string NameStemProblem(const std::string& stem);

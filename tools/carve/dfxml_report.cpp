@@ -118,6 +118,10 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
   if (source.layout.dataPath != source.path) {
     xml_->Element("image_filename", source.layout.dataPath);
   }
+  xml_->End();
+  // DFXML's source holds names only; what we know of its sectors follows it in an element
+  // of our own, where the schema lets other namespaces in.
+  xml_->Start("dfxmlext:source");
   xml_->Element("dfxmlext:image_size", Number(source.imageBytes));
   xml_->Element("dfxmlext:sector_size", Number(source.layout.sectorSize));
   xml_->Element("dfxmlext:sector_count", Number(source.layout.sectorCount));
@@ -167,8 +171,9 @@ void DfxmlReport::WriteContainer(const SectorLayout& layout) {
   xml_->End();
 }
 
-void DfxmlReport::FileStarted(const std::string& path, FileKind, uint64_t firstSector) {
+void DfxmlReport::FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) {
   path_ = NameFromReportFolder(path);
+  kind_ = kind;
   diskPath_ = path;
   firstSector_ = firstSector;
   bytes_ = 0;
@@ -259,13 +264,16 @@ void DfxmlReport::WriteFileObject() {
   xml_->Start("byte_runs");
   WriteByteRuns();
   xml_->End();
-  xml_->Start("hashdigest");
-  xml_->Attribute("type", "sha256");
-  xml_->Text(hash_.HexDigest());
-  xml_->End();
+  for (const auto& [name, hex] : hash_.HexDigests()) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", name);
+    xml_->Text(hex);
+    xml_->End();
+  }
   // true: the file ends where its own structure says; false: where the next header was
   // met, or the volume ended.
   xml_->Element("dfxmlext:end_verified", verified_ ? "true" : "false");
+  xml_->Element("dfxmlext:kind", FileKindName(kind_));  // as the summary names it
   xml_->End();
 }
 
@@ -317,11 +325,13 @@ void DfxmlReport::WriteSourceDigest(const ReportRunEnd& end) {
   // The whole source's digest, or how far the run got when it did not read it all.
   xml_->Start("dfxmlext:source_digest");
   xml_->Attribute("bytes_hashed", Number(end.sourceBytesHashed));
-  if (end.sourceSha256) {
-    xml_->Start("hashdigest");
-    xml_->Attribute("type", "sha256");
-    xml_->Text(*end.sourceSha256);
-    xml_->End();
+  if (end.sourceDigests) {
+    for (const auto& [name, hex] : *end.sourceDigests) {
+      xml_->Start("hashdigest");
+      xml_->Attribute("type", name);
+      xml_->Text(hex);
+      xml_->End();
+    }
   } else {
     xml_->Attribute("complete", "false");
   }

@@ -34,21 +34,22 @@ struct ReportRunEnd {
   // The SHA-256 of the whole source as read, when it was asked for and the whole source
   // was read; `sourceBytesHashed` says how much of it was hashed in any case.
   bool sourceHashAsked = false;
-  std::optional<std::string> sourceSha256;
+  std::optional<std::vector<std::pair<std::string, std::string>>> sourceDigests;  // by name
   uint64_t sourceBytesHashed = 0;
 };
 
 // A DFXML report of a carving run, written as the run goes: one fileobject per recovered
 // file with its name (relative to the report's own folder), size, the runs it was carved
-// from, its SHA-256, hashed from the bytes as they are written, and whether its end was
-// verified by its own structure. A run of image bytes is a byte_run with img_offset; a
-// sector that could not be read is a byte_run with fill="0", as the file holds zeros there,
-// so the runs in order always give back the file's bytes. A file cut short after writing
-// is hashed again from what it holds then. Each entry is flushed to the disk as its file
-// ends, so a run that dies keeps the entries of the files it finished.
+// from, its SHA-256 (and MD5 and SHA-1 when asked), hashed from the bytes as they are written, and
+// whether its end was verified by its own structure. A run of image bytes is a byte_run with
+// img_offset; a sector that could not be read is a byte_run with fill="0", as the file holds zeros
+// there, so the runs in order always give back the file's bytes. A file cut short after writing is
+// hashed again from what it holds then. Each entry is flushed to the disk as its file ends, so a
+// run that dies keeps the entries of the files it finished.
 class DfxmlReport final : public CarveObserver {
  public:
-  DfxmlReport() = default;
+  // Each file's entry has its SHA-256 and the digests named in `otherDigests` ("md5", "sha1").
+  explicit DfxmlReport(const std::vector<std::string>& otherDigests = {}) : hash_(otherDigests) {}
   ~DfxmlReport() override;
 
   // Creates the report at `reportPath`, which must not exist yet, and writes its creator and
@@ -63,6 +64,7 @@ class DfxmlReport final : public CarveObserver {
   void FileCut(uint64_t length) override;
   void FileEndVerified() override { verified_ = true; }
   void FileEnded(bool written) override;
+  void FileDropped() override {}  // its entry is written only when a file ends
 
   // Writes the run's end and closes the report. Return values: true when the whole report
   // reached the disk, false otherwise (Error() holds the errno when there is one).
@@ -114,9 +116,10 @@ class DfxmlReport final : public CarveObserver {
   std::string path_;      // as the report names it: from the report's folder
   std::string diskPath_;  // as the carver made it, to read a cut file back
   uint64_t firstSector_ = 0;
+  FileKind kind_ = kNoHeader;
   uint64_t bytes_ = 0;
   std::vector<Stretch> stretches_;
-  Sha256 hash_;
+  Digests hash_;
   bool verified_ = false;
   bool hashLost_ = false;  // the file could not be read back after it was cut
 };

@@ -6,6 +6,7 @@
 #include "carve_job.h"
 #include "carve_options.h"
 #include "interrupt.h"
+#include "report_table.h"
 #include "standard_streams.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   if (const int* status = std::get_if<int>(&parsed)) return *status;
   orlenta::InstallInterruptHandler();
   const auto& options = std::get<orlenta::CarveOptions>(parsed);
+  if (options.tableRoot) return orlenta::PrintReportTable(*options.tableRoot, stdout, stderr);
   if (options.outputRoot) return orlenta::RunBatch(options, {});
   // A batch's sources share its terminal: the progress line is for a single run only.
   const bool terminal = ::isatty(STDERR_FILENO) == 1 && !options.summaryFd;

@@ -77,6 +77,9 @@ std::string FormatSummary(const RunSummary& summary) {
     text += "Source SHA-256: " +
             (digest.empty() ? "not taken: the source was not read whole" : digest) + "\n";
   }
+  for (const auto& [name, hex] : summary.sourceOtherDigests) {
+    text += std::string("Source ") + (name == "md5" ? "MD5" : "SHA-1") + ": " + hex + "\n";
+  }
   return text;
 }
 

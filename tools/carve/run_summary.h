@@ -35,6 +35,8 @@ struct RunSummary {
   double elapsedSeconds = 0;
   // With --hash-source: the source's SHA-256, or "" when the run did not read it whole.
   std::optional<std::string> sourceSha256;
+  // With --hash-source and --hash: the source's other digests ("md5", "sha1"), when read whole.
+  std::vector<std::pair<std::string, std::string>> sourceOtherDigests;
 };
 
 // The files written whole, of every kind.

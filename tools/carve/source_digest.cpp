@@ -17,9 +17,10 @@ void SourceDigest::VolumeBytesRead(uint64_t offset, std::span<const uint8_t> byt
   hashed_ += bytes.size() - known;
 }
 
-std::optional<std::string> SourceDigest::Digest(uint64_t volumeBytes) {
+std::optional<std::vector<std::pair<std::string, std::string>>> SourceDigest::Digest(
+    uint64_t volumeBytes) {
   if (gap_ || hashed_ != volumeBytes) return std::nullopt;
-  return hash_.HexDigest();
+  return hash_.HexDigests();
 }
 
 }  // namespace orlenta

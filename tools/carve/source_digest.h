@@ -19,12 +19,15 @@ class SourceDigest final : public VolumeReadObserver {
   // Bytes hashed so far, from the start of the volume without a gap.
   uint64_t BytesHashed() const { return hashed_; }
 
-  // The digest, as 64 hex digits, once exactly `volumeBytes` were hashed from the start
-  // without a gap; nullopt when the run did not read the whole source (it was stopped).
-  std::optional<std::string> Digest(uint64_t volumeBytes);
+  // Takes the digests named in `others` ("md5", "sha1") beside SHA-256.
+  explicit SourceDigest(const std::vector<std::string>& others = {}) : hash_(others) {}
+
+  // Each digest by name, SHA-256 first, once exactly `volumeBytes` were hashed from the
+  // start without a gap; nullopt when the run did not read the whole source (it was stopped).
+  std::optional<std::vector<std::pair<std::string, std::string>>> Digest(uint64_t volumeBytes);
 
  private:
-  Sha256 hash_;
+  Digests hash_;
   uint64_t hashed_ = 0;
   bool gap_ = false;  // a block came from beyond the bytes hashed
 };

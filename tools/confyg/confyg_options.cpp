@@ -7,7 +7,10 @@
 #include <map>
 #include <optional>
 
+#include "gnu_help.h"
 #include "languages.h"
+#include "option_checks.h"
+#include "parse_errors.h"
 
 namespace orlenta {
 namespace {
@@ -33,36 +36,46 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
                "is completed); an existing whole file is left as it is");
   app.add_flag("--show", options.show, "Print the settings and the drives");
   app.add_option("--stem", options.edit.nameStem,
-                 "Text between the number and the extension of recovered file names (at most "
-                 "3 characters)");
+                 "put STEM between the number and the extension of recovered file names (at "
+                 "most 3 characters)")
+      ->type_name("STEM");
   app.add_option("--output-folder", options.edit.outputFolder,
-                 "Existing folder that recovered files go to");
+                 "send recovered files to FOLDER, which must exist")
+      ->type_name("FOLDER");
   app.add_option("--open-folder", options.edit.openFolderWhenDone,
-                 "Open the output folder when a recovery ends (yes/no)");
+                 "open the output folder when a recovery ends: yes or no")
+      ->type_name("yes|no");
   app.add_option("--language", language,
-                 "Interface language: 1 English, 2 French, 3 German, 4 Italian, 5 Spanish, "
-                 "6 Romanian (or en, fr, de, it, es, ro)");
-  app.add_option("--recovery", options.recovery,
-                 "described: ten kinds, every file running up to the next header (the "
-                 "default); exact: exact files and more kinds")
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, RecoveryChoice>{
-              {RecoveryChoiceWord(RecoveryChoice::kAsDescribed), RecoveryChoice::kAsDescribed},
-              {RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds),
-               RecoveryChoice::kExactAndMoreKinds}},
-          CLI::ignore_case));
+                 "speak LANGUAGE: en (or 1) English, fr (2) French, de (3) German, it (4) "
+                 "Italian, es (5) Spanish, ro (6) Romanian")
+      ->type_name("LANGUAGE");
+  const std::string described = RecoveryChoiceWord(RecoveryChoice::kAsDescribed);
+  const std::string exact = RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds);
+  app.add_option_function<std::string>(
+         "--recovery",
+         [&options, exact](const std::string& word) {
+           options.recovery =
+               word == exact ? RecoveryChoice::kExactAndMoreKinds : RecoveryChoice::kAsDescribed;
+         },
+         "recover as described (ten kinds, every file running up to the next header; the "
+         "default) or exact (exact files and more kinds)")
+      ->type_name("HOW")
+      ->transform(Lowered())
+      ->check(OneOf({described, exact}));
   app.add_option("--audio", options.audio,
-                 "on: each audio track of a disc or cue sheet becomes a WAV file (the "
-                 "default); off: none does")
-      ->check(CLI::IsMember({"on", "off"}));
+                 "write each audio track of a disc or cue sheet as a WAV file (on, the "
+                 "default), or none (off)")
+      ->type_name("on|off")
+      ->check(OneOf({"on", "off"}));
   app.add_option("--speed", options.speed,
-                 "An optical drive's read speed, N times a music CD's (1 to 255); 0: the "
-                 "drive's own choice (the default)")
+                 "ask an optical drive to read at N times a music CD's speed (1 to 255); 0 "
+                 "leaves it to the drive (the default)")
       ->type_name("N")
       ->check(CLI::Range(0, 255));
   app.add_option("--drive", drives,
-                 "LETTER=PATH: drive letter B to M for a disc image or block device; "
-                 "LETTER= takes the letter away (repeatable)");
+                 "give drive letter B to M to a disc image or block device (LETTER=PATH), or "
+                 "take it away (LETTER=); may be given again")
+      ->type_name("LETTER=PATH");
 }
 
 }  // namespace
@@ -71,25 +84,29 @@ std::variant<ConfygOptions, int> ParseConfygOptions(int argc, const char* const*
   ConfygOptions options;
   std::optional<std::string> language;
   std::vector<std::string> drives;
-  CLI::App app{"Edits Orlenta's settings. Without options it opens its window.", "confyg"};
-  app.footer(
-      "Exit status: 0 done, 1 a file could not be read or written, 2 bad usage or a "
-      "value that cannot be stored (nothing is then changed).");
+  CLI::App app{"", "confyg"};
+  app.formatter(std::make_shared<GnuHelp>(
+      std::vector<std::string>{"[OPTION]..."},
+      "Change Orlenta's settings, drive map and recovery. Without options, open the "
+      "settings window.",
+      "Exit status: 0 done; 1 a file could not be read or written; 2 bad usage, or a value "
+      "that cannot be stored (nothing is then changed)."));
   AddOptions(app, options, language, drives);
-  app.set_version_flag("--version", std::string("confyg ") + ORLENTA_VERSION);
+  app.set_help_flag("-h,--help", "display this help and exit");
+  app.set_version_flag("-V,--version", std::string("confyg ") + ORLENTA_VERSION,
+                       "output version information and exit");
   try {
     app.parse(argc, argv);
     if (language && !(options.edit.language = ParseLanguage(*language))) {
-      throw CLI::ValidationError("--language", "unknown language \"" + *language + "\"");
+      throw CLI::ValidationError("--language", "'" + *language + "' is not a language of Orlenta");
     }
     for (const std::string& text : drives) {
       const auto drive = ParseDrive(text);
-      if (!drive) throw CLI::ValidationError("--drive", "expected LETTER=PATH, got " + text);
+      if (!drive) throw CLI::ValidationError("--drive", "'" + text + "' is not LETTER=PATH");
       options.drives.push_back(*drive);
     }
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
-    return status == 0 ? kConfygOk : kConfygUsage;
+    return FinishParseError(app, error, kConfygUsage);
   }
   if (options.edit.outputFolder) *options.edit.outputFolder = Absolute(*options.edit.outputFolder);
   return options;

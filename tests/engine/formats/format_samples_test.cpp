@@ -141,7 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"ffmpeg-vorbis.ogg", kOgg}, Sample{"ffmpeg-opus.ogg", kOgg},
         Sample{"ffmpeg.mkv", kMatroska}, Sample{"ffmpeg-vp8.webm", kWebm},
         Sample{"camera.cr2", kCr2}, Sample{"camera.nef", kNef}, Sample{"camera.arw", kArw},
-        Sample{"camera.dng", kDng}),
+        Sample{"camera.dng", kDng}, Sample{"several-eos.ogg", kOgg}, Sample{"gst-opus.ogg", kOgg},
+        Sample{"exif-trailing-preview.jpg", kJpeg}, Sample{"odd-chunk-pad.wav", kWave},
+        Sample{"ffmpeg-vcd.mpg", kMpeg}, Sample{"two-id3v2-tags.mp3", kMp3Other},
+        Sample{"gst-vp8.webm", kWebm}, Sample{"gst-vorbis.mka", kMatroska}),
     [](const ::testing::TestParamInfo<Sample>& info) {
       std::string name = info.param.file;
       for (char& c : name) {

@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "checksums.h"
+
+#include <array>
+
+namespace orlenta {
+namespace {
+
+// Tables for four bytes at a time: checksums run over whole pictures and sounds, so they
+// must keep up with the disc.
+using Tables = std::array<std::array<uint32_t, 256>, 4>;
+
+constexpr Tables ReflectedTables() {
+  Tables t{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t c = i;
+    for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+    t[0][i] = c;
+  }
+  for (uint32_t i = 0; i < 256; ++i) {
+    for (std::size_t k = 1; k < 4; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+  }
+  return t;
+}
+
+constexpr Tables DirectTables() {
+  Tables t{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t c = i << 24;
+    for (int k = 0; k < 8; ++k) c = (c & 0x80000000u) != 0 ? (c << 1) ^ 0x04C11DB7u : c << 1;
+    t[0][i] = c;
+  }
+  for (uint32_t i = 0; i < 256; ++i) {
+    for (std::size_t k = 1; k < 4; ++k) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
+  }
+  return t;
+}
+
+constexpr Tables kReflected = ReflectedTables();
+constexpr Tables kDirect = DirectTables();
+
+}  // namespace
+
+uint32_t Crc32(uint32_t crc, const uint8_t* bytes, std::size_t size) {
+  uint32_t c = ~crc;
+  for (; size >= 4; size -= 4, bytes += 4) {
+    c ^= uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+         uint32_t{bytes[3]} << 24;
+    c = kReflected[3][c & 0xFF] ^ kReflected[2][(c >> 8) & 0xFF] ^ kReflected[1][(c >> 16) & 0xFF] ^
+        kReflected[0][c >> 24];
+  }
+  for (; size > 0; --size, ++bytes) c = kReflected[0][(c ^ *bytes) & 0xFF] ^ (c >> 8);
+  return ~c;
+}
+
+uint32_t OggCrc(uint32_t crc, const uint8_t* bytes, std::size_t size) {
+  uint32_t c = crc;
+  for (; size >= 4; size -= 4, bytes += 4) {
+    c ^= uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
+         uint32_t{bytes[3]};
+    c = kDirect[3][c >> 24] ^ kDirect[2][(c >> 16) & 0xFF] ^ kDirect[1][(c >> 8) & 0xFF] ^
+        kDirect[0][c & 0xFF];
+  }
+  for (; size > 0; --size, ++bytes) c = (c << 8) ^ kDirect[0][(c >> 24) ^ *bytes];
+  return c;
+}
+
+}  // namespace orlenta

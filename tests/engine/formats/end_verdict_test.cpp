@@ -1,0 +1,97 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Where files written by real tools end, and whether the finder is sure of it: a verified
+// file must hold the original's bytes and nothing after them, so an end that is only the
+// likeliest place must say so.
+#include <gtest/gtest.h>
+
+#include "engine/formats/format_registry.h"
+#include "finder_feed.h"
+
+namespace orlenta {
+namespace {
+
+using testing::FindEnd;
+using testing::kSector;
+using testing::OnDisc;
+using testing::ReadSample;
+
+struct Verdict {
+  const char* file;
+  FileKind kind;
+  bool certain;
+};
+void PrintTo(const Verdict& v, std::ostream* os) {
+  *os << v.file;
+}
+
+class EndVerdict : public ::testing::TestWithParam<Verdict> {};
+
+TEST_P(EndVerdict, EndsWhereTheOriginalEndsAndSaysHowSure) {
+  const std::vector<uint8_t> file = ReadSample(GetParam().file);
+  for (const std::size_t piece : {std::size_t{1}, kSector}) {
+    const FinderStep step = FindEnd(GetParam().kind, OnDisc(file), piece);
+    ASSERT_EQ(step.kind, FinderStep::kEnd) << "pieces of " << piece;
+    EXPECT_EQ(step.offset, file.size()) << "pieces of " << piece;
+    EXPECT_EQ(step.certain, GetParam().certain) << "pieces of " << piece;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealTools, EndVerdict,
+    ::testing::Values(
+        // The last three pages each flagged as the stream's end.
+        Verdict{"several-eos.ogg", kOgg, true}, Verdict{"gst-opus.ogg", kOgg, true},
+        // A preview after the main picture that only maker notes could point at.
+        Verdict{"exif-trailing-preview.jpg", kJpeg, false},
+        Verdict{"mpf-two-pictures.jpg", kJpegOther, true},
+        Verdict{"jfif-baseline.jpg", kJpeg, true},
+        // A pad byte that the RIFF size leaves out may be the file's or the disc's.
+        Verdict{"odd-chunk-pad.wav", kWave, false}, Verdict{"sox-odd8.wav", kWave, true},
+        // Program streams without an end code, one with zeros after some packs.
+        Verdict{"ffmpeg-vcd.mpg", kMpeg, false}, Verdict{"ffmpeg-dvd.vob", kMpeg2, false},
+        Verdict{"two-id3v2-tags.mp3", kMp3Other, true}, Verdict{"gst-vp8.webm", kWebm, true},
+        Verdict{"gst-vorbis.mka", kMatroska, true}),
+    [](const ::testing::TestParamInfo<Verdict>& info) {
+      std::string name = info.param.file;
+      for (char& c : name) {
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+      }
+      return name;
+    });
+
+TEST(EndVerdict, AProgramStreamEndsAtItsEndCodeForSure) {
+  std::vector<uint8_t> file = ReadSample("ffmpeg-vcd.mpg");
+  file.insert(file.end(), {0, 0, 1, 0xB9});
+  const FinderStep step = FindEnd(kMpeg, OnDisc(file), kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, file.size());
+  EXPECT_TRUE(step.certain);
+}
+
+TEST(EndVerdict, AProgramStreamStopsBeforeAnotherAfterItsPadding) {
+  // A stream that ends in zeros, then another stream on the next sector.
+  std::vector<uint8_t> first = ReadSample("ffmpeg-vcd.mpg");
+  const std::vector<uint8_t> second = ReadSample("ffmpeg-vcd.mpg");
+  const std::size_t length = first.size();
+  std::vector<uint8_t> disc = OnDisc(first);
+  disc.insert(disc.end() - kSector, second.begin(), second.end());
+  const FinderStep step = FindEnd(kMpeg, disc, kSector);
+  EXPECT_EQ(step.kind, FinderStep::kEnd);
+  EXPECT_EQ(step.offset, length);
+  EXPECT_FALSE(step.certain);
+}
+
+// A byte changed inside a payload leaves every length as it was: only the format's own
+// checksums can tell, and a file that fails them is not followed to an end.
+TEST(EndVerdict, APayloadThatFailsItsChecksumIsNoEnd) {
+  const testing::SampleFile samples[] = {
+      {"im-rgb.png", kPng}, {"oggenc.ogg", kOgg}, {"several-eos.ogg", kOgg}};
+  for (const auto& sample : samples) {
+    std::vector<uint8_t> file = ReadSample(sample.file);
+    file[file.size() / 2] ^= 0x10;
+    EXPECT_EQ(FindEnd(sample.kind, OnDisc(file), kSector).kind, FinderStep::kBroken) << sample.file;
+  }
+}
+
+}  // namespace
+}  // namespace orlenta
