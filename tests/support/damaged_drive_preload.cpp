@@ -8,7 +8,13 @@
 //   ORLENTA_DAMAGED_RATE   bytes per second of a good read (default: no limit)
 //   ORLENTA_DAMAGED_BAD    failing sectors of 2,048 bytes: "FIRST-LAST[,FIRST-LAST...]"
 //   ORLENTA_DAMAGED_FAIL_MS  how long a failing read takes (default 50)
-//   ORLENTA_DAMAGED_STATS  a file that gets "reads N\nfailed N\n" when the program ends
+//   ORLENTA_DAMAGED_TRIES  a bad sector reads after failing this many times in one program
+//                          (default: it never reads)
+//   ORLENTA_DAMAGED_STATS  a file that gets "reads N\nfailed N\nsector_reads N\n" when the
+//                          program ends (sector_reads: sectors asked for, one per read touching
+//                          each)
+//   ORLENTA_DAMAGED_COUNTS a file of one 32-bit count per sector: how often each sector was
+//                          asked for, added to what the file held, when the program ends
 //
 // Like a drive in the middle of a read, the delays are not cut short by signals: the read
 // ends when it would have ended, and the program hears of the signal afterwards.
@@ -17,11 +23,13 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +44,7 @@ struct Damage {
   ino_t inode = 0;
   double bytesPerSecond = 0;
   double failSeconds = 0.05;
+  uint64_t tries = UINT64_MAX;                     // failures before a bad sector reads
   std::vector<std::pair<uint64_t, uint64_t>> bad;  // first and last sector, inclusive
 };
 
@@ -67,6 +76,8 @@ const Damage& TheDamage() {
     if (const char* ms = std::getenv("ORLENTA_DAMAGED_FAIL_MS"))
       made.failSeconds = std::atof(ms) / 1000;
     made.bad = ParseRanges(std::getenv("ORLENTA_DAMAGED_BAD"));
+    if (const char* tries = std::getenv("ORLENTA_DAMAGED_TRIES"))
+      made.tries = std::strtoull(tries, nullptr, 10);
     return made;
   }();
   return damage;
@@ -76,12 +87,38 @@ const Damage& TheDamage() {
 struct Counts {
   uint64_t reads = 0;
   uint64_t failed = 0;
+  uint64_t sectorReads = 0;
+  std::vector<uint32_t> perSector;           // how often each sector was asked for
+  std::map<uint64_t, uint64_t> badFailures;  // failures so far of each bad sector tried
+
+  void Asked(uint64_t first, uint64_t last) {
+    sectorReads += last - first + 1;
+    if (perSector.size() <= last) perSector.resize(last + 1);
+    for (uint64_t s = first; s <= last; ++s) ++perSector[s];
+  }
   ~Counts() {
-    const char* path = std::getenv("ORLENTA_DAMAGED_STATS");
-    if (!path) return;
-    if (std::FILE* file = std::fopen(path, "w")) {
-      std::fprintf(file, "reads %llu\nfailed %llu\n", static_cast<unsigned long long>(reads),
-                   static_cast<unsigned long long>(failed));
+    if (const char* path = std::getenv("ORLENTA_DAMAGED_STATS")) {
+      if (std::FILE* file = std::fopen(path, "w")) {
+        std::fprintf(file, "reads %llu\nfailed %llu\nsector_reads %llu\n",
+                     static_cast<unsigned long long>(reads),
+                     static_cast<unsigned long long>(failed),
+                     static_cast<unsigned long long>(sectorReads));
+        std::fclose(file);
+      }
+    }
+    if (const char* path = std::getenv("ORLENTA_DAMAGED_COUNTS")) AddCountsTo(path);
+  }
+  void AddCountsTo(const char* path) {
+    std::vector<uint32_t> total;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+      uint32_t count = 0;
+      while (std::fread(&count, sizeof count, 1, file) == 1) total.push_back(count);
+      std::fclose(file);
+    }
+    if (total.size() < perSector.size()) total.resize(perSector.size());
+    for (std::size_t i = 0; i < perSector.size(); ++i) total[i] += perSector[i];
+    if (std::FILE* file = std::fopen(path, "wb")) {
+      std::fwrite(total.data(), sizeof(uint32_t), total.size(), file);
       std::fclose(file);
     }
   }
@@ -103,14 +140,24 @@ void SleepThrough(double seconds) {
   }
 }
 
-bool TouchesBadSector(uint64_t offset, std::size_t length) {
+// True when a read of these bytes fails: it touches a bad sector that has not yet failed
+// as often as it must before it reads. Each bad sector touched counts one more failure.
+bool ReadFails(uint64_t offset, std::size_t length) {
   if (length == 0) return false;
   const uint64_t first = offset / kSectorBytes;
   const uint64_t last = (offset + length - 1) / kSectorBytes;
+  counts.Asked(first, last);
+  bool fails = false;
   for (const auto& [badFirst, badLast] : TheDamage().bad) {
-    if (first <= badLast && badFirst <= last) return true;
+    for (uint64_t s = std::max(first, badFirst); s <= std::min(last, badLast); ++s) {
+      uint64_t& failures = counts.badFailures[s];
+      if (failures < TheDamage().tries) {
+        ++failures;
+        fails = true;
+      }
+    }
   }
-  return false;
+  return fails;
 }
 
 using PreadFunction = ssize_t (*)(int, void*, size_t, off_t);
@@ -119,7 +166,7 @@ ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t
   if (!IsTheImage(fd)) return next(fd, into, length, offset);
   const Damage& damage = TheDamage();
   ++counts.reads;
-  if (TouchesBadSector(static_cast<uint64_t>(offset), length)) {
+  if (ReadFails(static_cast<uint64_t>(offset), length)) {
     ++counts.failed;
     SleepThrough(damage.failSeconds);
     errno = EIO;

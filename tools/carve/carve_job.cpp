@@ -27,6 +27,7 @@
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
 #include "rescue_mapfile.h"
+#include "rescue_session.h"
 #include "run_summary.h"
 #include "source_digest.h"
 
@@ -240,6 +241,18 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
     line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
   }
   return line;
+// The report of a run with an image: every file of the output folder, earlier runs' too.
+bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
+                        const SectorLayout& layout, const RecoveryRun& run, RunOutcome outcome,
+                        std::time_t start, ConsoleStreams streams) {
+  ReportRunEnd end;
+  end.end = std::time(nullptr);
+  end.completed = outcome == RunOutcome::kCompleted;
+  end.sectorsScanned = run.Reader().SectorsReached();
+  if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end)) return true;
+  std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole\n",
+               options.report->c_str());
+  return false;
 }
 
 RunSummary Summarise(const RecoveryRun& run, double seconds,
@@ -349,30 +362,44 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
       .track = std::nullopt, .layout = options.layout, .speed = SpeedWanted(options)};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
+  DriveMap drives;
+  drives.Assign(ConsoleHost::kDrive, options.source, how);
+  // With an image kept, it carries the mapfile, and the report is written at the end from
+  // the record of every file.
+  std::unique_ptr<RescueSession> rescue;
+  if (options.image) {
+    rescue = std::make_unique<RescueSession>(options, folder, stem, streams);
+    if (!rescue->Begin(*layout, drives)) return kExitUsage;
+  }
   std::FILE* mapfile = nullptr;
-  if (options.mapfile && !(mapfile = BeginMapfile(options, *layout, streams))) return kExitUsage;
+  if (options.mapfile && !rescue && !(mapfile = BeginMapfile(options, *layout, streams))) {
+    return kExitUsage;
+  }
   DfxmlReport report(options.digests);
-  if (options.report && !BeginReport(report, options, *layout, streams)) {
+  if (options.report && !rescue && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) std::fclose(mapfile);
     return kExitUsage;
   }
-  DriveMap drives;
-  drives.Assign(ConsoleHost::kDrive, options.source, how);
-  ConsoleHost host(WithTrailingSeparator(folder), stem, options.quiet, showProgress, streams);
+  const std::string carveFolder = rescue ? rescue->CarveFolder() : folder;
+  ConsoleHost host(WithTrailingSeparator(carveFolder), stem, options.quiet, showProgress, streams);
   // In a batch, the batch tells how each source ended.
   if (options.summaryFd) host.HideRunEnd();
-  RecoveryRun run(drives, host);
+  if (rescue && rescue->Staging()) host.HideFileLines();
+  RecoveryRun run(rescue ? rescue->Volumes() : drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
   run.SetFilter(options.filter);
   host.Watch(run);
-  if (options.report) run.SetCarveObserver(&report);
-  run.SkipBadZones(options.skipBad);
+  if (options.report && !rescue) run.SetCarveObserver(&report);
+  if (rescue) run.SetCarveObserver(&rescue->Recorder());
+  // Through an image, bad zones are jumped over where the image is read.
+  run.SkipBadZones(options.skipBad && !rescue);
   SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
+  const bool rescueKept = !rescue || rescue->Finish(outcome, rules);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
@@ -386,15 +413,24 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    TellSummary(options, Summarise(run, elapsed.count(), told, sourceDigests, *layout, audio),
-                streams);
+    RunSummary summary = Summarise(run, elapsed.count(), told, sourceDigests, *layout, audio);
+    // Through an image, what the medium still owes is the image's to tell: its bad and
+    // untried sectors, earlier runs' included.
+    if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
+    TellSummary(options, summary, streams);
+    if (rescue && !options.summaryFd) std::fputs(rescue->SummaryLines().c_str(), streams.err);
   }
   TellSourceFailure(outcome, options, run, streams);
   int status = ExitStatus(outcome, host);
+  if (!rescueKept && status == kExitCompleted) status = kExitFileErrors;
+  if (rescue && options.report &&
+      !FinishRescueReport(*rescue, options, *layout, run, outcome, startTime, streams)) {
+    status = status == kExitCompleted ? kExitFileErrors : status;
+  }
   if (mapfile && !FinishMapfile(mapfile, options, run, startTime, streams)) {
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
-  if (options.report &&
+  if (options.report && !rescue &&
       !FinishReport(report, options, run, outcome, sourceDigests, digest.BytesHashed(), streams)) {
     return status == kExitCompleted ? kExitFileErrors : status;
   }

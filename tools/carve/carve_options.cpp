@@ -156,6 +156,8 @@ std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
     if (options.mapfile && problem.empty()) {
       problem = BatchFileNameProblem("mapfile", *options.mapfile);
     }
+    if (options.image && problem.empty())
+      problem = "--image keeps the image of one source: not with -o";
     return problem;
   }
   if (jobsGiven) return "-j needs -o ROOT: it carves several sources at once";
@@ -272,6 +274,20 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--no-audio", options.noAudio,
                "write no WAV file of a disc's audio tracks (by default each audio track of a "
                "cue sheet or drive becomes one, unless the options file says audio=off)");
+  CLI::Option* image =
+      app.add_option(
+             "--image", options.image,
+             "keep the source's image in FILE as it is read (sparse where sectors could not be "
+             "read), with a GNU ddrescue mapfile beside it (FILE.map, or --mapfile); given "
+             "an image and mapfile of an earlier run, the run goes on: only sectors not yet "
+             "read are read, and the files of the output folder are completed")
+          ->type_name("FILE");
+  app.add_option("--retries", options.retries,
+                 "with --image: after the scan, go N more times over the sectors still not read, "
+                 "one by one, backwards on every other pass")
+      ->type_name("N")
+      ->check(CLI::Range(0, 1000))
+      ->needs(image);
   AddFilterOptions(app, options);
   app.add_option("--table", options.tableRoot,
                  "carve nothing: print the table a batch closes with, of the runs whose "

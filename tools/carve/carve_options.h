@@ -37,6 +37,10 @@ struct CarveOptions {
   bool skipBad = false;                // jump over zones of bad sectors
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
+  // Keep the source's image while carving, with its mapfile (`mapfile`, else the image's
+  // path with ".map"); given again, the run goes on from where the image stands.
+  std::optional<std::string> image;
+  unsigned retries = 0;  // passes over the sectors still not read, after the scan
   std::string commandLine;             // the words the program was started with, for the report
   std::optional<int> speed;            // an optical drive's read speed; else the options file's
   bool noAudio = false;  // no WAV files of audio tracks, whatever the options file says

@@ -27,7 +27,7 @@ void ConsoleHost::AddLogLine(std::string_view line) {
   // Only the file lines of a running scan; the closing line is told by ShowRunEnd.
   // A closed stdout (a reader that went away, as `| head -1` does) ends the file lines
   // quietly; the run hears of it through SIGPIPE and finishes properly.
-  if (quiet_ || !running_ || std::ferror(streams_.out)) return;
+  if (quiet_ || !showFileLines_ || !running_ || std::ferror(streams_.out)) return;
   ClearProgress();
   std::fprintf(streams_.out, "%.*s\n", static_cast<int>(line.size()), line.data());
   std::fflush(streams_.out);

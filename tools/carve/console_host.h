@@ -33,6 +33,8 @@ class ConsoleHost final : public RunHost {
 
   // No closing line ("Process completed!") at the end of the run.
   void HideRunEnd() { showRunEnd_ = false; }
+  // No file lines: the files land in a folder of their own first, and are told once taken in.
+  void HideFileLines() { showFileLines_ = false; }
 
   std::optional<char> SelectedDrive() override { return kDrive; }
   int LanguageIndex() const override { return 1; }
@@ -66,6 +68,7 @@ class ConsoleHost final : public RunHost {
   bool progressShown_ = false;
   bool showedError_ = false;
   bool showRunEnd_ = true;
+  bool showFileLines_ = true;
   unsigned pumps_ = 0;
 };
 

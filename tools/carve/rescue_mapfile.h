@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/sector_map.h"
 
@@ -21,5 +23,13 @@ struct MapfileRun {
 // tried (jumped over, or never reached). ddrescue given the same source, an image file and
 // this mapfile tries exactly the "-" and "?" areas.
 std::string FormatRescueMapfile(const SectorMap& map, const MapfileRun& run);
+
+// The state of each of `sectorCount` sectors as a GNU ddrescue mapfile tells it: "+" read,
+// "-" bad; "?" and the areas ddrescue has tried only in large blocks ("*", "/") not yet
+// tried one by one. A sector is read only when all its bytes are; sectors past the areas
+// listed are not tried. nullopt when `text` is not a mapfile.
+std::optional<std::vector<SectorState>> ParseRescueMapfile(const std::string& text,
+                                                           uint64_t sectorCount,
+                                                           uint32_t sectorSize);
 
 }  // namespace orlenta
