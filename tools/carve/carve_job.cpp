@@ -241,6 +241,8 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
     line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
   }
   return line;
+}
+
 // The report of a run with an image: every file of the output folder, earlier runs' too.
 bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
                         const SectorLayout& layout, const RecoveryRun& run, RunOutcome outcome,
