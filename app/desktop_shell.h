@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -17,22 +18,26 @@ class DesktopShell {
   virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption) = 0;
 
   // Opens a file or folder with the desktop's own handler for it. False when the desktop
-  // has nothing that could take it; what the handler then does is not reported.
-  virtual bool OpenPath(const QString& path) = 0;
+  // has nothing that could take it. When the opener was started but then fails (it ends
+  // with an error), `whenFailed` runs later, from the event loop.
+  virtual bool OpenPath(const QString& path, std::function<void()> whenFailed = {}) = 0;
 
   // Starts `program` without arguments and without waiting; no shell reads the path.
-  virtual void StartProgram(const QString& program) = 0;
+  // `whenEnded` runs, from the event loop, once the program has ended or could not be
+  // started. The program outlives this one if this one ends first.
+  virtual void StartProgram(const QString& program, std::function<void()> whenEnded = {}) = 0;
 
   // Ends the process at once with `exitCode`; open files are flushed on the way out.
   virtual void EndProcess(int exitCode) = 0;
 };
 
-// The real desktop: QMessageBox, QDesktopServices, QProcess::startDetached, std::exit.
+// The real desktop: QMessageBox, the desktop's opener (xdg-open, else QDesktopServices),
+// QProcess, std::exit.
 class SystemDesktopShell final : public DesktopShell {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;
-  bool OpenPath(const QString& path) override;
-  void StartProgram(const QString& program) override;
+  bool OpenPath(const QString& path, std::function<void()> whenFailed) override;
+  void StartProgram(const QString& program, std::function<void()> whenEnded) override;
   void EndProcess(int exitCode) override;
 };
 

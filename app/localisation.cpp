@@ -67,12 +67,32 @@ const LocalizedText HelpNotOpenedText = {
 
 const LocalizedText NoDriveText = {
     "",
-    "No drive. Add a disc image: Settings, Drives.",
-    "Aucun lecteur. Ajoutez une image : Configuration, Lecteurs.",
-    "Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke.",
-    "Nessuna unità. Aggiungete un'immagine: Configuratione, Unità.",
-    "Ninguna unidad. Añada una imagen: Opciones, Unidades.",
-    "Nicio unitate. Adaugati o imagine: Setari, Unitati.",
+    "No drive.\nAdd a disc image: Settings, Drives.",
+    "Aucun lecteur.\nAjoutez une image : Configuration, Lecteurs.",
+    "Kein Laufwerk.\nAbbild hinzufügen: Einstellungen, Laufwerke.",
+    "Nessuna unità.\nAggiungete un'immagine: Configuratione, Unità.",
+    "Ninguna unidad.\nAñada una imagen: Opciones, Unidades.",
+    "Nicio unitate.\nAdaugati o imagine: Setari, Unitati.",
+};
+
+const LocalizedText ImageMissingText = {
+    "",
+    "The disc image of this drive is missing:",
+    "L'image de ce lecteur est introuvable :",
+    "Das Abbild dieses Laufwerks fehlt:",
+    "L'immagine di questa unità manca:",
+    "Falta la imagen de esta unidad:",
+    "Imaginea acestei unitati lipseste:",
+};
+
+const LocalizedText ImageUnreadableText = {
+    "",
+    "The disc image of this drive cannot be read:",
+    "L'image de ce lecteur ne peut pas être lue :",
+    "Das Abbild dieses Laufwerks ist nicht lesbar:",
+    "L'immagine di questa unità non è leggibile:",
+    "La imagen de esta unidad no se puede leer:",
+    "Imaginea acestei unitati nu poate fi citita:",
 };
 
 int LanguageOfCommand(int commandId) {

@@ -18,8 +18,13 @@ extern const LocalizedText RestartNotice;
 // Help could not hand its page to anything on the machine; the page's path follows.
 extern const LocalizedText HelpNotOpenedText;
 // The drive tree lists no drive: how to add a disc image, with the name the configuration
-// window gives its drive list.
+// window gives its drive list. Two log lines, so that each fits the list in every language.
 extern const LocalizedText NoDriveText;
+
+// Said of a drive of the drive map whose image cannot be read: gone, or there but not
+// readable. The image's path follows on a line of its own.
+extern const LocalizedText ImageMissingText;
+extern const LocalizedText ImageUnreadableText;
 
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;

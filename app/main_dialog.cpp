@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_dialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPointer>
+#include <QScreen>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -24,9 +28,11 @@
 #include "res/bitmap_resource.h"
 #include "ui/bmp_menu.h"
 #include "ui/hover_button.h"
+#include "ui/log_list.h"
 #include "ui/menu_definition.h"
 #include "ui/shaded_progress_ctrl.h"
 #include "ui/skinned_window.h"
+#include "unavailable_drives.h"
 
 namespace orlenta {
 namespace {
@@ -54,7 +60,7 @@ constexpr QPoint kLanguageMenuOffset{-90, 20};
 }  // namespace
 
 CMainDialog::CMainDialog(MainDialogSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)), shell_(*setup_.shell), run_(drives_, *this) {
+    : QDialog(parent), setup_(std::move(setup)), shell_(*setup_.shell), run_(volumes_, *this) {
   CreateControls();
   setWindowTitle(kTemplateCaption);
 }
@@ -69,10 +75,7 @@ void CMainDialog::CreateControls() {
   driveTree_->setHeaderHidden(true);
   driveTree_->setRootIsDecorated(true);
   driveTree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  logList_ = new QListWidget(client);
-  // One line per recovered file: a disc can give thousands. Lines of one height are laid
-  // out without measuring each text again at every repaint.
-  logList_->setUniformItemSizes(true);
+  logList_ = new LogList(client);
   progressBar_ = new CShadedProgressCtrl(client);
   progressBar_->SetBorder(true);
   // Help overlaps Language by a few pixels: made first, it lies below.
@@ -185,14 +188,65 @@ void CMainDialog::PrepareButton(CHoverButton* button, unsigned strip, const char
 
 void CMainDialog::BuildDriveTree() {
   drives_ = DiscoverDrives(setup_.drivePaths);
+  unavailable_ = UnavailableMappedDrives(setup_.drivePaths.driveMapFile, drives_);
+  std::map<char, bool> listed;  // letter order, whether the drive can be read
+  for (const auto& [letter, path] : drives_.Paths()) listed[letter] = true;
+  for (const auto& [letter, path] : unavailable_) listed[letter] = false;
   std::vector<char> letters;
-  for (const auto& [letter, path] : drives_.Paths()) letters.push_back(letter);
+  for (const auto& [letter, readable] : listed) letters.push_back(letter);
   orlenta::BuildDriveTree(*driveTree_, letters);
+  for (const auto& [letter, path] : unavailable_) {
+    if (QTreeWidgetItem* item = FindDriveItem(*driveTree_, letter))
+      MarkDriveUnavailable(*item, QString::fromStdString(path));
+  }
   // An empty tree would leave a first-time user with nothing to go on.
-  if (letters.empty()) AddLogLine(PickText(NoDriveText, languageIndex_));
+  if (letters.empty()) {
+    for (const QString& line : NoDriveHint()) logList_->AddLine(line);
+  }
+}
+
+QStringList CMainDialog::NoDriveHint() const {
+  return FromText(PickText(NoDriveText, languageIndex_)).split(QLatin1Char('\n'));
+}
+
+void CMainDialog::RefillDriveTree() {
+  const std::optional<char> selected = SelectedDriveLetter(*driveTree_);
+  const bool expanded =
+      driveTree_->topLevelItemCount() > 0 && driveTree_->topLevelItem(0)->isExpanded();
+  {
+    const QSignalBlocker quiet(driveTree_);
+    driveTree_->clear();
+  }
+  // The no-drive hint is said afresh, or not at all once it has been followed.
+  const QStringList hint = NoDriveHint();
+  const int first = logList_->count() - static_cast<int>(hint.size());
+  bool hintShown = first >= 0;
+  for (int i = 0; hintShown && i < hint.size(); ++i)
+    hintShown = logList_->item(first + i)->text() == hint[i];
+  if (hintShown) {
+    for (int i = 0; i < hint.size(); ++i) delete logList_->takeItem(first);
+  }
+  BuildDriveTree();
+  if (driveTree_->topLevelItemCount() > 0) driveTree_->topLevelItem(0)->setExpanded(expanded);
+  QTreeWidgetItem* item = selected ? FindDriveItem(*driveTree_, *selected) : nullptr;
+  if (item) {
+    driveTree_->setCurrentItem(item);  // shows the drive's figures as they are now
+  } else if (selected) {
+    logList_->clear();  // the figures shown were of a drive that is gone
+  }
+}
+
+void CMainDialog::OnSettingsEnded() {
+  if (ReadingADrive()) {
+    refillAfterReading_ = true;
+    return;
+  }
+  RefillDriveTree();
 }
 
 void CMainDialog::RunRecovery() {
+  // The window answers while a drive is opened or read, Start included: one run at a time.
+  if (running_) return;
   running_ = true;
   // The recovery chosen in confyg, read afresh at every start as the settings are.
   const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
@@ -200,6 +254,10 @@ void CMainDialog::RunRecovery() {
   run_.RunRecovery();
   run_.SetRules(DefaultCarveRules());
   running_ = false;
+  if (refillAfterReading_) {
+    refillAfterReading_ = false;
+    RefillDriveTree();
+  }
   if (endAfterRun_) QDialog::reject();
 }
 
@@ -210,24 +268,49 @@ void CMainDialog::OnStop() {
 void CMainDialog::ShowMediaProperties() {
   const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
   if (!letter) return;
-  const MediaFigures figures = QueryMediaFigures(drives_, *letter);
-  logList_->clear();
-  for (const std::string& line : MediaPropertyLines(figures, languageIndex_)) {
-    logList_->addItem(FromText(line));
+  if (const auto gone = unavailable_.find(*letter); gone != unavailable_.end()) {
+    std::error_code error;
+    const bool missing = !std::filesystem::exists(gone->second, error);
+    logList_->clear();
+    AddLogLine(PickText(missing ? ImageMissingText : ImageUnreadableText, languageIndex_));
+    AddLogLine(gone->second);
+    return;
+  }
+  ++figuresPending_;
+  const MediaFigures figures = QueryMediaFigures(volumes_, *letter);
+  --figuresPending_;
+  // The window went on while the drive was read: show the figures only if they are still
+  // those of the selected drive.
+  if (SelectedDriveLetter(*driveTree_) == letter) {
+    logList_->clear();
+    for (const std::string& line : MediaPropertyLines(figures, languageIndex_)) AddLogLine(line);
+  }
+  if (refillAfterReading_ && !ReadingADrive()) {
+    refillAfterReading_ = false;
+    RefillDriveTree();
   }
 }
 
 void CMainDialog::OnHelp() {
   const QString page = QString::fromStdString(HelpPagePath(installFolder_, languageIndex_));
-  // With nothing to open it, the click would look like it had worked: name the page, so
-  // that the user can open it by hand.
-  if (!shell_.OpenPath(page))
-    shell_.ShowMessage(this, FromText(PickText(HelpNotOpenedText, languageIndex_)) + "\n" + page,
-                       kTitle);
+  // With nothing to open it, or an opener that fails, the click would look like it had
+  // worked: name the page, so that the user can open it by hand.
+  const auto notOpened = [self = QPointer<CMainDialog>(this), page] {
+    if (self) self->ShowHelpNotOpened(page);
+  };
+  if (!shell_.OpenPath(page, notOpened)) notOpened();
+}
+
+void CMainDialog::ShowHelpNotOpened(const QString& page) {
+  shell_.ShowMessage(this, FromText(PickText(HelpNotOpenedText, languageIndex_)) + "\n" + page,
+                     kTitle);
 }
 
 void CMainDialog::OnSettings() {
-  shell_.StartProgram(QString::fromStdString(ConfygPath(installFolder_)));
+  shell_.StartProgram(QString::fromStdString(ConfygPath(installFolder_)),
+                      [self = QPointer<CMainDialog>(this)] {
+                        if (self) self->OnSettingsEnded();
+                      });
 }
 
 void CMainDialog::OnExit() {
@@ -237,6 +320,11 @@ void CMainDialog::OnExit() {
 }
 
 void CMainDialog::OnLanguageButton() {
+  // The click on the globe that closed its menu would open it again at once: it closes it.
+  const bool closedByThisClick =
+      menuClosedOverGlobe_ && menuClosed_.elapsed() < QApplication::doubleClickInterval();
+  menuClosedOverGlobe_ = false;
+  if (closedByThisClick) return;
   CBmpMenu menu(0, false, QImage(), false);
   menu.LoadMenu(LanguageMenuDefinition());
   for (int position = 0; position < kLanguageCount; ++position) {
@@ -245,8 +333,27 @@ void CMainDialog::OnLanguageButton() {
         LoadBitmapResource(current ? kCurrentLanguagePicture : kFirstFlagPicture + position);
     menu.SetMenuItemBitmaps(position, BmpMenuByPosition, picture, picture);
   }
-  const QPoint at = QCursor::pos() + kLanguageMenuOffset;
+  const QPoint at = LanguageMenuAnchor();
   menu.TrackPopupMenu(0, at.x(), at.y(), this, this, nullptr);
+  menuClosed_.start();
+  menuClosedOverGlobe_ = PointerOverGlobe();
+}
+
+bool CMainDialog::PointerOverGlobe() const {
+  return languageButton_->rect().contains(languageButton_->mapFromGlobal(QCursor::pos()));
+}
+
+QPoint CMainDialog::LanguageMenuAnchor() const {
+  // Opened with the mouse, the menu opens beside the pointer; opened from the keyboard,
+  // beside the globe, wherever the pointer happens to be. Either way on the screen the
+  // window is on, so that the menu is never cut off or out of sight.
+  const QPoint globe = languageButton_->mapToGlobal(languageButton_->rect().center());
+  const QPoint at = (PointerOverGlobe() ? QCursor::pos() : globe) + kLanguageMenuOffset;
+  const QScreen* screen = this->screen();
+  if (!screen) return at;
+  const QRect area = screen->availableGeometry();
+  return {std::clamp(at.x(), area.left(), area.right()),
+          std::clamp(at.y(), area.top(), area.bottom())};
 }
 
 void CMainDialog::OnMenuCommand(int id) {
@@ -310,9 +417,16 @@ std::optional<std::string> CMainDialog::OutputFolderForNextFile() {
 }
 
 void CMainDialog::SetRunning(bool running) {
+  // The button going away hands the focus to the one taking its place, with its ring only
+  // when the keyboard had brought it there.
+  CHoverButton* leaving = running ? startButton_ : stopButton_;
+  CHoverButton* coming = running ? stopButton_ : startButton_;
+  const bool hadFocus = leaving->hasFocus();
+  const bool ring = leaving->ShowsFocusRing();
   progressBar_->setVisible(running);
-  stopButton_->setVisible(running);
-  startButton_->setVisible(!running);
+  coming->setVisible(true);
+  if (hadFocus) coming->setFocus(ring ? Qt::TabFocusReason : Qt::OtherFocusReason);
+  leaving->setVisible(false);
 }
 
 void CMainDialog::SetProgress(int percent) {
@@ -324,7 +438,7 @@ void CMainDialog::ClearLog() {
 }
 
 void CMainDialog::AddLogLine(std::string_view line) {
-  logList_->addItem(FromText(line));
+  logList_->AddLine(FromText(line));
 }
 
 void CMainDialog::SetTitle(std::string_view title) {

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QStringList>
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -12,15 +15,16 @@
 #include "engine/recovery_run.h"
 #include "platform/drive_discovery.h"
 #include "platform/drive_map.h"
+#include "responsive_volume.h"
 #include "ui/bmp_menu_owner.h"
 
-class QListWidget;
 class QTreeWidget;
 
 namespace orlenta {
 
 class CHoverButton;
 class CShadedProgressCtrl;
+class LogList;
 class SkinnedWindow;
 
 // What the main window needs from the machine it runs on.
@@ -63,7 +67,8 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void OnHelp();
   void OnSettings();
   void OnExit();
-  // Pops up the language menu under the mouse, the current language marked.
+  // Pops up the language menu beside the mouse (beside the globe when opened from the
+  // keyboard), the current language marked; a click on the globe while it is up closes it.
   void OnLanguageButton();
   // What choosing language `n` (1..6) from the language menu does.
   void OnLanguageCommand(int n);
@@ -83,6 +88,15 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void PrepareButtons();
   void PrepareButton(CHoverButton* button, unsigned strip, const char* tip);
   void BuildDriveTree();
+  // Reads the drive map again and refills the tree, the selected drive kept selected.
+  void RefillDriveTree();
+  // confyg, started from Settings, has ended: the drive map may have changed.
+  void OnSettingsEnded();
+  void ShowHelpNotOpened(const QString& page);
+  QStringList NoDriveHint() const;  // the lines the log shows when there is no drive
+  bool PointerOverGlobe() const;
+  QPoint LanguageMenuAnchor() const;
+  bool ReadingADrive() const { return running_ || figuresPending_ > 0; }
   void ApplyLanguage(int n);
   void OnOK() {}
 
@@ -107,7 +121,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
 
   SkinnedWindow* skin_ = nullptr;
   QTreeWidget* driveTree_ = nullptr;
-  QListWidget* logList_ = nullptr;
+  LogList* logList_ = nullptr;
   CShadedProgressCtrl* progressBar_ = nullptr;
   CHoverButton* startButton_ = nullptr;
   CHoverButton* stopButton_ = nullptr;
@@ -124,9 +138,18 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   int languageIndex_ = 1;
 
   DriveMap drives_;
+  // Drives of the drive map whose image cannot be read, letter to path: kept in the tree.
+  std::map<char, std::string> unavailable_;
+  ResponsiveVolumeSource volumes_{drives_};  // what the run and the figures read
   RecoveryRun run_;
   bool running_ = false;
   bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
+  // The drive map is read again only while no drive is being read from it.
+  bool refillAfterReading_ = false;
+  int figuresPending_ = 0;
+  QElapsedTimer menuClosed_;          // since the language menu last closed
+  bool menuClosedOverGlobe_ = false;  // and whether the pointer was on the globe then  // media
+                                      // figures being read, each waiting for its drive
   std::chrono::steady_clock::time_point lastPump_{};
 };
 

@@ -33,8 +33,8 @@ class ConsoleShell final : public orlenta::DesktopShell {
     std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
     completed = text == " Process completed!";
   }
-  bool OpenPath(const QString&) override { return true; }
-  void StartProgram(const QString&) override {}
+  bool OpenPath(const QString&, std::function<void()>) override { return true; }
+  void StartProgram(const QString&, std::function<void()>) override {}
   void EndProcess(int exitCode) override { std::exit(exitCode); }
   bool completed = false;
 };

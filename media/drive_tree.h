@@ -19,6 +19,13 @@ inline constexpr int kItemDataRole = Qt::UserRole;
 // item under it per letter of `driveLetters`, in the order given.
 void BuildDriveTree(QTreeWidget& tree, const std::vector<char>& driveLetters);
 
+// The item of drive `letter` in `tree`, or nullptr.
+QTreeWidgetItem* FindDriveItem(const QTreeWidget& tree, char letter);
+
+// Marks `item` as a drive that cannot be read now (its image is gone): greyed, with a
+// warning sign, and `why` as its tooltip. It can still be selected, to be told why.
+void MarkDriveUnavailable(QTreeWidgetItem& item, const QString& why);
+
 // The drive letter of the tree's selected item; nullopt when nothing is selected or the
 // selected item is not a drive (the root).
 std::optional<char> SelectedDriveLetter(const QTreeWidget& tree);

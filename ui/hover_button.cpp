@@ -2,6 +2,7 @@
 #include "hover_button.h"
 
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QThread>
@@ -20,6 +21,9 @@ constexpr std::chrono::milliseconds kHoverTime{1};
 // Short holds after a change of look, so that a quick pass over the buttons is seen.
 constexpr std::chrono::milliseconds kHoverPause{40};
 constexpr std::chrono::milliseconds kPressedPause{80};
+// The focus ring: the light blue of the window's caption, drawn inside the round face.
+constexpr QRgb kFocusRingColor = qRgb(0x8c, 0xd4, 0xff);
+constexpr qreal kFocusRingWidth = 2.0;
 
 }  // namespace
 
@@ -91,6 +95,25 @@ void CHoverButton::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect source(frame * frameSize_.width(), 0, frameSize_.width(), frameSize_.height());
   painter.drawImage(QPoint(0, 0), strip_, source);
+  if (ShowsFocusRing()) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(kFocusRingColor), kFocusRingWidth));
+    const qreal inset = kFocusRingWidth;
+    painter.drawEllipse(QRectF(rect()).adjusted(inset, inset, -inset, -inset));
+  }
+}
+
+void CHoverButton::focusInEvent(QFocusEvent* event) {
+  keyboardFocus_ = event->reason() == Qt::TabFocusReason ||
+                   event->reason() == Qt::BacktabFocusReason ||
+                   event->reason() == Qt::ShortcutFocusReason;
+  QAbstractButton::focusInEvent(event);
+  update();
+}
+
+void CHoverButton::focusOutEvent(QFocusEvent* event) {
+  QAbstractButton::focusOutEvent(event);
+  update();
 }
 
 void CHoverButton::mouseMoveEvent(QMouseEvent* event) {

@@ -13,9 +13,10 @@
 namespace orlenta {
 
 // A push button whose whole face is one frame of a three-frame picture strip: normal,
-// pressed and hover, side by side. It draws no text, no border and no focus mark, looks
-// the same when disabled, and carries its own tooltip, which stays silent until SetTip
-// turns it on.
+// pressed and hover, side by side. It draws no text and no border, looks the same when
+// disabled, and carries its own tooltip, which stays silent until SetTip turns it on.
+// Reached from the keyboard (Tab), it draws a ring inside its face, so that a keyboard
+// user sees which button Space will press; a mouse click leaves no ring.
 class CHoverButton : public QAbstractButton {
   Q_OBJECT
 
@@ -40,6 +41,8 @@ class CHoverButton : public QAbstractButton {
 
   // The frame a paint would show now.
   Frame CurrentFrame() const;
+  // True while the button shows its focus ring.
+  bool ShowsFocusRing() const { return hasFocus() && keyboardFocus_; }
 
   QSize FrameSize() const { return frameSize_; }
   bool IsHovering() const { return hovering_; }
@@ -61,6 +64,8 @@ class CHoverButton : public QAbstractButton {
   void mouseMoveEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void OnMouseMove();
@@ -72,7 +77,8 @@ class CHoverButton : public QAbstractButton {
   QImage strip_;
   bool hovering_ = false;
   bool tracking_ = false;
-  QTimer hoverTimer_;  // the short rest after which the mouse counts as hovering
+  bool keyboardFocus_ = false;  // the focus came from the keyboard, not from a click
+  QTimer hoverTimer_;           // the short rest after which the mouse counts as hovering
 
   bool toolRegistered_ = false;
   bool tipActive_ = false;

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -161,9 +162,24 @@ TEST_F(WindowTest, WithNoDriveTheLogSaysHowToAddADiscImage) {
   StartWindow();
   EXPECT_EQ(RootItem()->childCount(), 0);
   EXPECT_THAT(LogLines(),
-              ElementsAre("Kein Laufwerk. Abbild hinzufügen: Einstellungen, Laufwerke."));
+              ElementsAre("Kein Laufwerk.", "Abbild hinzufügen: Einstellungen, Laufwerke."));
   ClickTreeItem(RootItem());  // the root has nothing to show instead
-  EXPECT_EQ(LogLines().size(), 1);
+  EXPECT_EQ(LogLines().size(), 2);
+}
+
+TEST_F(WindowTest, TheNoDriveHintFitsTheLogListInEveryLanguage) {
+  for (int language = 1; language <= 6; ++language) {
+    settings.SetLanguageIndex(language);
+    settings.UpdateCheckValue();
+    StartWindow();
+    auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
+    const int room = log->viewport()->width() -
+                     2 * log->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, log);
+    for (const QString& line : LogLines()) {
+      EXPECT_LE(log->fontMetrics().horizontalAdvance(line), room)
+          << language << ": " << line.toStdString();
+    }
+  }
 }
 
 TEST_F(WindowTest, TheLogListShowsItsScrollBarOnlyWhenItsLinesOverflow) {

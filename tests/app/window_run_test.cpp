@@ -43,13 +43,19 @@ class WindowRunTest : public WindowTest {
                      });
   }
 
-  // Clicks `id` as soon as the run pumps its first events.
+  // Clicks `id` as soon as the run shows its Stop button. The window answers from the
+  // moment Start is pressed, while the drive is still being opened.
   void ClickDuringRun(ControlId id) {
-    QTimer::singleShot(0, window.get(), [this, id] {
+    auto* poll = new QTimer(window.get());
+    poll->setInterval(1);
+    QObject::connect(poll, &QTimer::timeout, window.get(), [this, id, poll] {
+      if (!Visible(kStopButtonId)) return;
+      poll->stop();
       clickedWhileRunning = window->IsRunning() && Visible(kStopButtonId) &&
                             Visible(kProgressBarId) && !Visible(kStartButtonId);
       Click(id);
     });
+    poll->start();
   }
 
   QStringList linesAdded;

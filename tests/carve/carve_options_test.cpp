@@ -175,6 +175,21 @@ TEST(CarveOptionsTest, ShortFormsOfQuietAndVersion) {
   EXPECT_EQ(printed.out, std::string("orlenta-carve ") + ORLENTA_VERSION + "\n");
 }
 
+TEST(CarveOptionsTest, SizesAndDimensionsOfTheFilters) {
+  const std::vector<std::pair<std::string, std::optional<uint64_t>>> sizes = {
+      {"100", 100},       {"64k", 65536}, {"64K", 65536}, {"2M", 2u << 20},
+      {"3G", 3ull << 30}, {"0", 0},       {"", {}},       {"k", {}},
+      {"1T", {}},         {"-5", {}},     {"5 k", {}},    {"999999999999999G", {}},
+  };
+  for (const auto& [text, bytes] : sizes) EXPECT_EQ(ByteCount(text), bytes) << text;
+  using Pixels = std::optional<std::pair<uint32_t, uint32_t>>;
+  EXPECT_EQ(PixelCount("640x480"), (Pixels{{640, 480}}));
+  EXPECT_EQ(PixelCount("640X480"), (Pixels{{640, 480}}));
+  for (const char* wrong : {"640", "x480", "640x", "6a0x480", "640x480x2", "9999999999x1"}) {
+    EXPECT_EQ(PixelCount(wrong), Pixels{}) << wrong;
+  }
+}
+
 TEST(CarveOptionsTest, StemRules) {
   EXPECT_EQ(NameStemProblem(""), "");
   EXPECT_EQ(NameStemProblem("REC"), "");

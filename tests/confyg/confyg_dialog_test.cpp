@@ -124,7 +124,8 @@ TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsI
   Retype("nameStem", "OK");
   Retype("outputFolder", QString::fromStdString(dir.File("missing")));
   Click("save");
-  EXPECT_THAT(problems, ElementsAre(HasSubstr("at most 3"), HasSubstr("does not exist")));
+  EXPECT_THAT(problems,
+              ElementsAre(HasSubstr("it takes 4 bytes, at most 3"), HasSubstr("does not exist")));
   EXPECT_NE(dialog->result(), QDialog::Accepted);
   EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
 }

@@ -19,7 +19,7 @@ TEST(ValueChecksTest, NameStemHoldsAtMostThreeBytesAndNoSeparator) {
   EXPECT_EQ(EnglishText(CheckNameStem("REC")), "");
   EXPECT_THAT(EnglishText(CheckNameStem("RECO")), HasSubstr("at most 3"));
   EXPECT_THAT(EnglishText(CheckNameStem("\xC3\x89\xC3\x89")),
-              HasSubstr("at most 3"));  // two letters, 4 bytes
+              HasSubstr("it takes 4 bytes, at most 3"));  // two letters, 4 bytes
   EXPECT_THAT(EnglishText(CheckNameStem("a/b")), HasSubstr("'/'"));
 }
 

@@ -81,6 +81,7 @@ orlenta-carve|--jobs: '0' is not a whole number from 1 to 64|a.iso -o root -j 0
 confyg|unrecognized option '--bogus'|--bogus
 confyg|--recovery: 'bogus' is not one of: described, exact|--recovery bogus
 confyg|--language: 'xx' is not a language of Orlenta|--language xx
+confyg|--open-folder: 'maybe' is neither yes nor no|--open-folder maybe
 EOF_CASES
 
 leftovers=$(find "$work/home" -mindepth 1 | head -n 3)

@@ -173,3 +173,32 @@ TEST(HoverButtonStrip, LoadedStripFollowsThe3DColoursAndSizesTheButton) {
 
 }  // namespace
 }  // namespace orlenta
+
+namespace orlenta {
+namespace {
+
+TEST_F(HoverButtonTest, KeyboardFocusDrawsARingThatAClickDoesNot) {
+  auto* other = new CHoverButton(&window_);
+  other->SetStrip(FlatStrip());
+  other->show();
+  window_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  const struct {
+    Qt::FocusReason reason;
+    bool ring;
+  } cases[] = {{Qt::TabFocusReason, true},
+               {Qt::BacktabFocusReason, true},
+               {Qt::MouseFocusReason, false},
+               {Qt::ActiveWindowFocusReason, false}};
+  for (const auto& c : cases) {
+    other->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(Shows(*button_, kNormal));
+    button_->setFocus(c.reason);
+    ASSERT_TRUE(button_->hasFocus());
+    EXPECT_EQ(button_->ShowsFocusRing(), c.ring) << c.reason;
+    EXPECT_EQ(!Shows(*button_, kNormal), c.ring) << c.reason;
+  }
+}
+
+}  // namespace
+}  // namespace orlenta

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -30,7 +31,7 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
   return "";
 }
 
-std::vector<std::string> KindList(const std::string& text) {
+std::vector<std::string> CommaList(const std::string& text) {
   std::vector<std::string> names;
   std::size_t start = 0;
   for (;;) {
@@ -56,7 +57,9 @@ std::optional<uint64_t> ByteCount(const std::string& text) {
   } else if (!unit.empty()) {
     return std::nullopt;
   }
-  return std::stoull(text.substr(0, digits)) << shift;
+  const uint64_t count = std::stoull(text.substr(0, digits));
+  if (count > (UINT64_MAX >> shift)) return std::nullopt;  // more bytes than a number holds
+  return count << shift;
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text) {
@@ -91,7 +94,7 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
   app.add_option_function<std::string>(
          "--kinds",
          [&options, keep](const std::string& list) {
-           options.filter.KeepFamilies(KindList(list));
+           options.filter.KeepFamilies(CommaList(list));
            keep("--kinds", list);
          },
          "write only files of the kinds in LIST, separated by commas, in any case (jpeg, "
@@ -100,7 +103,7 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
          "before it, so the other files stay as they are without this option")
       ->type_name("LIST")
       ->check([](const std::string& list) -> std::string {
-        const std::string unknown = FileFilter().KeepFamilies(KindList(list));
+        const std::string unknown = FileFilter().KeepFamilies(CommaList(list));
         return unknown.empty() ? "" : "'" + unknown + "' is not a kind of file Orlenta recovers";
       });
   app.add_option_function<std::string>(
@@ -131,14 +134,14 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
   app.add_option_function<std::string>(
          "--hash",
          [&options, keep](const std::string& list) {
-           options.digests = KindList(Lowered(list));
+           options.digests = CommaList(Lowered(list));
            keep("--hash", list);
          },
          "take the digests in LIST (md5, sha1, sha256, separated by commas) of every file and, "
          "with --hash-source, of the source; SHA-256 is always taken")
       ->type_name("LIST")
       ->check([](const std::string& list) -> std::string {
-        for (const std::string& name : KindList(Lowered(list))) {
+        for (const std::string& name : CommaList(Lowered(list))) {
           if (!IsDigestName(name)) return "'" + name + "' is not one of: md5, sha1, sha256";
         }
         return "";

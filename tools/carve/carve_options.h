@@ -68,8 +68,8 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
 // --version, or a usage error, which has then been printed).
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv);
 
-// "jpeg,PNG" as the family names in it; empty names are kept, to be refused.
-std::vector<std::string> KindList(const std::string& text);
+// "jpeg,PNG" as the names in it, split at the commas; empty names are kept, to be refused.
+std::vector<std::string> CommaList(const std::string& text);
 // "100", "64k", "2M" as a number of bytes (k, M and G multiply by 1,024 each); nullopt when
 // it is none.
 std::optional<uint64_t> ByteCount(const std::string& text);

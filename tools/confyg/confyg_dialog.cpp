@@ -36,9 +36,7 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
     : QDialog(parent),
       paths_(std::move(paths)),
       shown_(record),
-      tellProblem_([this](const QString& text) {
-        QMessageBox::warning(this, tr("Orlenta settings"), text);
-      }),
+      tellProblem_([this](const QString& text) { TellProblem(text); }),
       stem_(new QLineEdit(Text(record.NameStem()), this)),
       outputFolder_(new QLineEdit(Text(record.OutputFolder()), this)),
       openFolder_(new QCheckBox(tr("Open the output folder when a recovery ends"), this)),
@@ -82,6 +80,10 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   where->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Save)->setObjectName("save");
+  // Our own words on the buttons: Qt's translations may be missing (there are none for
+  // Romanian), which would leave English buttons in a window of another language.
+  buttons->button(QDialogButtonBox::Save)->setText(tr("Save"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -94,6 +96,13 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(drives_, &DriveMapEditor::problem, this,
           [this](const QString& text) { tellProblem_(text); });
+}
+
+// A warning with one button, in the window's language.
+void ConfygDialog::TellProblem(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, tr("Orlenta settings"), text, QMessageBox::Ok, this);
+  box.button(QMessageBox::Ok)->setText(tr("OK"));
+  box.exec();
 }
 
 // Stores what changed and closes; a value that cannot be stored, or a failed write, is told

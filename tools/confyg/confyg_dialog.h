@@ -35,6 +35,7 @@ class ConfygDialog : public QDialog {
   void SetProblemSink(std::function<void(const QString&)> sink) { tellProblem_ = std::move(sink); }
 
  private:
+  void TellProblem(const QString& text);
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
   bool SaveRecovery();

@@ -32,19 +32,27 @@ std::optional<std::pair<char, std::string>> ParseDrive(const std::string& text) 
 void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string>& language,
                 std::vector<std::string>& drives) {
   app.add_flag("--init", options.init,
-               "Create the settings file with the defaults when there is none (a damaged one "
+               "create the settings file with the defaults when there is none (a damaged one "
                "is completed); an existing whole file is left as it is");
-  app.add_flag("--show", options.show, "Print the settings and the drives");
+  app.add_flag("--show", options.show, "print the settings and the drives");
   app.add_option("--stem", options.edit.nameStem,
                  "put STEM between the number and the extension of recovered file names (at "
-                 "most 3 characters)")
+                 "most 3 bytes as stored: a letter such as é takes 2)")
       ->type_name("STEM");
   app.add_option("--output-folder", options.edit.outputFolder,
                  "send recovered files to FOLDER, which must exist")
       ->type_name("FOLDER");
   app.add_option("--open-folder", options.edit.openFolderWhenDone,
                  "open the output folder when a recovery ends: yes or no")
-      ->type_name("yes|no");
+      ->type_name("yes|no")
+      ->transform(Lowered())
+      ->check([](const std::string& word) -> std::string {
+        // The parser's other words for yes and no are taken too.
+        for (const char* known : {"yes", "no", "true", "false", "on", "off", "1", "0"}) {
+          if (word == known) return "";
+        }
+        return "'" + word + "' is neither yes nor no";
+      });
   app.add_option("--language", language,
                  "speak LANGUAGE: en (or 1) English, fr (2) French, de (3) German, it (4) "
                  "Italian, es (5) Spanish, ro (6) Romanian")

@@ -14,6 +14,12 @@
 #include "value_problem_text.h"
 
 namespace orlenta {
+namespace {
+
+// What a line edit keeps around its text: frame, margins and a little air.
+constexpr int kFieldPadding = 20;
+
+}  // namespace
 
 DriveMapEditor::DriveMapEditor(std::map<char, std::string> drives, QWidget* parent)
     : QWidget(parent),
@@ -29,6 +35,9 @@ DriveMapEditor::DriveMapEditor(std::map<char, std::string> drives, QWidget* pare
   letter_->setObjectName("driveLetter");
   path_->setObjectName("drivePath");
   path_->setPlaceholderText(tr("/dev/sr0 or a disc image file"));
+  // Wide enough for the hint in every language, however long its words.
+  path_->setMinimumWidth(path_->fontMetrics().horizontalAdvance(path_->placeholderText()) +
+                         kFieldPadding);
   auto* browse = new QPushButton(tr("Browse…"), this);
   browse->setObjectName("browseDrive");
   auto* set = new QPushButton(tr("Set"), this);
@@ -112,6 +121,8 @@ void DriveMapEditor::Refresh() {
     }
   }
   letter_->setCurrentIndex(current);
+  // Rows that went away are painted over at once, not once something covers the window.
+  list_->viewport()->update();
 }
 
 // The first letter from D on that no drive uses (B when all are used), as optical drives

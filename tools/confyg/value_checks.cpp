@@ -18,7 +18,8 @@ std::string EnglishText(const ValueCheck& check) {
     case ValueProblem::kNone:
       return "";
     case ValueProblem::kStemTooLong:
-      return "the name stem " + quoted + " is too long: at most 3 characters";
+      return "the name stem " + quoted + " is too long: stored, it takes " +
+             std::to_string(check.value.size()) + " bytes, at most 3 (a letter such as é takes 2)";
     case ValueProblem::kStemHoldsSeparator:
       return "the name stem cannot hold '/'";
     case ValueProblem::kStemHoldsNul:

@@ -12,8 +12,10 @@ QString Wording(ValueProblem problem) {
     case ValueProblem::kNone:
       return {};
     case ValueProblem::kStemTooLong:
-      return QCoreApplication::translate("orlenta::ValueChecks",
-                                         "The name stem \"%1\" is too long: at most 3 characters.");
+      return QCoreApplication::translate(
+          "orlenta::ValueChecks",
+          "The name stem \"%1\" is too long: stored, it takes %2 bytes, at most 3 (a letter "
+          "such as é takes 2).");
     case ValueProblem::kStemHoldsSeparator:
       return QCoreApplication::translate("orlenta::ValueChecks", "The name stem cannot hold '/'.");
     case ValueProblem::kStemHoldsNul:
@@ -55,7 +57,10 @@ QString Wording(ValueProblem problem) {
 QString ShownText(const ValueCheck& check) {
   const QString wording = Wording(check.problem);
   if (!wording.contains(QLatin1String("%1"))) return wording;
-  return wording.arg(QString::fromStdString(check.value));
+  const QString value = QString::fromStdString(check.value);
+  // A stem is measured as it is stored: in bytes, which a letter outside ASCII takes more of.
+  if (wording.contains(QLatin1String("%2"))) return wording.arg(value).arg(check.value.size());
+  return wording.arg(value);
 }
 
 }  // namespace orlenta

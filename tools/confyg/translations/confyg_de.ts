@@ -5,6 +5,18 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
         <source>Orlenta settings</source>
         <translation>Orlenta-Einstellungen</translation>
     </message>
@@ -107,8 +119,8 @@
 <context>
     <name>orlenta::ValueChecks</name>
     <message>
-        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
-        <translation>Der Namensstamm „%1“ ist zu lang: höchstens 3 Zeichen.</translation>
+        <source>The name stem &quot;%1&quot; is too long: stored, it takes %2 bytes, at most 3 (a letter such as é takes 2).</source>
+        <translation>Der Namensstamm „%1“ ist zu lang: gespeichert belegt er %2 Bytes, höchstens 3 (ein Buchstabe wie ä belegt 2).</translation>
     </message>
     <message>
         <source>The name stem cannot hold &apos;/&apos;.</source>

@@ -5,6 +5,18 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Save</source>
+        <translation>Guardar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
         <source>Orlenta settings</source>
         <translation>Configuración de Orlenta</translation>
     </message>
@@ -107,8 +119,8 @@
 <context>
     <name>orlenta::ValueChecks</name>
     <message>
-        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
-        <translation>La raíz de los nombres «%1» es demasiado larga: 3 caracteres como máximo.</translation>
+        <source>The name stem &quot;%1&quot; is too long: stored, it takes %2 bytes, at most 3 (a letter such as é takes 2).</source>
+        <translation>La raíz de los nombres «%1» es demasiado larga: guardada ocupa %2 bytes, 3 como máximo (una letra como é ocupa 2).</translation>
     </message>
     <message>
         <source>The name stem cannot hold &apos;/&apos;.</source>

@@ -5,6 +5,18 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Save</source>
+        <translation>Enregistrer</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
         <source>Orlenta settings</source>
         <translation>Réglages d&apos;Orlenta</translation>
     </message>
@@ -107,8 +119,8 @@
 <context>
     <name>orlenta::ValueChecks</name>
     <message>
-        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
-        <translation>Le radical des noms « %1 » est trop long : 3 caractères au plus.</translation>
+        <source>The name stem &quot;%1&quot; is too long: stored, it takes %2 bytes, at most 3 (a letter such as é takes 2).</source>
+        <translation>Le radical des noms « %1 » est trop long : enregistré, il occupe %2 octets, 3 au plus (une lettre comme é en occupe 2).</translation>
     </message>
     <message>
         <source>The name stem cannot hold &apos;/&apos;.</source>

@@ -5,6 +5,18 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Save</source>
+        <translation>Salva</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
         <source>Orlenta settings</source>
         <translation>Impostazioni di Orlenta</translation>
     </message>
@@ -107,8 +119,8 @@
 <context>
     <name>orlenta::ValueChecks</name>
     <message>
-        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
-        <translation>La radice dei nomi «%1» è troppo lunga: al massimo 3 caratteri.</translation>
+        <source>The name stem &quot;%1&quot; is too long: stored, it takes %2 bytes, at most 3 (a letter such as é takes 2).</source>
+        <translation>La radice dei nomi «%1» è troppo lunga: salvata occupa %2 byte, al massimo 3 (una lettera come è ne occupa 2).</translation>
     </message>
     <message>
         <source>The name stem cannot hold &apos;/&apos;.</source>

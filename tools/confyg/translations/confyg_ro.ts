@@ -5,6 +5,18 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Save</source>
+        <translation>Salvează</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anulează</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
         <source>Orlenta settings</source>
         <translation>Setările Orlenta</translation>
     </message>
@@ -107,8 +119,8 @@
 <context>
     <name>orlenta::ValueChecks</name>
     <message>
-        <source>The name stem &quot;%1&quot; is too long: at most 3 characters.</source>
-        <translation>Rădăcina numelor „%1” este prea lungă: cel mult 3 caractere.</translation>
+        <source>The name stem &quot;%1&quot; is too long: stored, it takes %2 bytes, at most 3 (a letter such as é takes 2).</source>
+        <translation>Rădăcina numelor „%1” este prea lungă: salvată ocupă %2 octeți, cel mult 3 (o literă ca ă ocupă 2).</translation>
     </message>
     <message>
         <source>The name stem cannot hold &apos;/&apos;.</source>
