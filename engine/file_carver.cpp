@@ -7,6 +7,7 @@
 #include "end_finder_driver.h"
 #include "recovered_file.h"
 #include "sector_buffer.h"
+#include "settings_file.h"
 
 namespace orlenta {
 
@@ -46,7 +47,9 @@ int32_t FileCarver::CarveFile(FileKind kind) {
     return PassOver(kind);
   }
   const std::optional<std::string> folder = host_.OutputFolderForNextFile();
-  if (!folder) {
+  // A name stem with control characters comes from a damaged settings file, as a folder
+  // with them does, and is refused the same way.
+  if (!folder || HoldsControlCharacter(host_.NameStem())) {
     host_.ShowMessage(PickText(MissingFileText, kEnglish), "Orlenta");
     host_.EndProgram(1);
     StopFlag = true;  // reached only when the host lets the program live on
@@ -162,7 +165,7 @@ int32_t FileCarver::FollowStructure(RecoveredFile& file, EndFinderDriver& driver
   sectorRuns_.Start(headerSector_, reader_.SectorDataBytes());
   // The first sector inside the file that looks like a header, and the file's length up
   // to it: where the file ends after all when its structure cannot be followed.
-  std::optional<uint32_t> innerHeader;
+  std::optional<uint64_t> innerHeader;
   uint64_t lengthToInnerHeader = 0;
   const uint64_t unreadableAtStart = reader_.UnreadableSectors();
   const uint64_t skippedAtStart = reader_.SkippedSectors();
@@ -215,7 +218,7 @@ int32_t FileCarver::EndAt(const EndFinderDriver& driver, uint64_t written) {
   return kCarveToLength;
 }
 
-int32_t FileCarver::CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result) {
+int32_t FileCarver::CutBackToInnerHeader(uint64_t innerHeader, uint64_t length, int32_t result) {
   // The scan goes on from the inner header, which may well start the next file.
   cutLength_ = length;
   run_.CurrentSector = innerHeader;

@@ -87,7 +87,7 @@ class FileCarver {
   int32_t CopyUntilNextHeader(RecoveredFile& file, uint64_t sectorsInFile = 1);
   int32_t FollowStructure(RecoveredFile& file, EndFinderDriver& driver);
   int32_t EndAt(const EndFinderDriver& driver, uint64_t written);
-  int32_t CutBackToInnerHeader(uint32_t innerHeader, uint64_t length, int32_t result);
+  int32_t CutBackToInnerHeader(uint64_t innerHeader, uint64_t length, int32_t result);
   void EndFile(RecoveredFile& file, FileKind kind);
   int32_t FailWrite(RecoveredFile& file);
   int32_t FailCreate(RecoveredFile& file);
@@ -102,7 +102,7 @@ class FileCarver {
   std::array<uint64_t, kKindSlots> verified_{};
   // Of the file being written: its header sector, the length it is to be cut to (0: as
   // written) and whether its structure told its end.
-  uint32_t headerSector_ = 0;
+  uint64_t headerSector_ = 0;
   uint64_t cutLength_ = 0;
   bool endVerified_ = false;
   FileSectorRuns sectorRuns_;

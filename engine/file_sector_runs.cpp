@@ -5,7 +5,7 @@
 
 namespace orlenta {
 
-void FileSectorRuns::Start(uint32_t sector, uint32_t bytes) {
+void FileSectorRuns::Start(uint64_t sector, uint32_t bytes) {
   runs_.clear();
   runs_.push_back({sector, 0, bytes});
   nextSector_ = sector + 1;
@@ -22,14 +22,14 @@ bool FileSectorRuns::Add(uint32_t bytes) {
   return true;
 }
 
-uint32_t FileSectorRuns::SectorHolding(uint64_t length) const {
+uint64_t FileSectorRuns::SectorHolding(uint64_t length) const {
   const uint64_t lastByte = length - 1;
   // The last run starting at or before the byte.
   const auto after =
       std::upper_bound(runs_.begin(), runs_.end(), lastByte,
                        [](uint64_t byte, const Run& run) { return byte < run.firstByte; });
   const Run& run = *(after - 1);
-  return run.firstSector + static_cast<uint32_t>((lastByte - run.firstByte) / run.bytesPerSector);
+  return run.firstSector + (lastByte - run.firstByte) / run.bytesPerSector;
 }
 
 }  // namespace orlenta

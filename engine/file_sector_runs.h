@@ -17,22 +17,22 @@ class FileSectorRuns {
   static constexpr std::size_t kMaxRuns = 4096;
 
   // The file starts with `bytes` of the sector `sector`.
-  void Start(uint32_t sector, uint32_t bytes);
+  void Start(uint64_t sector, uint32_t bytes);
   // The next sector gave the file `bytes`. False when the runs are full: from then on the
   // sector of a length can no longer be told.
   bool Add(uint32_t bytes);
   // The sector holding the file's byte `length - 1`; `length` is at least 1 and at most the
   // bytes added.
-  uint32_t SectorHolding(uint64_t length) const;
+  uint64_t SectorHolding(uint64_t length) const;
 
  private:
   struct Run {
-    uint32_t firstSector;
+    uint64_t firstSector;
     uint64_t firstByte;  // of the file, at the start of the run
     uint32_t bytesPerSector;
   };
   std::vector<Run> runs_;
-  uint32_t nextSector_ = 0;
+  uint64_t nextSector_ = 0;
   uint64_t length_ = 0;
 };
 

@@ -68,19 +68,22 @@ RunOutcome RecoveryRun::RunRecovery() {
   TotalSectors = DriveGeometry.SectorCount();
   host_.SetRunning(true);
   host_.ClearLog();
+  if (listed_) PrepareListedFiles(*drive);
   reader_.BeginRun();
   Scan();
   reader_.Close();
+  if (listed_) listed_->Finish();
   return Finish();
 }
 
 void RecoveryRun::Scan() {
   for (uint64_t i = 0; i < DriveGeometry.SectorCount(); ++i) {
-    members_.CurrentSector = static_cast<uint32_t>(i);
+    members_.CurrentSector = i;
     reader_.ReadSectors(members_.CurrentDriveLetter, members_.CurrentSector, 1);
     if (StopFlag) break;
     host_.SetProgress(ProgressPercent(members_.CurrentSector, TotalSectors));
     const FileKind kind = carver_.Rules().Detect(SectorBuffer.data(), DriveGeometry.bytesPerSector);
+    if (listed_ && listed_->HidesHeader(i, kind)) continue;
     if (kind == kNoHeader) continue;
     const int32_t result = carver_.CarveFile(kind);
     if (result == kCarveToHeader || result == kCarveOneSector) {
@@ -97,6 +100,12 @@ void RecoveryRun::Scan() {
     // nothing new. On a drive that would be minutes of reading for nothing.
     if (result == kCarveToEnd) break;
   }
+}
+
+void RecoveryRun::PrepareListedFiles(char drive) {
+  // The directories are read through a volume of their own, before the scan opens its own.
+  const std::unique_ptr<Volume> volume = volumes_.Open(drive);
+  if (volume) listed_->Prepare(*volume, host_);
 }
 
 RunOutcome RecoveryRun::Outcome() const {

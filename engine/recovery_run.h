@@ -50,6 +50,13 @@ class RecoveryRun {
   // Tells `observer` (none when nullptr) of every byte the run reads from its volume.
   void SetVolumeReadObserver(VolumeReadObserver* observer) { reader_.SetReadObserver(observer); }
 
+  // Writes the files `listed` names during the scan, and carves only what they leave
+  // (none when nullptr); it must outlive the run.
+  void SetListedFiles(ListedFiles* listed) {
+    listed_ = listed;
+    reader_.SetListedFiles(listed);
+  }
+
   // The rules the run tells headers and ends files by (the described ones unless set);
   // they must outlive the run.
   void SetRules(const CarveRules& rules) { carver_.SetRules(rules); }
@@ -59,6 +66,7 @@ class RecoveryRun {
 
  private:
   void Scan();
+  void PrepareListedFiles(char drive);
   RunOutcome Outcome() const;
   RunOutcome Finish();
 
@@ -67,6 +75,7 @@ class RecoveryRun {
   RunMembers members_;
   SectorReader reader_;
   FileCarver carver_;
+  ListedFiles* listed_ = nullptr;
 };
 
 }  // namespace orlenta

@@ -16,7 +16,7 @@ inline constexpr std::size_t kKindSlots = kAllKindCount + 1;
 // The state of a recovery run that the scan and the carver share.
 struct RunMembers {
   // The sector being processed; the carver leaves it on the last sector read.
-  uint32_t CurrentSector = 0;
+  uint64_t CurrentSector = 0;
   // The drive letter of the running recovery.
   char CurrentDriveLetter = 0;
   // Entry k counts the files of kind k written in this run (1..kAllKindCount); 0 at every start.

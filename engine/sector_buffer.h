@@ -20,10 +20,12 @@ struct DriveGeometryValues {
   uint32_t sectorsPerCluster = 0;
   uint32_t bytesPerSector = 0;
   uint32_t freeClusters = 0;
-  uint32_t totalClusters = 0;
+  // A count of sectors, so 64 bits: a disk of 2 TiB of 512-byte sectors has more than 32
+  // bits can count.
+  uint64_t totalClusters = 0;
 
   // The sector count of the volume, in 64 bits so that it never wraps.
-  uint64_t SectorCount() const { return uint64_t{totalClusters} * sectorsPerCluster; }
+  uint64_t SectorCount() const { return totalClusters * sectorsPerCluster; }
 };
 extern DriveGeometryValues DriveGeometry;
 

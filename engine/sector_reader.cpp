@@ -14,15 +14,14 @@ bool QueryDriveGeometry(VolumeSource& volumes, char driveLetter) {
   DriveGeometry.sectorsPerCluster = 1;
   DriveGeometry.bytesPerSector = sectorSize;
   DriveGeometry.freeClusters = 0;
-  DriveGeometry.totalClusters =
-      static_cast<uint32_t>(std::min<uint64_t>(volume->SectorCount(), UINT32_MAX));
+  DriveGeometry.totalClusters = volume->SectorCount();
   return true;
 }
 
 SectorReader::SectorReader(VolumeSource& volumes, MessageSink& messages, EventPump& pump)
     : volumes_(volumes), messages_(messages), pump_(pump) {}
 
-int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t count) {
+int SectorReader::ReadSectors(char driveLetter, uint64_t firstSector, int32_t count) {
   const uint32_t bytesPerSector = DriveGeometry.bytesPerSector;
   lastUnreadable_ = false;
   dataBytes_ = bytesPerSector;
@@ -31,7 +30,7 @@ int SectorReader::ReadSectors(char driveLetter, uint32_t firstSector, int32_t co
     const auto fits = static_cast<int32_t>(kSectorBufferSize / bytesPerSector);
     const int32_t sectors = std::min(count, fits);
     for (int32_t i = 0; i < sectors; ++i) {
-      CopySector(uint64_t{firstSector} + i,
+      CopySector(firstSector + static_cast<uint32_t>(i),
                  SectorBuffer.data() + std::size_t{static_cast<uint32_t>(i)} * bytesPerSector,
                  bytesPerSector);
     }
@@ -57,6 +56,7 @@ void SectorReader::Close() {
   openLetter_ = 0;
   openFailed_ = false;
   blockSectors_ = 0;
+  stepSectors_ = 1;
 }
 
 bool SectorReader::EnsureOpen(char driveLetter) {
@@ -111,19 +111,69 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   blockFirst_ = firstSector;
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);
   blockSectorSize_ = bytesPerSector;
+  partialBytes_ = 0;
   block_.resize(blockSectors_ * bytesPerSector);
   blockStates_.assign(blockSectors_, SectorState::kRead);
   // Inside a bad zone being jumped over, the block is not even tried whole.
-  if (skipper_.Skips(firstSector)) {
+  if (skipper_.Skips(firstSector) || !ReadBlockInSteps(bytesPerSector)) {
     RereadSectorBySector(bytesPerSector);
-  } else if (volume_->ReadAt(firstSector * bytesPerSector, block_) ==
-             static_cast<int64_t>(block_.size())) {
-    skipper_.ReadSucceeded();
   } else {
-    RereadSectorBySector(bytesPerSector);
+    skipper_.ReadSucceeded();
   }
   NoteDataBytes(firstSector, bytesPerSector);
-  if (readObserver_) readObserver_->VolumeBytesRead(firstSector * bytesPerSector, block_);
+  if (partialBytes_ != 0) blockDataBytes_.back() = std::min(blockDataBytes_.back(), partialBytes_);
+  TellObserver(bytesPerSector);
+  if (listed_) {
+    listed_->SectorsRead(firstSector, bytesPerSector,
+                         std::span<const uint8_t>(block_).first(blockSectors_ * bytesPerSector),
+                         std::span<const SectorState>(blockStates_).first(blockSectors_));
+  }
+}
+
+bool SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {
+  // Read in steps sized so that each takes about kReadStepTarget: a stop (or the window)
+  // waits for one step, never for a whole block from a slow drive. A run starts with one
+  // sector, so that not even its first read is long; a fast source is in whole blocks after
+  // a few reads.
+  const uint64_t most = std::max<uint64_t>(1, kReadAheadBytes / bytesPerSector);
+  for (uint64_t done = 0; done < blockSectors_;) {
+    const uint64_t step = std::min(stepSectors_, blockSectors_ - done);
+    const std::span<uint8_t> bytes(block_.data() + done * bytesPerSector, step * bytesPerSector);
+    const auto start = std::chrono::steady_clock::now();
+    if (volume_->ReadAt((blockFirst_ + done) * bytesPerSector, bytes) !=
+        static_cast<int64_t>(bytes.size())) {
+      return false;
+    }
+    const auto took = std::chrono::steady_clock::now() - start;
+    if (took > kReadStepTarget) {
+      const auto scaled = stepSectors_ * static_cast<uint64_t>(kReadStepTarget.count()) /
+                          static_cast<uint64_t>(
+                              std::chrono::duration_cast<std::chrono::milliseconds>(took).count());
+      stepSectors_ = std::max<uint64_t>(1, scaled);
+    } else if (took < kReadStepTarget / 4) {
+      stepSectors_ = std::min(stepSectors_ * 16, most);
+    }
+    done += step;
+    // Between fast reads there is nothing to wait for: the block is there in moments.
+    if (done == blockSectors_ || took < kReadStepTarget / 4) continue;
+    pump_.PumpOneMessage();
+    if (StopFlag) {
+      blockSectors_ = done;
+      break;
+    }
+  }
+  return true;
+}
+
+void SectorReader::TellObserver(uint32_t bytesPerSector) {
+  if (!readObserver_ || blockSectors_ == 0) return;
+  uint64_t bytes = blockSectors_ * bytesPerSector;
+  if (partialBytes_ != 0) bytes -= bytesPerSector - partialBytes_;
+  readObserver_->VolumeBytesRead(blockFirst_ * bytesPerSector, {block_.data(), bytes});
+  for (uint64_t i = 0; i < blockSectors_; ++i) {
+    readObserver_->SectorDataRead(blockFirst_ + i,
+                                  {block_.data() + i * bytesPerSector, blockDataBytes_[i]});
+  }
 }
 
 void SectorReader::NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector) {
@@ -151,6 +201,15 @@ void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
       MediumWentAway(i);
       return;
     }
+    if (got > 0 && got < static_cast<int64_t>(bytesPerSector) &&
+        EndsAfter(sector * bytesPerSector + static_cast<uint64_t>(got), bytes)) {
+      // The medium was cut inside this sector: it keeps the bytes really read, and nothing
+      // is made up in place of the rest.
+      std::fill(bytes.begin() + got, bytes.end(), uint8_t{0});
+      partialBytes_ = static_cast<uint32_t>(got);
+      MediumWentAway(i + 1);
+      return;
+    }
     if (got == bytesPerSector) {
       skipper_.ReadSucceeded();
     } else {
@@ -164,6 +223,10 @@ void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
       return;
     }
   }
+}
+
+bool SectorReader::EndsAfter(uint64_t offset, std::span<uint8_t> scratch) {
+  return volume_->ReadAt(offset, scratch.first(1)) == Volume::kMediumGone;
 }
 
 void SectorReader::MediumWentAway(uint64_t sectorsKept) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -8,6 +9,7 @@
 
 #include "bad_zone_skipper.h"
 #include "host.h"
+#include "listed_files.h"
 #include "sector_buffer.h"
 #include "sector_map.h"
 #include "volume.h"
@@ -26,7 +28,15 @@ class VolumeReadObserver {
   virtual ~VolumeReadObserver() = default;
   // `bytes` are the data of the volume from byte `offset` on, as the run got them: a sector
   // that could not be read is there as the zeros that stand for it.
-  virtual void VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+  virtual void VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) {
+    (void)offset, (void)bytes;
+  }
+  // The same reads told sector by sector, each with only its data bytes (see
+  // Volume::SectorDataBytes): a Mode 2 Form 1 sector gives its 2,048, not the bytes of
+  // error correction that follow them.
+  virtual void SectorDataRead(uint64_t sector, std::span<const uint8_t> data) {
+    (void)sector, (void)data;
+  }
 };
 
 // Reads sectors of a drive's volume into SectorBuffer. The volume stays open from the first
@@ -43,7 +53,7 @@ class SectorReader {
   // longer holds are left untouched too, and StopFlag is set (see MediumGone). When the volume
   // cannot be opened the user is told once ("Error initiating reading") and StopFlag is set, so the
   // run ends as aborted. Returns 1.
-  int ReadSectors(char driveLetter, uint32_t firstSector, int32_t count);
+  int ReadSectors(char driveLetter, uint64_t firstSector, int32_t count);
 
   // Starts the counts of a new run afresh.
   void BeginRun();
@@ -90,16 +100,30 @@ class SectorReader {
   // the reader or be replaced first.
   void SetReadObserver(VolumeReadObserver* observer) { readObserver_ = observer; }
 
+  // Tells `listed` (none when nullptr) of every block read from now on, with the state of
+  // each of its sectors; it must outlive the reader or be replaced first.
+  void SetListedFiles(ListedFiles* listed) { listed_ = listed; }
+
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
+
+  // How long one read of the volume may take before the next one is made smaller: a stop
+  // is heard between reads, so a slow drive reads a few sectors at a time, a fast one
+  // whole read-ahead blocks.
+  static constexpr std::chrono::milliseconds kReadStepTarget{50};
 
  private:
   bool EnsureOpen(char driveLetter);
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
+  bool ReadBlockInSteps(uint32_t bytesPerSector);
+  void TellObserver(uint32_t bytesPerSector);
   void RereadSectorBySector(uint32_t bytesPerSector);
   // Asks the volume how many bytes of each sector of the block are data.
   void NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector);
   void MediumWentAway(uint64_t sectorsKept);
+  // True when the volume ends at byte `offset`, having shrunk since it was opened; reads
+  // into the first byte of `scratch` to learn it.
+  bool EndsAfter(uint64_t offset, std::span<uint8_t> scratch);
 
   VolumeSource& volumes_;
   MessageSink& messages_;
@@ -113,6 +137,8 @@ class SectorReader {
   std::vector<uint8_t> block_;
   uint64_t blockFirst_ = 0;
   uint64_t blockSectors_ = 0;
+  uint32_t partialBytes_ = 0;  // the last sector of the block ends after this many bytes, 0: whole
+  uint64_t stepSectors_ = 1;   // sectors per read in a block
   uint32_t blockSectorSize_ = 0;
   std::vector<SectorState> blockStates_;  // what became of each sector of the block
   std::vector<uint32_t> blockDataBytes_;  // the data bytes of each sector of the block
@@ -127,6 +153,7 @@ class SectorReader {
   bool mediumGone_ = false;
   bool lastUnreadable_ = false;
   VolumeReadObserver* readObserver_ = nullptr;
+  ListedFiles* listed_ = nullptr;
 };
 
 }  // namespace orlenta

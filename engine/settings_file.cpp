@@ -72,6 +72,10 @@ bool IsControlCharacter(char c) {
 
 }  // namespace
 
+bool HoldsControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), IsControlCharacter);
+}
+
 LoadedSettings LoadSettings(const std::string& path) {
   if (!Exists(path)) return {SettingsStatus::kMissing, {}, 0};
   const std::optional<ReadResult> read = ReadRecordBytes(path);
@@ -89,7 +93,7 @@ std::string OutputFolderProblem(const LoadedSettings& settings) {
   }
   const std::string folder = settings.record.OutputFolder();
   if (folder.empty()) return "";
-  if (std::any_of(folder.begin(), folder.end(), IsControlCharacter)) {
+  if (HoldsControlCharacter(folder)) {
     return "the output folder holds control characters (a damaged file)";
   }
   if (folder.front() != '/') return "the output folder \"" + folder + "\" is not an absolute path";

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "host.h"
 #include "localized_text.h"
@@ -28,6 +29,10 @@ struct LoadedSettings {
 // Reads the record from the settings file at `path`. Anything but a plain file (a FIFO, a
 // device, a folder) is unreadable and never opened.
 LoadedSettings LoadSettings(const std::string& path);
+
+// True when `text` holds a control character (0x00 to 0x1F, 0x7F): no name of a folder or a
+// file made from the settings may, or it would split the lines that list them.
+bool HoldsControlCharacter(std::string_view text);
 
 // Why the output folder of loaded `settings` must not be used, "" when it may: its text
 // must end inside its field, on a byte the file really holds (a file cut short would give

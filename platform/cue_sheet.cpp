@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -63,16 +64,66 @@ bool FirstWordIs(std::string_view line, std::string_view word) {
   return line[at + word.size()] == ' ' || line[at + word.size()] == '\t';
 }
 
-// How many lines of `text` begin with the word `word`.
-std::size_t LinesStartingWith(std::string_view text, std::string_view word) {
-  std::size_t count = 0;
+// The lines of `text` that begin with the word `word`. A line ends in LF, CR LF, or CR
+// alone, as old Mac tools write it.
+std::vector<std::string_view> LinesStartingWith(std::string_view text, std::string_view word) {
+  std::vector<std::string_view> lines;
   for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
+    std::size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
-    count += FirstWordIs(text.substr(start, end - start), word);
+    const std::string_view line = text.substr(start, end - start);
+    if (FirstWordIs(line, word)) lines.push_back(line);
     start = end + 1;
   }
-  return count;
+  return lines;
+}
+
+// `text` with each line ending in LF, the only ending libcue knows: a CR alone becomes LF.
+std::string WithLineFeeds(std::string_view text) {
+  std::string fed(text);
+  for (std::size_t i = 0; i < fed.size(); ++i) {
+    if (fed[i] == '\r' && (i + 1 == fed.size() || fed[i + 1] != '\n')) fed[i] = '\n';
+  }
+  return fed;
+}
+
+// True when `field`, decimal digits, has a value below `limit`.
+bool NumberBelow(std::string_view field, uint64_t limit) {
+  if (field.empty() || field.size() > 10) return false;
+  uint64_t value = 0;
+  for (const char c : field) value = value * 10 + static_cast<uint64_t>(c - '0');
+  return value < limit;
+}
+
+// True when the time "mm:ss:ff" of an INDEX line (minutes, seconds, frames of 1/75 s) can
+// be read as written: seconds below 60, frames below 75, and a frame number that fits the
+// 31 bits libcue keeps it in (more would wrap round to some other frame).
+bool TimeInRange(std::string_view time) {
+  const std::size_t first = time.find(':');
+  const std::size_t second = time.find(':', first == std::string_view::npos ? 0 : first + 1);
+  if (first == std::string_view::npos || second == std::string_view::npos) return true;
+  const std::string_view minutes = time.substr(0, first);
+  const std::string_view seconds = time.substr(first + 1, second - first - 1);
+  const std::string_view frames = time.substr(second + 1);
+  // Anything but digits (a minus sign) is libcue's to judge.
+  for (const std::string_view field : {minutes, seconds, frames}) {
+    if (field.find_first_not_of("0123456789") != std::string_view::npos) return true;
+  }
+  constexpr uint64_t kFramesPerMinute = 60 * 75;
+  return NumberBelow(minutes, (uint64_t{INT32_MAX} + 1) / kFramesPerMinute) &&
+         NumberBelow(seconds, 60) && NumberBelow(frames, 75);
+}
+
+// The first INDEX line whose time is out of range, "" when there is none.
+std::string IndexOutOfRange(std::string_view text) {
+  for (std::string_view line : LinesStartingWith(text, "INDEX")) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+    const std::size_t last = line.find_last_of(" \t");
+    if (!TimeInRange(line.substr(last + 1))) {
+      return std::string(line.substr(line.find_first_not_of(" \t")));
+    }
+  }
+  return "";
 }
 
 // The data file of a track, beside the cue sheet unless its name is absolute.
@@ -323,20 +374,24 @@ std::optional<SectorLayout> SheetDisc(const Cd* cd, std::string_view text,
 bool LooksLikeCueSheet(std::string_view text) {
   text = WithoutByteOrderMark(text);
   if (text.size() > kLargestCueSheet || text.find('\0') != std::string_view::npos) return false;
-  return LinesStartingWith(text, "FILE") > 0 && LinesStartingWith(text, "TRACK") > 0;
+  return !LinesStartingWith(text, "FILE").empty() && !LinesStartingWith(text, "TRACK").empty();
 }
 
 std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std::string& text,
                                            std::optional<int> track, CueSheetError& error) {
   // libcue drops, and never frees, the tracks beyond a disc's 99: refused before it sees them.
-  if (const std::size_t tracks = LinesStartingWith(text, "TRACK"); tracks > kMostTracks) {
+  if (const std::size_t tracks = LinesStartingWith(text, "TRACK").size(); tracks > kMostTracks) {
     return Fail(error, 0,
                 "is a cue sheet that cannot be read as written (" + std::to_string(tracks) +
                     " tracks; a disc has at most " + std::to_string(kMostTracks) + ")");
   }
+  if (const std::string index = IndexOutOfRange(text); !index.empty()) {
+    return Fail(error, 0,
+                "is a cue sheet that cannot be read as written (" + index + ": out of range)");
+  }
   std::string complaint;
-  const std::string_view sheet = WithoutByteOrderMark(text);
-  const CdSheet cd = ParseSheet(std::string(sheet), complaint);
+  const std::string sheet = WithLineFeeds(WithoutByteOrderMark(text));
+  const CdSheet cd = ParseSheet(sheet, complaint);
   if (!complaint.empty()) {
     return Fail(error, 0,
                 "is a cue sheet that cannot be read as written (libcue: " + complaint + ")");

@@ -9,7 +9,9 @@
 #include <array>
 #include <cstring>
 #include <map>
+#include <vector>
 
+#include "evidence_set_check.h"
 #include "read_fully.h"
 
 namespace orlenta {
@@ -68,6 +70,13 @@ Handle OpenSet(const std::string& path, VolumeOpenError* error) {
     return fail("is an evidence file whose segments cannot be found (" + TakeMessage(ewfError) +
                 ")");
   }
+  // Checked before the library opens a segment: it would block on a FIFO, and it reads a
+  // set with a segment missing or cut short as if the missing data were zeros.
+  const std::string problem = EvidenceSetProblem(std::vector<std::string>(names, names + count));
+  if (!problem.empty()) {
+    libewf_glob_free(names, count, nullptr);
+    return fail("is an evidence set whose " + problem);
+  }
   libewf_handle_t* raw = nullptr;
   if (libewf_handle_initialize(&raw, &ewfError) != 1) {
     libewf_glob_free(names, count, nullptr);
@@ -79,8 +88,12 @@ Handle OpenSet(const std::string& path, VolumeOpenError* error) {
     libewf_handle_free(&raw, nullptr);
     return fail("is an evidence set that cannot be opened (" + TakeMessage(ewfError) + ")");
   }
+  Handle handle(raw);
+  if (libewf_handle_segment_files_corrupted(raw, nullptr) == 1) {
+    return fail("is an evidence set whose segments are damaged or incomplete");
+  }
   libewf_handle_set_read_zero_chunk_on_error(raw, 1, nullptr);
-  return Handle(raw);
+  return handle;
 }
 
 std::string Hex(std::span<const uint8_t> bytes) {
@@ -162,14 +175,15 @@ class ExpertWitnessVolume final : public Volume {
     end = std::max(end, first + count);
   }
 
-  // Chunks whose stored checksum fails as they are read join the bad sectors.
+  // Chunks whose stored checksum fails as they are read join the bad sectors. The library
+  // merges a failing chunk into the range of its neighbour, so a range seen before may have
+  // grown: every range is looked at again.
   void NoteChecksumErrors() {
     uint32_t errors = 0;
     libewf_handle_get_number_of_checksum_errors(handle_.get(), &errors, nullptr);
-    for (; checksumErrorsSeen_ < errors; ++checksumErrorsSeen_) {
+    for (uint32_t i = 0; i < errors; ++i) {
       uint64_t first = 0, count = 0;
-      if (libewf_handle_get_checksum_error(handle_.get(), checksumErrorsSeen_, &first, &count,
-                                           nullptr) == 1) {
+      if (libewf_handle_get_checksum_error(handle_.get(), i, &first, &count, nullptr) == 1) {
         MarkBad(first, count);
       }
     }
@@ -192,7 +206,6 @@ class ExpertWitnessVolume final : public Volume {
   Handle handle_;
   SectorLayout layout_;
   std::map<uint64_t, uint64_t> bad_;  // first bad sector → one past the last of its stretch
-  uint32_t checksumErrorsSeen_ = 0;
 };
 
 }  // namespace

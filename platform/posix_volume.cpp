@@ -67,10 +67,9 @@ const char* NotAVolume(mode_t mode) {
   return S_ISDIR(mode) ? "is a directory" : "is not an image file or a block device";
 }
 
-// The layout of what `fd` (opened from `path`) holds; a block device is plain sectors of the
-// kernel's size.
-std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, const ImageReading& how,
-                                     VolumeOpenError* error) {
+// The layout of what `fd` (opened from `path`) holds, whatever its sector count.
+std::optional<SectorLayout> AnyLayoutOf(int fd, const std::string& path, const ImageReading& how,
+                                        VolumeOpenError* error) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) {
     Fail(error, errno, "cannot be examined");
@@ -99,6 +98,20 @@ std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, const Imag
   layout.dataPath = path;
   layout.stride = layout.sectorSize;
   layout.sectorCount = bytes / layout.sectorSize;
+  return layout;
+}
+
+// The layout of what `fd` (opened from `path`) holds; a block device is plain sectors of the
+// kernel's size. A source without one whole sector (an empty file, a few bytes, a cue sheet
+// whose track is empty) gives no volume: there is nothing to read, and a run over it would
+// say it completed.
+std::optional<SectorLayout> LayoutOf(int fd, const std::string& path, const ImageReading& how,
+                                     VolumeOpenError* error) {
+  std::optional<SectorLayout> layout = AnyLayoutOf(fd, path, how, error);
+  if (layout && layout->sectorCount == 0) {
+    Fail(error, 0, "cannot be read: not one whole sector");
+    return std::nullopt;
+  }
   return layout;
 }
 

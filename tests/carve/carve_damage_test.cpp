@@ -175,14 +175,19 @@ TEST_F(CarveDamageTest, ADiscWithoutOneReadableSectorIsAFailureNamingTheSource) 
 TEST_F(CarveDamageTest, ASourceThatShrinksStopsTheRunWithWhatWasReallyRead) {
   // Read at 20 MB/s, the 64 MiB image takes seconds; it is cut to 8 MiB meanwhile, as a
   // disc that goes away.
+  // The cut falls inside a sector: the file keeps the 1,728 bytes of it that are still
+  // there, and no zeros stand in for the rest.
   const std::string image = Image("shrinking.img", 32768, {{0, kJpeg}});
+  const std::string bytes = FileText(image);
   const pid_t pid = Start({image, Out()}, {DamagedDrive(image, 20e6, "", 1)});
   ASSERT_TRUE(AwaitFile("1REC.jpg"));
-  fs::resize_file(image, uint64_t{8} << 20);
+  const uint64_t cut = (uint64_t{8} << 20) + 1728;
+  fs::resize_file(image, cut);
   const CarveOutcome outcome = Wait(pid, 60);
   EXPECT_EQ(outcome.status, 2) << outcome.err;
   EXPECT_TRUE(Contains(outcome.err, image + ": the medium went away")) << outcome.err;
-  EXPECT_LE(fs::file_size(Folder("out") / "1REC.jpg"), uint64_t{8} << 20);
+  EXPECT_TRUE(FileText((Folder("out") / "1REC.jpg").string()) == bytes.substr(0, cut));
+  EXPECT_TRUE(Contains(outcome.err, "Sectors unreadable: 0\n")) << outcome.err;
   EXPECT_FALSE(Contains(outcome.err, "Process completed!")) << outcome.err;
 }
 
@@ -267,6 +272,128 @@ TEST_F(CarveDamageTest, AMapfileIsNeverWrittenOverAnExistingFile) {
   EXPECT_EQ(outcome.status, 2);
   EXPECT_TRUE(Contains(outcome.err, "cannot write the mapfile (File exists)")) << outcome.err;
   EXPECT_EQ(FileText(Folder("disc.map")), "mine");
+}
+
+TEST_F(CarveDamageTest, ARefusedRunLeavesNothingAndAKilledRunItsLastWholeMapfile) {
+  const std::string image = Image("disc.img", 4, {{0, kJpeg}});
+  const std::string map = Folder("disc.map").string();
+  const std::string folder = (Folder("new") / "out").string();
+  WriteAll(Folder("report.xml"), "mine");
+  const CarveOutcome refused =
+      Run({image, folder, "--mapfile", map, "--report", Folder("report.xml").string()});
+  EXPECT_EQ(refused.status, 2) << refused.err;
+  EXPECT_FALSE(fs::exists(map));
+  EXPECT_FALSE(fs::exists(Folder("new")));
+  // The corrected run is not blocked by anything the refused one left.
+  const CarveOutcome rerun =
+      Run({image, folder, "--mapfile", map, "--report", Folder("other.xml").string()});
+  EXPECT_EQ(rerun.status, 0) << rerun.err;
+  EXPECT_TRUE(Contains(FileText(map), "0x00000000  0x00002000  +\n")) << FileText(map);
+
+  // A run killed at any moment leaves a whole mapfile: at first nothing tried, later what
+  // was read, as last saved.
+  const std::string image2 = EndlessImage({{0, kJpeg}});
+  const std::string map2 = Folder("endless.map").string();
+  const pid_t pid = Start({image2, Out(), "--quiet", "--mapfile", map2});
+  std::string text;
+  bool whole = true;
+  for (int i = 0; i < 1000 && whole && !Contains(text, "  +\n"); ++i) {
+    usleep(10000);
+    if (!fs::exists(map2)) continue;
+    text = FileText(map2);
+    whole = Contains(text, "#      pos        size  status\n");
+  }
+  kill(pid, SIGKILL);
+  EXPECT_TRUE(whole) << text;
+  Wait(pid);
+  text = FileText(map2);
+  EXPECT_TRUE(Contains(text, "0x00000000  0x")) << text;
+  EXPECT_TRUE(Contains(text, "  +\n")) << text;
+  EXPECT_TRUE(Contains(text, "  ?\n")) << text;
+}
+
+TEST_F(CarveDamageTest, StemsWithControlCharactersAreRefusedAndNamesArePrintedEscaped) {
+  const std::string image = Image("disc.img", 4, {{0, kJpeg}, {2, kGif}});
+  const CarveOutcome typed = Run({image, Out(), "--stem", "A\nB"});
+  EXPECT_EQ(typed.status, 2) << typed.err;
+  EXPECT_TRUE(Contains(typed.err, "a name stem cannot hold control characters")) << typed.err;
+  WriteSettings("\x1B[m", Out());
+  const CarveOutcome stored = Run({image});
+  EXPECT_EQ(stored.status, 2) << stored.err;
+  EXPECT_TRUE(Contains(stored.err, SettingsFile().string() + ": name stem \"\\x1B[m\": a name "
+                                                             "stem cannot hold control characters"))
+      << stored.err;
+  EXPECT_FALSE(fs::exists(Folder("out")));
+  fs::remove(SettingsFile());
+
+  // A folder and a source whose names hold a newline and an escape: one line per file, and
+  // nothing that steers the terminal.
+  const std::string folder = Folder("new\nline").string();
+  const CarveOutcome listed = Run({image, folder});
+  EXPECT_EQ(listed.status, 0) << listed.err;
+  const std::string printed = Folder("new").string() + "\\x0Aline/";
+  EXPECT_EQ(listed.out,
+            "File recovered: " + printed + "1REC.jpg\nFile recovered: " + printed + "1REC.gif\n");
+  WriteAll(Folder("odd\x1B.img"), "");
+  const CarveOutcome odd = Run({Folder("odd\x1B.img").string(), Out()});
+  EXPECT_EQ(odd.status, 2) << odd.err;
+  EXPECT_TRUE(Contains(odd.err, "odd\\x1B.img: cannot be read: not one whole sector\n")) << odd.err;
+}
+
+TEST_F(CarveDamageTest, AFileListThatCannotBeWrittenIsAFailure) {
+  const std::string image = Image("disc.img", 4, {{0, kJpeg}, {2, kGif}});
+  const int full = open("/dev/full", O_WRONLY | O_CLOEXEC);
+  if (full < 0) GTEST_SKIP() << "no /dev/full here";
+  const CarveOutcome outcome = Run({image, Out()}, {{}, full});
+  close(full);
+  EXPECT_EQ(outcome.status, 1) << outcome.err;
+  EXPECT_TRUE(
+      Contains(outcome.err, "cannot write the list of recovered files: No space left on device\n"))
+      << outcome.err;
+  // The files themselves are there.
+  EXPECT_TRUE(fs::exists(Folder("out") / "1REC.gif"));
+}
+
+// Every cause of a stop is heard within about one read, however slow the drive: Ctrl-C at
+// 1x CD speed (150 kB/s, a 1 MB read-ahead would take 7 s), a closed stdout inside a bad
+// zone where no file line is written, and a batch whose file lines nobody reads.
+TEST_F(CarveDamageTest, EveryStopIsHeardWithinAboutOneRead) {
+  const std::string slow = Image("slow.img", 1, {{0, kJpeg}});
+  fs::resize_file(slow, 40000 * 2048);
+  pid_t pid = Start({slow, Out(), "--quiet"}, {DamagedDrive(slow, 150e3, "", 1)});
+  usleep(1500000);
+  auto sent = Clock::now();
+  kill(pid, SIGINT);
+  CarveOutcome outcome = Wait(pid, 30);
+  std::chrono::duration<double> latency = Clock::now() - sent;
+  EXPECT_EQ(outcome.status, 130) << outcome.err;
+  EXPECT_LT(latency.count(), 1.0);
+
+  const std::string scratched = Image("scratched.img", 1, {{0, kJpeg}});
+  fs::resize_file(scratched, 40000 * 2048);
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);  // the carve must not hold the reading end itself
+  fs::remove_all(Folder("out"));
+  pid = Start({scratched, Out()}, {DamagedDrive(scratched, 0, "100-39999", 50), ends[1]});
+  close(ends[1]);
+  usleep(1500000);  // the file line is in the pipe, the run deep in the bad zone
+  sent = Clock::now();
+  close(ends[0]);
+  outcome = Wait(pid, 10);
+  latency = Clock::now() - sent;
+  EXPECT_EQ(outcome.status, 128 + SIGPIPE) << outcome.err;
+  EXPECT_LT(latency.count(), 2.0);
+
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);  // nobody reads the file lines
+  const std::string first = Image("first.img", 4, {{0, kJpeg}});
+  const std::string second = Image("second.img", 4, {{0, kGif}});
+  pid = Start({first, second, "-o", Folder("root").string()}, {{}, ends[1]});
+  close(ends[1]);
+  outcome = Wait(pid, 30);
+  EXPECT_EQ(outcome.status, 130) << outcome.err;  // a batch that was interrupted
+  EXPECT_FALSE(fs::exists(Folder("root") / "second")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "not started")) << outcome.err;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "carve_runner.h"
+#include "sha256.h"
 #include "support/raw_image.h"
 #include "support/temp_dir.h"
 
@@ -137,12 +138,19 @@ TEST_F(RawCarveTest, ExactFilesOfAMode2Form1ImageAreThoseOfThePlainImage) {
             0);
   const std::string bin = Write("form1.bin", FrameRawSectors(iso_, RawMode::kMode2Form1));
   const std::string summary = dir_.File("summary.txt");
-  ASSERT_EQ(WaitForCarve(
-                StartCarve(Home(), {"--exact", "--more-kinds", bin, Out("form1-exact")}, summary)),
-            0)
+  ASSERT_EQ(
+      WaitForCarve(StartCarve(
+          Home(), {"--exact", "--more-kinds", "--hash-source", bin, Out("form1-exact")}, summary)),
+      0)
       << FileText(dir_.File("stderr.txt"));
   EXPECT_EQ(CarvedFiles(Out("form1-exact")), CarvedFiles(Out("plain-exact")));
   EXPECT_EQ(FileText(summary).find("not verified"), std::string::npos) << FileText(summary);
+  const std::string told = FileText(dir_.File("stderr.txt"));
+  // The source's digest covers the 2,048 data bytes of each sector, as the plain image's does,
+  // never the error correction that follows them.
+  Sha256 data;
+  data.Update(iso_);
+  EXPECT_NE(told.find("Source SHA-256: " + data.HexDigest()), std::string::npos) << told;
 }
 
 TEST_F(RawCarveTest, APlainImageHoldingARawImageIsReadPlain) {

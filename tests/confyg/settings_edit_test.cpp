@@ -14,13 +14,18 @@ namespace {
 
 using ::testing::HasSubstr;
 
-TEST(ValueChecksTest, NameStemHoldsAtMostThreeBytesAndNoSeparator) {
+TEST(ValueChecksTest, NameStemHoldsAtMostThreeBytesNoSeparatorNorControlCharacter) {
   EXPECT_EQ(EnglishText(CheckNameStem("")), "");
   EXPECT_EQ(EnglishText(CheckNameStem("REC")), "");
   EXPECT_THAT(EnglishText(CheckNameStem("RECO")), HasSubstr("at most 3"));
   EXPECT_THAT(EnglishText(CheckNameStem("\xC3\x89\xC3\x89")),
               HasSubstr("it takes 4 bytes, at most 3"));  // two letters, 4 bytes
   EXPECT_THAT(EnglishText(CheckNameStem("a/b")), HasSubstr("'/'"));
+  // A control character would split the line that lists each recovered file.
+  for (const std::string& stem :
+       std::vector<std::string>{"a\nb", std::string("\0", 1), "\x1B", "\t", "\x7F"}) {
+    EXPECT_THAT(EnglishText(CheckNameStem(stem)), HasSubstr("control characters")) << stem;
+  }
 }
 
 TEST(ValueChecksTest, OutputFolderMustBeAnExistingAbsoluteFolderThatFits) {

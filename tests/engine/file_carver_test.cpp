@@ -174,17 +174,25 @@ TEST_F(FileCarverTest, FolderTextAndNameRunTogether) {
   EXPECT_THAT(host.log, ElementsAre("File recovered: " + out.File("out1XY.png")));
 }
 
-TEST_F(FileCarverTest, RemovedSettingsEndTheProgram) {
-  Load(3, {{0, kJpeg}});
-  host.outputFolder = std::nullopt;
-  host.language = 2;  // the message is English whatever the language
-  EXPECT_EQ(CarveAt(0), kCarveStopped);
-  EXPECT_THAT(host.messages,
-              ElementsAre(ShownMessage{"Missing file. Please reinstall!", "Orlenta"}));
-  EXPECT_THAT(host.endProgramCodes, ElementsAre(1));
-  EXPECT_TRUE(StopFlag);
-  EXPECT_THAT(ListFolder(out.Path()), IsEmpty());
-  EXPECT_THAT(host.log, IsEmpty());
+// Removed settings, or a name stem with control characters from a damaged settings file
+// (they would split the file's line in the list): no file, and the program ends.
+TEST_F(FileCarverTest, RemovedOrDamagedSettingsEndTheProgram) {
+  for (const std::string& stem :
+       std::vector<std::string>{"REC", "A\nB", std::string("\0", 1), "\x1B[m"}) {
+    Load(3, {{0, kJpeg}});
+    host = RecordingHost();
+    StopFlag = false;
+    host.stem = stem;
+    host.outputFolder = stem == "REC" ? std::nullopt : std::optional(out.Folder());
+    host.language = 2;  // the message is English whatever the language
+    EXPECT_EQ(CarveAt(0), kCarveStopped);
+    EXPECT_THAT(host.messages,
+                ElementsAre(ShownMessage{"Missing file. Please reinstall!", "Orlenta"}));
+    EXPECT_THAT(host.endProgramCodes, ElementsAre(1));
+    EXPECT_TRUE(StopFlag);
+    EXPECT_THAT(ListFolder(out.Path()), IsEmpty());
+    EXPECT_THAT(host.log, IsEmpty());
+  }
 }
 
 TEST_F(FileCarverTest, FailedWriteIsReportedAndTheFileKeepsWhatWasWritten) {

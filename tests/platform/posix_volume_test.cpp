@@ -91,6 +91,40 @@ TEST(PosixVolume, MissingFileRefusedWithErrno) {
   EXPECT_EQ(OpenPosixVolume(dir.File("none.iso")), nullptr);  // no error wanted: fine too
 }
 
+// Nothing to read is no volume: never a run that "completes" over no sector at all.
+TEST(PosixVolume, SourcesWithoutOneWholeSectorAreRefused) {
+  TempDir dir;
+  const auto write = [&](const std::string& name, const std::string& text) {
+    EXPECT_TRUE(WriteFileBytes(dir.File(name), std::vector<uint8_t>(text.begin(), text.end())));
+    return dir.File(name);
+  };
+  const std::string track = "  TRACK 01 MODE1/2352\n    INDEX 01 00:00:00\n";
+  const std::vector<std::string> sources = {
+      write("empty.iso", ""),
+      write("one.iso", "x"),
+      write("almost.iso", std::string(2047, 'x')),
+      write("itself.cue", "FILE \"itself.cue\" BINARY\n" + track),
+      write("other.cue", "FILE \"itself.cue\" BINARY\n" + track),
+      write("short.cue", "FILE \"short.bin\" BINARY\n" + track),
+      "/proc/self/mem",
+  };
+  write("short.bin", std::string(2351, '\0'));
+  for (const std::string& source : sources) {
+    VolumeOpenError error;
+    EXPECT_EQ(OpenPosixVolume(source, &error), nullptr) << source;
+    EXPECT_EQ(error.reason, "cannot be read: not one whole sector") << source;
+    EXPECT_FALSE(DescribePosixVolume(source)) << source;
+  }
+  // An evidence signature followed by garbage is no set at all.
+  VolumeOpenError error;
+  EXPECT_EQ(
+      OpenPosixVolume(write("garbage.E01", std::string("EVF\x09\x0D\x0A\xFF\x00\x01\x01\x00", 11) +
+                                               std::string(5000, 'g')),
+                      &error),
+      nullptr);
+  EXPECT_NE(error.reason.find("evidence"), std::string::npos) << error.reason;
+}
+
 TEST(DriveMap, UnknownLetterHasNoVolume) {
   DriveMap drives;
   EXPECT_EQ(drives.Open('E'), nullptr);

@@ -516,6 +516,42 @@ TEST_F(CueSheetTest, SheetsLibcueRepairsAreRefusedQuietly) {
   }
 }
 
+TEST_F(CueSheetTest, LinesEndingInACarriageReturnAloneAreReadAsASheet) {
+  std::string sheet =
+      "FILE \"disc (1).bin\" BINARY\r  TRACK 01 MODE1/2352\r    INDEX 01 " + CueTime(30) + "\r";
+  const auto volume = OpenPosixVolume(WriteCue("mac.cue", sheet));
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(AllData(*volume), mode1_);
+}
+
+// An INDEX time that does not fit is refused, never read as some other frame (0 when it
+// wraps round).
+TEST_F(CueSheetTest, IndexTimesThatOverflowAreRefused) {
+  for (const std::string time : {"4294967296:00:00", "2147483647:00:00", "00:00:4294967300",
+                                 "477218:00:00", "00:60:00", "00:00:75", "99999999999:00:00"}) {
+    VolumeOpenError error;
+    const auto volume =
+        OpenPosixVolume(WriteCue("big.cue",
+                                 "FILE \"disc (1).bin\" BINARY\n  TRACK 01 MODE1/2352\n"
+                                 "    INDEX 01 " +
+                                     time + "\n"),
+                        &error);
+    EXPECT_EQ(volume, nullptr) << time;
+    EXPECT_NE(error.reason.find("is a cue sheet that cannot be read as written (INDEX 01 " + time +
+                                ": out of range)"),
+              std::string::npos)
+        << error.reason;
+  }
+  // The largest time that fits is no overflow: only past the end of the file.
+  VolumeOpenError error;
+  EXPECT_EQ(OpenPosixVolume(WriteCue("far.cue",
+                                     "FILE \"disc (1).bin\" BINARY\n  TRACK 01 MODE1/2352\n"
+                                     "    INDEX 01 477217:59:74\n"),
+                            &error),
+            nullptr);
+  EXPECT_NE(error.reason.find("past the end"), std::string::npos) << error.reason;
+}
+
 TEST(CueSheetText, KnownByFileAndTrackLines) {
   EXPECT_TRUE(LooksLikeCueSheet("FILE \"a.bin\" BINARY\n  TRACK 01 MODE1/2352\n"));
   EXPECT_TRUE(

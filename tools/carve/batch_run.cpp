@@ -17,6 +17,7 @@
 #include "carve_job.h"
 #include "child_summary.h"
 #include "interrupt.h"
+#include "printable_text.h"
 #include "source_folder.h"
 
 extern char** environ;
@@ -59,7 +60,8 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
                                                 {options.moreKinds, "--more-kinds"},
                                                 {options.asDescribed, "--as-described"},
                                                 {options.skipBad, "--skip-bad"},
-                                                {options.noAudio, "--no-audio"}};
+                                                {options.noAudio, "--no-audio"},
+                                                {options.names, "--names"}};
   for (const auto& [given, flag] : flags) {
     if (given) args.emplace_back(flag);
   }
@@ -120,6 +122,8 @@ class Batch {
   int Run() {
     const auto start = std::chrono::steady_clock::now();
     while (next_ < rows_.size() || !running_.empty()) {
+      // Nobody reads the file lines any more (`| head -1`): no source is started for them.
+      if (!InterruptRequested() && ReaderGone(streams_.out)) RequestInterrupt(SIGPIPE);
       while (!InterruptRequested() && running_.size() < options_.jobs && next_ < rows_.size()) {
         Launch(next_++);
       }
@@ -206,7 +210,7 @@ class Batch {
 
   void Tell(std::size_t row, const std::string& what) {
     std::fprintf(streams_.err, "orlenta-carve: [%zu/%zu] %s: %s\n", row + 1, rows_.size(),
-                 rows_[row].source.c_str(), what.c_str());
+                 PrintableText(rows_[row].source).c_str(), PrintableText(what).c_str());
     std::fflush(streams_.err);
   }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "carve_options.h"
+#include "printable_text.h"
 #include "progress_line.h"
 
 namespace orlenta {
@@ -71,7 +72,8 @@ bool SectorsSkipped(const std::vector<BatchRow>& rows) {
 
 std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds,
                                bool withSkipped) {
-  std::vector<std::string> cells{row.folder.empty() ? "-" : row.folder, StatusName(row.status)};
+  std::vector<std::string> cells{row.folder.empty() ? "-" : PrintableText(row.folder),
+                                 StatusName(row.status)};
   const auto count = [&](const std::optional<uint64_t>& value) {
     return value ? Number(*value) : std::string("-");
   };
@@ -86,7 +88,7 @@ std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kind
   if (withSkipped) {
     cells.push_back(count(summary ? std::optional(summary->sectorsSkipped) : std::nullopt));
   }
-  cells.push_back(row.source);
+  cells.push_back(PrintableText(row.source));
   return cells;
 }
 
@@ -152,7 +154,7 @@ std::string FormatBatchTable(const std::vector<BatchRow>& rows, double wallSecon
     if (!row.summary || !row.summary->sourceSha256) continue;
     const std::string& digest = *row.summary->sourceSha256;
     text += "SHA-256 " + (digest.empty() ? std::string("not taken (not read whole)") : digest) +
-            "  " + row.source + "\n";
+            "  " + PrintableText(row.source) + "\n";
   }
   return text;
 }

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <vector>
 
 #include "child_summary.h"
 #include "dfxml_report.h"
@@ -20,13 +21,15 @@
 #include "engine/options_file.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
+#include "filesystems/named_recovery.h"
 #include "interrupt.h"
+#include "mapfile_keeper.h"
 #include "platform/audio_tracks.h"
 #include "platform/drive_map.h"
 #include "platform/drives/drive_reads.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
-#include "rescue_mapfile.h"
+#include "printable_text.h"
 #include "rescue_session.h"
 #include "run_summary.h"
 #include "source_digest.h"
@@ -40,6 +43,10 @@ struct Defaults {
 };
 
 int Refuse(ConsoleStreams streams, const std::string& what);
+
+// How often the mapfile is saved during a run: a run that is killed loses at most this much
+// of what its mapfile knows.
+constexpr std::chrono::seconds kMapfileInterval{5};
 
 // What the settings file says, when there is one; else the program's own defaults. A
 // settings file that is there but cannot be read, or whose output folder is damaged, is
@@ -74,7 +81,7 @@ ChosenRules RulesFor(const CarveOptions& options) {
 }
 
 int Refuse(ConsoleStreams streams, const std::string& what) {
-  std::fprintf(streams.err, "orlenta-carve: %s\n", what.c_str());
+  std::fprintf(streams.err, "orlenta-carve: %s\n", PrintableText(what).c_str());
   return kExitUsage;
 }
 
@@ -100,7 +107,7 @@ std::optional<SectorLayout> CheckSource(const std::string& source, const ImageRe
                  "orlenta-carve: %s: read as raw CD sectors as asked, though none of the sectors "
                  "looked at carries the CD sync pattern; without --layout raw it is read as a "
                  "plain image\n",
-                 source.c_str());
+                 PrintableText(source).c_str());
   }
   struct stat info {};
   // Only for an image read whole; a cue sheet's track ends where the sheet says, and an
@@ -112,7 +119,8 @@ std::optional<SectorLayout> CheckSource(const std::string& source, const ImageRe
       std::fprintf(streams.err,
                    "orlenta-carve: %s: size is not a multiple of %u bytes; the last %llu "
                    "bytes are ignored\n",
-                   source.c_str(), layout->stride, static_cast<unsigned long long>(tail));
+                   PrintableText(source).c_str(), layout->stride,
+                   static_cast<unsigned long long>(tail));
     }
   }
   return layout;
@@ -154,42 +162,42 @@ bool FinishReport(DfxmlReport& report, const CarveOptions& options, const Recove
   if (report.Finish(end)) return true;
   const char* why = report.Error() != 0 ? std::strerror(report.Error()) : "write failed";
   std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole (%s)\n",
-               options.report->c_str(), why);
+               PrintableText(*options.report).c_str(), why);
   return false;
 }
 
-// Opens the mapfile asked for, refusing an existing file and a source whose sectors do not
-// lie one after another from its first byte (a rescue tool counts the source's bytes).
-std::FILE* BeginMapfile(const CarveOptions& options, const SectorLayout& layout,
-                        ConsoleStreams streams) {
+// The mapfile asked for, its first version written, nullopt after telling why not: it must
+// not exist yet, and the source's sectors must lie one after another from its first byte (a
+// rescue tool counts the source's bytes; an evidence set's sectors are not its files' bytes).
+std::optional<MapfileKeeper> BeginMapfile(const CarveOptions& options, const SectorLayout& layout,
+                                          ConsoleStreams streams) {
   if (layout.rawMode != RawMode::kNone || layout.firstByte != 0 || !layout.Contiguous() ||
-      layout.dataPath != options.source) {
+      layout.dataPath != options.source || layout.container != Container::kNone) {
     Refuse(streams, *options.mapfile +
                         ": a mapfile is written only for plain images and block devices, whose "
                         "sectors are the source's bytes");
-    return nullptr;
+    return std::nullopt;
   }
-  std::FILE* file = std::fopen(options.mapfile->c_str(), "wbx");
-  if (!file) {
-    Refuse(streams, *options.mapfile + ": cannot write the mapfile (" + std::strerror(errno) + ")");
-  }
-  return file;
-}
-
-// Writes and closes the mapfile; false after telling that it could not be written whole.
-bool FinishMapfile(std::FILE* file, const CarveOptions& options, const RecoveryRun& run,
-                   std::time_t start, ConsoleStreams streams) {
-  MapfileRun about{TotalSectors, DriveGeometry.bytesPerSector, options.commandLine, {}};
+  MapfileRun about{layout.sectorCount, layout.sectorSize, options.commandLine, {}};
+  const std::time_t start = std::time(nullptr);
   char when[32];
   std::tm local{};
   localtime_r(&start, &local);
   std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
   about.startTime = when;
-  const std::string text = FormatRescueMapfile(run.Reader().Map(), about);
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) == 0 && written) return true;
+  MapfileKeeper keeper(*options.mapfile, about);
+  if (const int error = keeper.Create(); error != 0) {
+    Refuse(streams, *options.mapfile + ": cannot write the mapfile (" + std::strerror(error) + ")");
+    return std::nullopt;
+  }
+  return keeper;
+}
+
+// Writes the mapfile's last version; false after telling that it could not be written.
+bool FinishMapfile(MapfileKeeper& mapfile, const RecoveryRun& run, ConsoleStreams streams) {
+  if (mapfile.Save(run.Reader().Map())) return true;
   std::fprintf(streams.err, "orlenta-carve: %s: the mapfile could not be written whole\n",
-               options.mapfile->c_str());
+               PrintableText(mapfile.Path()).c_str());
   return false;
 }
 
@@ -243,6 +251,27 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
   return line;
 }
 
+// The folders that creating `folder` would make, the deepest first.
+std::vector<std::filesystem::path> MissingFolders(const std::string& folder) {
+  std::vector<std::filesystem::path> missing;
+  std::error_code error;
+  std::filesystem::path at = std::filesystem::absolute(folder, error).lexically_normal();
+  if (!at.has_filename()) at = at.parent_path();  // "out/"
+  while (at.has_relative_path() &&
+         !std::filesystem::exists(std::filesystem::symlink_status(at, error))) {
+    missing.push_back(at);
+    at = at.parent_path();
+  }
+  return missing;
+}
+
+// Takes away the folders a run made and left empty (a folder holding anything stays).
+void DropEmptyFolders(const std::vector<std::filesystem::path>& made) {
+  for (const std::filesystem::path& folder : made) {
+    if (::rmdir(folder.c_str()) != 0) return;
+  }
+}
+
 // The report of a run with an image: every file of the output folder, earlier runs' too.
 bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
                         const SectorLayout& layout, const RecoveryRun& run, RunOutcome outcome,
@@ -253,15 +282,23 @@ bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
   end.sectorsScanned = run.Reader().SectorsReached();
   if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end)) return true;
   std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole\n",
-               options.report->c_str());
+               PrintableText(*options.report).c_str());
   return false;
 }
 
-RunSummary Summarise(const RecoveryRun& run, double seconds,
+RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double seconds,
                      const std::optional<std::string>& sourceSha256,
                      const std::optional<NamedDigests>& sourceDigests, const SectorLayout& layout,
                      const std::map<int, AudioTrackResult>& audio) {
   RunSummary summary;
+  if (named) {
+    summary.namesAsked = true;
+    summary.namedFolder = named->Root();
+    summary.namedWhole = named->FilesWhole();
+    summary.namedDamaged = named->FilesDamaged();
+    summary.namedFailed = named->FilesFailed();
+    summary.directoryProblems = named->Listing().problems;
+  }
   for (const DiscTrack& track : layout.tracks) summary.tracks.push_back(TrackLine(track, audio));
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
@@ -292,12 +329,12 @@ void TellSourceFailure(RunOutcome outcome, const CarveOptions& options, const Re
                        ConsoleStreams streams) {
   if (outcome == RunOutcome::kUnreadable) {
     std::fprintf(streams.err, "orlenta-carve: %s: no sector could be read\n",
-                 options.source.c_str());
+                 PrintableText(options.source).c_str());
   } else if (outcome == RunOutcome::kMediumGone) {
     std::fprintf(streams.err,
                  "orlenta-carve: %s: the medium went away (it ends before sector %llu of "
                  "%llu); the files keep what was read\n",
-                 options.source.c_str(),
+                 PrintableText(options.source).c_str(),
                  static_cast<unsigned long long>(run.Reader().SectorsReached()),
                  static_cast<unsigned long long>(TotalSectors));
   }
@@ -363,7 +400,10 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const ImageReading how{
       .track = std::nullopt, .layout = options.layout, .speed = SpeedWanted(options)};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
-  if (!layout || !PrepareOutputFolder(folder, streams)) return kExitUsage;
+  if (!layout) return kExitUsage;
+  // A run refused before it starts leaves nothing behind: no folder, no mapfile, no report.
+  const std::vector<std::filesystem::path> madeFolders = MissingFolders(folder);
+  if (!PrepareOutputFolder(folder, streams)) return kExitUsage;
   DriveMap drives;
   drives.Assign(ConsoleHost::kDrive, options.source, how);
   // With an image kept, it carries the mapfile, and the report is written at the end from
@@ -371,15 +411,20 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   std::unique_ptr<RescueSession> rescue;
   if (options.image) {
     rescue = std::make_unique<RescueSession>(options, folder, stem, streams);
-    if (!rescue->Begin(*layout, drives)) return kExitUsage;
+    if (!rescue->Begin(*layout, drives)) {
+      DropEmptyFolders(madeFolders);
+      return kExitUsage;
+    }
   }
-  std::FILE* mapfile = nullptr;
+  std::optional<MapfileKeeper> mapfile;
   if (options.mapfile && !rescue && !(mapfile = BeginMapfile(options, *layout, streams))) {
+    DropEmptyFolders(madeFolders);
     return kExitUsage;
   }
   DfxmlReport report(options.digests);
   if (options.report && !rescue && !BeginReport(report, options, *layout, streams)) {
-    if (mapfile) std::fclose(mapfile);
+    if (mapfile) mapfile->Remove();
+    DropEmptyFolders(madeFolders);
     return kExitUsage;
   }
   const std::string carveFolder = rescue ? rescue->CarveFolder() : folder;
@@ -396,8 +441,14 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (rescue) run.SetCarveObserver(&rescue->Recorder());
   // Through an image, bad zones are jumped over where the image is read.
   run.SkipBadZones(options.skipBad && !rescue);
+  if (mapfile) {
+    host.CallEvery(kMapfileInterval, [&mapfile, &run] { mapfile->Save(run.Reader().Map()); });
+  }
   SourceDigest digest(options.digests);
   if (options.hashSource) run.SetVolumeReadObserver(&digest);
+  NamedRecovery named;
+  if (options.names) run.SetListedFiles(&named);
+  if (options.names && options.report) named.SetObserver(&report);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const RunOutcome outcome = run.RunRecovery();
@@ -406,7 +457,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
-    sourceDigests = digest.Digest(TotalSectors * DriveGeometry.bytesPerSector);
+    sourceDigests = digest.Digest(TotalSectors);
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   std::map<int, AudioTrackResult> audio;
@@ -415,7 +466,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    RunSummary summary = Summarise(run, elapsed.count(), told, sourceDigests, *layout, audio);
+    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(),
+                                   told, sourceDigests, *layout, audio);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
@@ -423,13 +475,16 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     if (rescue && !options.summaryFd) std::fputs(rescue->SummaryLines().c_str(), streams.err);
   }
   TellSourceFailure(outcome, options, run, streams);
+  if (outcome == RunOutcome::kNotReady || outcome == RunOutcome::kUnreadable) {
+    DropEmptyFolders(madeFolders);
+  }
   int status = ExitStatus(outcome, host);
   if (!rescueKept && status == kExitCompleted) status = kExitFileErrors;
   if (rescue && options.report &&
       !FinishRescueReport(*rescue, options, *layout, run, outcome, startTime, streams)) {
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
-  if (mapfile && !FinishMapfile(mapfile, options, run, startTime, streams)) {
+  if (mapfile && !FinishMapfile(*mapfile, run, streams)) {
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (options.report && !rescue &&

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "engine/settings_file.h"
 #include "gnu_help.h"
 #include "option_checks.h"
 #include "parse_errors.h"
@@ -19,6 +20,7 @@ namespace orlenta {
 std::string NameStemProblem(const std::string& stem) {
   if (stem.size() > 3) return "a name stem has at most 3 characters";
   if (stem.find('/') != std::string::npos) return "a name stem cannot hold '/'";
+  if (HoldsControlCharacter(stem)) return "a name stem cannot hold control characters";
   return "";
 }
 
@@ -260,6 +262,10 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                "or --more-kinds")
       ->excludes(exact)
       ->excludes(moreKinds);
+  app.add_flag("--names", options.names,
+               "Write every file the disc's own directories list (ISO 9660, Joliet, Rock "
+               "Ridge) under its own path and date, in a folder named after the disc; carve "
+               "only what they leave");
   app.add_flag("--skip-bad", options.skipBad,
                "after 8 unreadable sectors in a row, jump ahead (doubling while reads keep "
                "failing); what is jumped over is written as zeros and counted as skipped");

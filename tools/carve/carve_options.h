@@ -35,6 +35,7 @@ struct CarveOptions {
   bool moreKinds = false;              // tell the wider set of kinds
   bool asDescribed = false;            // neither, whatever the options file says
   bool skipBad = false;                // jump over zones of bad sectors
+  bool names = false;                  // write the files the disc's directory lists by name
   std::optional<std::string> mapfile;  // where to write a rescue tool's mapfile, when asked for
   bool hashSource = false;             // take the SHA-256 of the whole source as it is read
   // Keep the source's image while carving, with its mapfile (`mapfile`, else the image's

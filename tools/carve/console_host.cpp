@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console_host.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 #include "engine/recovery_run.h"
 #include "engine/sector_buffer.h"
 #include "interrupt.h"
+#include "printable_text.h"
 
 namespace orlenta {
 
@@ -25,12 +28,20 @@ void ConsoleHost::SetRunning(bool running) {
 
 void ConsoleHost::AddLogLine(std::string_view line) {
   // Only the file lines of a running scan; the closing line is told by ShowRunEnd.
-  // A closed stdout (a reader that went away, as `| head -1` does) ends the file lines
-  // quietly; the run hears of it through SIGPIPE and finishes properly.
-  if (quiet_ || !showFileLines_ || !running_ || std::ferror(streams_.out)) return;
+  if (quiet_ || !showFileLines_ || !running_ || fileListLost_) return;
   ClearProgress();
-  std::fprintf(streams_.out, "%.*s\n", static_cast<int>(line.size()), line.data());
-  std::fflush(streams_.out);
+  const std::string printable = PrintableText(line);
+  if (std::fprintf(streams_.out, "%s\n", printable.c_str()) >= 0 &&
+      std::fflush(streams_.out) == 0) {
+    return;
+  }
+  // The list is lost from here on. A closed stdout (a reader that went away, as `| head -1`
+  // does) ends the run through SIGPIPE; any other failure (a full disk) is the run's error.
+  fileListLost_ = true;
+  if (errno == EPIPE) return;
+  showedError_ = true;
+  std::fprintf(streams_.err, "orlenta-carve: cannot write the list of recovered files: %s\n",
+               std::strerror(errno));
 }
 
 void ConsoleHost::ShowRunEnd(std::string_view text) {
@@ -42,7 +53,7 @@ void ConsoleHost::ShowRunEnd(std::string_view text) {
 void ConsoleHost::FileError(const std::string& path, int errnum) {
   ClearProgress();
   showedError_ = true;
-  std::fprintf(streams_.err, "orlenta-carve: cannot write %s: %s\n", path.c_str(),
+  std::fprintf(streams_.err, "orlenta-carve: cannot write %s: %s\n", PrintableText(path).c_str(),
                std::strerror(errnum));
 }
 
@@ -54,14 +65,36 @@ void ConsoleHost::ShowMessage(std::string_view text, std::string_view caption) {
   ClearProgress();
   showedError_ = true;
   (void)caption;  // a window's notion; a terminal line names the program instead
-  std::fprintf(streams_.err, "orlenta-carve: %.*s\n", static_cast<int>(text.size()), text.data());
+  std::fprintf(streams_.err, "orlenta-carve: %s\n", PrintableText(text).c_str());
+}
+
+void ConsoleHost::CallEvery(std::chrono::milliseconds every, std::function<void()> task) {
+  task_ = std::move(task);
+  taskEvery_ = every;
+  taskDue_ = std::chrono::steady_clock::now() + every;
 }
 
 void ConsoleHost::PumpOneMessage() {
   if (InterruptRequested()) StopFlag = true;
-  // The clock is looked at every 16th event only: cheap on a fast image, and still often
-  // enough on a scratched disc where a single sector can take seconds.
-  if (showProgress_ && running_ && (++pumps_ & 0xF) == 0) RefreshProgress();
+  if (!running_) return;
+  // Every event looks at the clock (a few nanoseconds); what costs a system call is done
+  // a few times a second: often enough on a fast image, and after every read inside a zone
+  // of bad sectors, where a single read can take seconds.
+  const auto now = std::chrono::steady_clock::now();
+  if (now < nextLook_) return;
+  nextLook_ = now + kLookEvery;
+  if (!quiet_ && ReaderGone(streams_.out)) {
+    RequestInterrupt(SIGPIPE);
+    StopFlag = true;
+  }
+  if (showProgress_) RefreshProgress();
+  if (task_) CallTaskWhenDue(now);
+}
+
+void ConsoleHost::CallTaskWhenDue(std::chrono::steady_clock::time_point now) {
+  if (now < taskDue_) return;
+  task_();
+  taskDue_ = now + taskEvery_;
 }
 
 void ConsoleHost::RefreshProgress() {

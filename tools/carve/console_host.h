@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "engine/host.h"
@@ -29,6 +31,10 @@ class ConsoleHost final : public RunHost {
   // The run whose progress the line shows.
   void Watch(const RecoveryRun& run) { run_ = &run; }
 
+  // Calls `task` from the event pump whenever `every` has passed since its last call (or
+  // since this one), for what must be kept on disk as the run goes.
+  void CallEvery(std::chrono::milliseconds every, std::function<void()> task);
+
   bool ShowedError() const { return showedError_; }
 
   // No closing line ("Process completed!") at the end of the run.
@@ -55,6 +61,7 @@ class ConsoleHost final : public RunHost {
 
  private:
   void RefreshProgress();
+  void CallTaskWhenDue(std::chrono::steady_clock::time_point now);
   void ClearProgress();
 
   std::string outputFolder_;
@@ -67,9 +74,14 @@ class ConsoleHost final : public RunHost {
   bool running_ = false;
   bool progressShown_ = false;
   bool showedError_ = false;
+  bool fileListLost_ = false;  // a file line could not be written
   bool showRunEnd_ = true;
   bool showFileLines_ = true;
-  unsigned pumps_ = 0;
+  static constexpr std::chrono::milliseconds kLookEvery{50};
+  std::chrono::steady_clock::time_point nextLook_;
+  std::function<void()> task_;
+  std::chrono::milliseconds taskEvery_{0};
+  std::chrono::steady_clock::time_point taskDue_;
 };
 
 }  // namespace orlenta

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "filesystems/block_reader.h"
 #include "xml_text.h"
 
 namespace orlenta {
@@ -191,9 +192,14 @@ void DfxmlReport::FileCut(uint64_t length) {
 
 bool DfxmlReport::HashFileAgain(uint64_t length) {
   // The bytes past the cut were hashed already; the file itself, closed and cut, holds
-  // exactly the bytes to hash now. Read back in small pieces, as memory must stay flat.
-  hash_.Reset();
-  std::FILE* file = std::fopen(diskPath_.c_str(), "rb");
+  // exactly the bytes to hash now.
+  return HashFileBytes(diskPath_, length, hash_);
+}
+
+bool HashFileBytes(const std::string& path, uint64_t length, Digests& hash) {
+  // Read back in small pieces, as memory must stay flat.
+  hash.Reset();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   std::vector<uint8_t> piece(std::size_t{1} << 16);
   uint64_t left = length;
@@ -201,7 +207,7 @@ bool DfxmlReport::HashFileAgain(uint64_t length) {
     const std::size_t want = left < piece.size() ? static_cast<std::size_t>(left) : piece.size();
     const std::size_t got = std::fread(piece.data(), 1, want, file);
     if (got == 0) break;
-    hash_.Update({piece.data(), got});
+    hash.Update({piece.data(), got});
     left -= got;
   }
   std::fclose(file);
@@ -319,6 +325,60 @@ void DfxmlReport::WriteByteRun(const ByteRun& run) {
   }
   xml_->Attribute("len", Number(run.length));
   xml_->End();
+}
+
+void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
+  if (!xml_) return;
+  uint64_t size = 0;
+  for (const NamedRun& run : result.runs) size = std::max(size, run.fileOffset + run.length);
+  if (!result.written || !HashFileBytes(result.path, size, namedHash_)) {
+    ++filesNotWritten_;
+    return;
+  }
+  xml_->Start("fileobject");
+  xml_->Element("filename", NameFromReportFolder(result.path));
+  xml_->Element("dfxmlext:volume_path", result.volumePath);
+  xml_->Element("filesize", Number(size));
+  if (result.mtime) xml_->Element("mtime", IsoTime(static_cast<std::time_t>(*result.mtime)));
+  xml_->Start("byte_runs");
+  WriteNamedRuns(result.runs);
+  xml_->End();
+  for (const auto& [name, hex] : namedHash_.HexDigests()) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", name);
+    xml_->Text(hex);
+    xml_->End();
+  }
+  // A file listed bigger than what could be written (a stop, an extent past the end).
+  if (!result.complete) xml_->Element("dfxmlext:listed_size", Number(result.size));
+  xml_->End();
+  xml_->Flush();
+  std::fflush(file_);
+}
+
+void DfxmlReport::WriteNamedRuns(const std::vector<NamedRun>& runs) {
+  // The runs are in the volume's data bytes; on a raw image each sector's data lies apart
+  // in the image, so a run is split where the image's bytes stop following on.
+  const uint32_t perSector = LogicalBytesPerSector(layout_.sectorSize);
+  std::optional<ByteRun> out;
+  for (const NamedRun& run : runs) {
+    for (uint64_t done = 0; done < run.length;) {
+      const LogicalPlace place = PlaceOfLogicalByte(run.volumeOffset + done, layout_.sectorSize);
+      const uint64_t length = std::min<uint64_t>(run.length - done, perSector - place.byte);
+      const uint64_t image = layout_.ImageOffset(place.sector) + place.byte;
+      const bool followsOn = out && out->fill == run.unreadable &&
+                             out->fileOffset + out->length == run.fileOffset + done &&
+                             (out->fill || out->imageOffset + out->length == image);
+      if (followsOn) {
+        out->length += length;
+      } else {
+        if (out) WriteByteRun(*out);
+        out = ByteRun{run.fileOffset + done, image, length, run.unreadable};
+      }
+      done += length;
+    }
+  }
+  if (out) WriteByteRun(*out);
 }
 
 void DfxmlReport::WriteSourceDigest(const ReportRunEnd& end) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/carve_observer.h"
+#include "filesystems/named_recovery.h"
 #include "platform/sector_layout.h"
 #include "sha256.h"
 #include "xml_writer.h"
@@ -46,10 +47,14 @@ struct ReportRunEnd {
 // there, so the runs in order always give back the file's bytes. A file cut short after writing is
 // hashed again from what it holds then. Each entry is flushed to the disk as its file ends, so a
 // run that dies keeps the entries of the files it finished.
-class DfxmlReport final : public CarveObserver {
+//
+// A file written under its own name from the disc's directory gets a fileobject too: its
+// path in the volume (dfxmlext:volume_path), its modification time, the runs its bytes came
+// from, fill runs for unreadable sectors, and its digests, read back from the file written.
+class DfxmlReport final : public CarveObserver, public NamedFileObserver {
  public:
   // Each file's entry has its SHA-256 and the digests named in `otherDigests` ("md5", "sha1").
-  explicit DfxmlReport(const std::vector<std::string>& otherDigests = {}) : hash_(otherDigests) {}
+  explicit DfxmlReport(const std::vector<std::string>& otherDigests = {}) : hash_(otherDigests), namedHash_(otherDigests) {}
   ~DfxmlReport() override;
 
   // Creates the report at `reportPath`, which must not exist yet, and writes its creator and
@@ -65,6 +70,7 @@ class DfxmlReport final : public CarveObserver {
   void FileEndVerified() override { verified_ = true; }
   void FileEnded(bool written) override;
   void FileDropped() override {}  // its entry is written only when a file ends
+  void NamedFileWritten(const NamedFileResult& result) override;
 
   // Writes the run's end and closes the report. Return values: true when the whole report
   // reached the disk, false otherwise (Error() holds the errno when there is one).
@@ -90,6 +96,7 @@ class DfxmlReport final : public CarveObserver {
     bool fill;  // bytes of no sector: zeros for sectors that could not be read
   };
   void WriteByteRun(const ByteRun& run);
+  void WriteNamedRuns(const std::vector<NamedRun>& runs);
   void AddSector(bool unreadable, uint64_t bytes);
   std::string NameFromReportFolder(const std::string& path);
   bool HashFileAgain(uint64_t length);
@@ -120,9 +127,15 @@ class DfxmlReport final : public CarveObserver {
   uint64_t bytes_ = 0;
   std::vector<Stretch> stretches_;
   Digests hash_;
+  // For files written by name, which end while a carved file may be in the middle.
+  Digests namedHash_;
   bool verified_ = false;
   bool hashLost_ = false;  // the file could not be read back after it was cut
 };
+
+// Hashes the first `length` bytes of the file at `path` into `hash` (reset first); false
+// when it cannot be read that far.
+bool HashFileBytes(const std::string& path, uint64_t length, Digests& hash);
 
 // "2024-07-14T18:30:00Z".
 std::string IsoTime(std::time_t when);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "interrupt.h"
 
+#include <poll.h>
+
 #include <csignal>
 #include <initializer_list>
 
@@ -34,6 +36,15 @@ bool InterruptRequested() {
 
 int InterruptSignal() {
   return interruptSignal;
+}
+
+void RequestInterrupt(int signal) {
+  OnInterrupt(signal);
+}
+
+bool ReaderGone(std::FILE* stream) {
+  pollfd watched{::fileno(stream), 0, 0};
+  return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 }  // namespace orlenta

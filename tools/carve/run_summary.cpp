@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "printable_text.h"
 #include "progress_line.h"
 
 namespace orlenta {
@@ -22,6 +23,35 @@ uint64_t FilesRecovered(const RunSummary& summary) {
   return files;
 }
 
+namespace {
+
+// The files written by name, apart from the carved ones.
+std::string NamedPart(const RunSummary& summary) {
+  if (!summary.namesAsked) return {};
+  if (summary.namedFolder.empty()) {
+    return "Files by name: none (no directory that can be read)\n";
+  }
+  const uint64_t named = summary.namedWhole + summary.namedDamaged.size();
+  std::string text = Line("Files by name: %llu, in ", static_cast<unsigned long long>(named)) +
+                     summary.namedFolder + "\n";
+  text += Line("  whole: %llu\n", static_cast<unsigned long long>(summary.namedWhole));
+  if (!summary.namedDamaged.empty()) {
+    text +=
+        Line("  with unreadable sectors (zeros) or cut short: %zu\n", summary.namedDamaged.size());
+    for (const std::string& path : summary.namedDamaged) text += "    " + path + "\n";
+  }
+  if (!summary.namedFailed.empty()) {
+    text += Line("  not written: %zu\n", summary.namedFailed.size());
+    for (const std::string& path : summary.namedFailed) text += "    " + path + "\n";
+  }
+  for (const std::string& problem : summary.directoryProblems) {
+    text += "  directory: " + problem + "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string FormatSummary(const RunSummary& summary) {
   const uint64_t files = FilesRecovered(summary);
   uint64_t verified = 0;
@@ -40,23 +70,27 @@ std::string FormatSummary(const RunSummary& summary) {
   }
   const double megabytes = static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
-  std::string text;
+  std::string text = NamedPart(summary);
   if (!summary.tracks.empty()) {
     text += Line("Tracks: %zu\n", summary.tracks.size());
     for (const std::string& track : summary.tracks) text += "  " + track + "\n";
   }
-  text += Line("Files recovered: %llu\n", static_cast<unsigned long long>(files));
+  text +=
+      Line(summary.namesAsked ? "Files recovered by carving: %llu\n" : "Files recovered: %llu\n",
+           static_cast<unsigned long long>(files));
   text += kinds;
   if (summary.endsFollowed) {
     text += Line("Ends verified: %llu of %llu\n", static_cast<unsigned long long>(verified),
                  static_cast<unsigned long long>(files));
     for (const std::string& path : summary.unverifiedFiles) {
-      text += "  not verified: " + path + "\n";
+      text += "  not verified: " + PrintableText(path) + "\n";
     }
   }
   if (!summary.incompleteFiles.empty()) {
     text += Line("Files incomplete: %zu\n", summary.incompleteFiles.size());
-    for (const std::string& path : summary.incompleteFiles) text += "  " + path + "\n";
+    for (const std::string& path : summary.incompleteFiles) {
+      text += "  " + PrintableText(path) + "\n";
+    }
   }
   if (summary.filesNotCreated > 0) {
     text +=

@@ -33,6 +33,15 @@ struct RunSummary {
   uint64_t sectorsSkipped = 0;  // jumped over in bad zones, never tried
   uint32_t sectorSize = 0;
   double elapsedSeconds = 0;
+  // With --names: the folder of the files by name ("" when the disc listed none), the files
+  // written whole, those with unreadable sectors (zeros in their place) or cut short, those
+  // that could not be written, and what of the directories could not be read.
+  bool namesAsked = false;
+  std::string namedFolder;
+  uint64_t namedWhole = 0;
+  std::vector<std::string> namedDamaged;
+  std::vector<std::string> namedFailed;
+  std::vector<std::string> directoryProblems;
   // With --hash-source: the source's SHA-256, or "" when the run did not read it whole.
   std::optional<std::string> sourceSha256;
   // With --hash-source and --hash: the source's other digests ("md5", "sha1"), when read whole.

@@ -3,23 +3,22 @@
 
 namespace orlenta {
 
-void SourceDigest::VolumeBytesRead(uint64_t offset, std::span<const uint8_t> bytes) {
-  if (gap_) return;
-  // The reader goes forward block after block. Bytes hashed already are not hashed again;
-  // a block beyond the bytes hashed leaves a gap, and then no digest is given at all.
-  if (offset > hashed_) {
+void SourceDigest::SectorDataRead(uint64_t sector, std::span<const uint8_t> data) {
+  // The reader goes forward block after block. Sectors hashed already are not hashed again;
+  // a sector beyond those hashed leaves a gap, and then no digest is given at all.
+  if (gap_ || sector < sectors_) return;
+  if (sector > sectors_) {
     gap_ = true;
     return;
   }
-  const uint64_t known = hashed_ - offset;
-  if (known >= bytes.size()) return;
-  hash_.Update(bytes.subspan(known));
-  hashed_ += bytes.size() - known;
+  hash_.Update(data);
+  hashed_ += data.size();
+  ++sectors_;
 }
 
 std::optional<std::vector<std::pair<std::string, std::string>>> SourceDigest::Digest(
-    uint64_t volumeBytes) {
-  if (gap_ || hashed_ != volumeBytes) return std::nullopt;
+    uint64_t volumeSectors) {
+  if (gap_ || sectors_ != volumeSectors) return std::nullopt;
   return hash_.HexDigests();
 }
 

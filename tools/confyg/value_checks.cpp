@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "engine/localized_text.h"
+#include "engine/settings_file.h"
 #include "engine/settings_record.h"
 #include "platform/drive_map_file.h"
 #include "platform/system_folders.h"
@@ -22,8 +23,8 @@ std::string EnglishText(const ValueCheck& check) {
              std::to_string(check.value.size()) + " bytes, at most 3 (a letter such as é takes 2)";
     case ValueProblem::kStemHoldsSeparator:
       return "the name stem cannot hold '/'";
-    case ValueProblem::kStemHoldsNul:
-      return "the name stem cannot hold a NUL";
+    case ValueProblem::kStemHoldsControlCharacter:
+      return "the name stem cannot hold control characters";
     case ValueProblem::kFolderNotAbsolute:
       return "the output folder " + quoted + " is not an absolute path";
     case ValueProblem::kFolderTooLong:
@@ -52,7 +53,7 @@ ValueCheck CheckNameStem(const std::string& stem) {
     return {ValueProblem::kStemTooLong, stem};
   }
   if (stem.find('/') != std::string::npos) return {ValueProblem::kStemHoldsSeparator, stem};
-  if (stem.find('\0') != std::string::npos) return {ValueProblem::kStemHoldsNul, stem};
+  if (HoldsControlCharacter(stem)) return {ValueProblem::kStemHoldsControlCharacter, stem};
   return {};
 }
 

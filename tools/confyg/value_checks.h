@@ -10,7 +10,7 @@ enum class ValueProblem {
   kNone,
   kStemTooLong,
   kStemHoldsSeparator,
-  kStemHoldsNul,
+  kStemHoldsControlCharacter,
   kFolderNotAbsolute,
   kFolderTooLong,
   kFolderMissing,

@@ -18,9 +18,9 @@ QString Wording(ValueProblem problem) {
           "such as é takes 2).");
     case ValueProblem::kStemHoldsSeparator:
       return QCoreApplication::translate("orlenta::ValueChecks", "The name stem cannot hold '/'.");
-    case ValueProblem::kStemHoldsNul:
+    case ValueProblem::kStemHoldsControlCharacter:
       return QCoreApplication::translate("orlenta::ValueChecks",
-                                         "The name stem cannot hold a NUL character.");
+                                         "The name stem cannot hold control characters.");
     case ValueProblem::kFolderNotAbsolute:
       return QCoreApplication::translate("orlenta::ValueChecks",
                                          "The output folder \"%1\" is not an absolute path.");

@@ -127,8 +127,8 @@
         <translation>Der Namensstamm darf kein „/“ enthalten.</translation>
     </message>
     <message>
-        <source>The name stem cannot hold a NUL character.</source>
-        <translation>Der Namensstamm darf kein NUL-Zeichen enthalten.</translation>
+        <source>The name stem cannot hold control characters.</source>
+        <translation>Der Namensstamm darf keine Steuerzeichen enthalten.</translation>
     </message>
     <message>
         <source>The output folder &quot;%1&quot; is not an absolute path.</source>

@@ -127,8 +127,8 @@
         <translation>La raíz de los nombres no puede contener «/».</translation>
     </message>
     <message>
-        <source>The name stem cannot hold a NUL character.</source>
-        <translation>La raíz de los nombres no puede contener un carácter NUL.</translation>
+        <source>The name stem cannot hold control characters.</source>
+        <translation>La raíz de los nombres no puede contener caracteres de control.</translation>
     </message>
     <message>
         <source>The output folder &quot;%1&quot; is not an absolute path.</source>

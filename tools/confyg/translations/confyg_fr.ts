@@ -127,8 +127,8 @@
         <translation>Le radical des noms ne peut pas contenir « / ».</translation>
     </message>
     <message>
-        <source>The name stem cannot hold a NUL character.</source>
-        <translation>Le radical des noms ne peut pas contenir de caractère NUL.</translation>
+        <source>The name stem cannot hold control characters.</source>
+        <translation>Le radical des noms ne peut pas contenir de caractères de contrôle.</translation>
     </message>
     <message>
         <source>The output folder &quot;%1&quot; is not an absolute path.</source>

@@ -127,8 +127,8 @@
         <translation>La radice dei nomi non può contenere «/».</translation>
     </message>
     <message>
-        <source>The name stem cannot hold a NUL character.</source>
-        <translation>La radice dei nomi non può contenere un carattere NUL.</translation>
+        <source>The name stem cannot hold control characters.</source>
+        <translation>La radice dei nomi non può contenere caratteri di controllo.</translation>
     </message>
     <message>
         <source>The output folder &quot;%1&quot; is not an absolute path.</source>

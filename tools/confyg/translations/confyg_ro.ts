@@ -127,8 +127,8 @@
         <translation>Rădăcina numelor nu poate conține „/”.</translation>
     </message>
     <message>
-        <source>The name stem cannot hold a NUL character.</source>
-        <translation>Rădăcina numelor nu poate conține un caracter NUL.</translation>
+        <source>The name stem cannot hold control characters.</source>
+        <translation>Rădăcina numelor nu poate conține caractere de control.</translation>
     </message>
     <message>
         <source>The output folder &quot;%1&quot; is not an absolute path.</source>

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "listing_merge.h"
+
+#include <algorithm>
+
+namespace orlenta {
+
+std::string PathText(const std::vector<std::string>& path) {
+  std::string text;
+  for (const std::string& name : path) {
+    if (!text.empty()) text += '/';
+    text += name;
+  }
+  return text;
+}
+
+std::string ListingMerge::FoldedPath(const std::vector<std::string>& path) {
+  std::string folded = PathText(path);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+void ListingMerge::CutAtVolumeEnd(ListedFile& file) {
+  bool cut = false;
+  for (FileExtent& extent : file.extents) {
+    if (extent.offset >= volumeBytes_) {
+      extent.length = 0;
+      cut = true;
+    } else if (extent.length > volumeBytes_ - extent.offset) {
+      extent.length = volumeBytes_ - extent.offset;
+      cut = true;
+    }
+  }
+  if (!cut) return;
+  std::erase_if(file.extents, [](const FileExtent& extent) { return extent.length == 0; });
+  file.suspect = true;
+  listing_.problems.push_back(PathText(file.path) +
+                              ": its data runs past the end of the volume; cut");
+}
+
+void ListingMerge::AddLink(ListedLink link) {
+  links_.insert(FoldedPath(link.path));
+  listing_.links.push_back(std::move(link));
+}
+
+void ListingMerge::Add(ListedFile file, int copy) {
+  // A copy without Rock Ridge shows a link as an empty file.
+  if (file.extents.empty() && links_.contains(FoldedPath(file.path))) return;
+  CutAtVolumeEnd(file);
+  // An empty file has no data to know it by; its copies share its path, in any case.
+  const std::size_t next = listing_.files.size();
+  const auto [index, added] =
+      file.extents.empty()
+          ? [&] {
+              const auto [found, isNew] = emptyByPath_.try_emplace(FoldedPath(file.path), next);
+              return std::pair(found->second, isNew);
+            }()
+          : [&] {
+              const auto [found, isNew] =
+                  byData_.try_emplace(Key{file.extents.front().offset, file.size}, next);
+              return std::pair(found->second, isNew);
+            }();
+  if (!added && copyOf_[index] != copy) {
+    ListedFile& kept = listing_.files[index];
+    if (file.nameSource > kept.nameSource) {
+      file.suspect = file.suspect || kept.suspect;
+      kept = std::move(file);
+    }
+    return;
+  }
+  listing_.files.push_back(std::move(file));
+  copyOf_.push_back(copy);
+}
+
+void ListingMerge::MarkOverlaps() {
+  struct Span {
+    uint64_t begin;
+    uint64_t end;
+    std::size_t file;
+  };
+  std::vector<Span> spans;
+  for (std::size_t i = 0; i < listing_.files.size(); ++i) {
+    for (const FileExtent& extent : listing_.files[i].extents) {
+      spans.push_back({extent.offset, extent.offset + extent.length, i});
+    }
+  }
+  std::sort(spans.begin(), spans.end(),
+            [](const Span& a, const Span& b) { return a.begin < b.begin; });
+  auto sameData = [&](std::size_t a, std::size_t b) {
+    const ListedFile& x = listing_.files[a];
+    const ListedFile& y = listing_.files[b];
+    return x.size == y.size && x.extents.size() == y.extents.size() &&
+           std::equal(x.extents.begin(), x.extents.end(), y.extents.begin(),
+                      [](const FileExtent& p, const FileExtent& q) {
+                        return p.offset == q.offset && p.length == q.length;
+                      });
+  };
+  std::size_t reach = 0;  // the span reaching furthest so far
+  for (std::size_t i = 1; i < spans.size(); ++i) {
+    const Span& widest = spans[reach];
+    if (spans[i].begin < widest.end && spans[i].file != widest.file &&
+        !sameData(spans[i].file, widest.file)) {
+      listing_.files[spans[i].file].suspect = true;
+      listing_.files[widest.file].suspect = true;
+    }
+    if (spans[i].end > widest.end) reach = i;
+  }
+}
+
+}  // namespace orlenta

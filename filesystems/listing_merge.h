@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "file_listing.h"
+
+namespace orlenta {
+
+// Gathers the files of several copies of a directory into one listing. The same data
+// listed in two copies (the ISO 9660 and Joliet trees, a path table) is one file, kept under
+// its most faithful name; the same data under two names in one copy (a hard link) is two.
+class ListingMerge {
+ public:
+  explicit ListingMerge(FileListing& listing) : listing_(listing) {}
+
+  // Adds `file`, found in copy number `copy`; extents past the volume's end are cut.
+  void Add(ListedFile file, int copy);
+
+  // Adds a symbolic link, which copies that cannot tell links list as an empty file.
+  void AddLink(ListedLink link);
+
+  // Marks the files whose extents overlap another file's (other than the same data under
+  // another name): such an entry cannot be trusted to say what its sectors hold.
+  void MarkOverlaps();
+
+  // Extents must end by this logical byte (the volume's size); later bytes are cut off.
+  void SetVolumeBytes(uint64_t bytes) { volumeBytes_ = bytes; }
+
+ private:
+  struct Key {
+    uint64_t offset;
+    uint64_t size;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const {
+      return std::hash<uint64_t>()(key.offset * 1000003u ^ key.size);
+    }
+  };
+  void CutAtVolumeEnd(ListedFile& file);
+  static std::string FoldedPath(const std::vector<std::string>& path);
+
+  FileListing& listing_;
+  std::unordered_map<Key, std::size_t, KeyHash> byData_;
+  std::unordered_map<std::string, std::size_t> emptyByPath_;
+  std::unordered_set<std::string> links_;
+  std::vector<int> copyOf_;
+  uint64_t volumeBytes_ = UINT64_MAX;
+};
+
+}  // namespace orlenta

@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "named_recovery.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+
+#include "block_reader.h"
+#include "disc_listing.h"
+#include "engine/file_carver.h"
+#include "engine/localized_text.h"
+#include "safe_names.h"
+
+namespace orlenta {
+
+namespace {
+constexpr int kMaxRootNumber = 1000;
+}
+
+NamedRecovery::~NamedRecovery() {
+  for (Target& target : targets_) {
+    if (target.stream) std::fclose(target.stream);
+  }
+}
+
+void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
+  host_ = &host;
+  sectorSize_ = volume.SectorSize();
+  BlockReader blocks(volume);
+  listing_ = ReadDiscListing(blocks, limits_);
+  directoryBytes_ = blocks.BytesRead();
+  const std::optional<std::string> folder = host.OutputFolderForNextFile();
+  if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;
+  PlanFiles(root_);
+}
+
+bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
+  const std::string name = SafeName(listing_.label.empty() ? "Disc" : listing_.label);
+  for (int n = 1; n <= kMaxRootNumber; ++n) {
+    const std::string candidate =
+        outputFolder + (n == 1 ? name : name + " (" + std::to_string(n) + ")");
+    std::error_code error;
+    // Never into a folder that was there before: nothing of an earlier run is touched.
+    if (std::filesystem::create_directory(candidate, error)) {
+      root_ = candidate + "/";
+      return true;
+    }
+    if (error) break;
+  }
+  listing_.problems.push_back("no folder for the files by name could be made in " + outputFolder);
+  return false;
+}
+
+void NamedRecovery::PlanFiles(const std::string& root) {
+  NamedTree tree;
+  targets_.reserve(listing_.files.size());
+  for (std::size_t i = 0; i < listing_.files.size(); ++i) {
+    const ListedFile& file = listing_.files[i];
+    Target target;
+    target.file = i;
+    target.path = root + tree.Place(file.path);
+    const std::size_t index = targets_.size();
+    uint64_t offset = 0;
+    for (const FileExtent& extent : file.extents) {
+      const uint64_t length = std::min(extent.length, file.size - offset);
+      if (length == 0) break;
+      pieces_.push_back({extent.offset, extent.offset + length, index, offset});
+      if (!file.suspect) {
+        spans_.push_back({PlaceOfLogicalByte(extent.offset, sectorSize_).sector,
+                          PlaceOfLogicalByte(extent.offset + length - 1, sectorSize_).sector,
+                          index});
+      }
+      offset += length;
+    }
+    target.toDeliver = offset;
+    targets_.push_back(std::move(target));
+  }
+  auto byBegin = [](const Piece& a, const Piece& b) { return a.begin < b.begin; };
+  std::stable_sort(pieces_.begin(), pieces_.end(), byBegin);
+  std::sort(spans_.begin(), spans_.end(),
+            [](const SectorSpan& a, const SectorSpan& b) { return a.first < b.first; });
+}
+
+void NamedRecovery::SectorsRead(uint64_t firstSector, uint32_t bytesPerSector,
+                                std::span<const uint8_t> bytes,
+                                std::span<const SectorState> states) {
+  if (bytesPerSector == 0 || finished_) return;
+  const uint32_t perSector = LogicalBytesPerSector(bytesPerSector);
+  const uint64_t count = std::min<uint64_t>(bytes.size() / bytesPerSector, states.size());
+  const uint64_t end = firstSector + count;
+  for (uint64_t sector = std::max(firstSector, sectorsSeen_); sector < end; ++sector) {
+    const uint64_t begin = sector * perSector;
+    if (active_.empty() &&
+        (nextPiece_ == pieces_.size() || pieces_[nextPiece_].begin >= end * perSector)) {
+      break;  // nothing of any file in the rest of the block
+    }
+    while (nextPiece_ < pieces_.size() && pieces_[nextPiece_].begin < begin + perSector) {
+      active_.push_back(nextPiece_++);
+    }
+    const std::span<const uint8_t> data =
+        bytes.subspan((sector - firstSector) * bytesPerSector, perSector);
+    const bool unreadable = states[sector - firstSector] != SectorState::kRead;
+    for (const std::size_t index : active_) {
+      Piece& piece = pieces_[index];
+      const uint64_t from = std::max(piece.begin, begin);
+      const uint64_t to = std::min(piece.end, begin + perSector);
+      if (from < to)
+        Deliver(piece, sector, data.subspan(from - begin, to - from), unreadable, from);
+    }
+    std::erase_if(active_, [&](std::size_t index) {
+      const Piece& piece = pieces_[index];
+      if (piece.end > begin + perSector) return false;
+      Target& target = targets_[piece.target];
+      // A file in several parts is closed between them, so that few are ever open at once.
+      if (target.stream && !target.concluded) Close(target);
+      return true;
+    });
+  }
+  sectorsSeen_ = std::max(sectorsSeen_, end);
+}
+
+void NamedRecovery::Deliver(Piece& piece, uint64_t sector, std::span<const uint8_t> data,
+                            bool unreadable, uint64_t logicalOffset) {
+  (void)sector;
+  Target& target = targets_[piece.target];
+  if (target.failed || target.concluded || !Open(target)) return;
+  const uint64_t fileOffset = piece.fileOffset + (logicalOffset - piece.begin);
+  const bool placed = target.position == fileOffset ||
+                      std::fseek(target.stream, static_cast<long>(fileOffset), SEEK_SET) == 0;
+  if (!placed || std::fwrite(data.data(), 1, data.size(), target.stream) != data.size()) {
+    target.failed = true;
+    host_->FileError(target.path, errno);
+    Conclude(target);
+    return;
+  }
+  NamedRun* last = target.runs.empty() ? nullptr : &target.runs.back();
+  if (last && last->unreadable == unreadable && last->fileOffset + last->length == fileOffset &&
+      last->volumeOffset + last->length == logicalOffset) {
+    last->length += data.size();
+  } else {
+    target.runs.push_back({fileOffset, logicalOffset, data.size(), unreadable});
+  }
+  target.delivered += data.size();
+  target.position = fileOffset + data.size();
+  if (unreadable) target.unreadable += data.size();
+  if (target.delivered >= target.toDeliver) Conclude(target);
+}
+
+bool NamedRecovery::Open(Target& target) {
+  if (target.stream) return true;
+  if (target.created) {
+    target.stream = std::fopen(target.path.c_str(), "r+b");
+  } else {
+    const std::filesystem::path folder = std::filesystem::path(target.path).parent_path();
+    if (folders_.insert(folder.string()).second) {
+      std::error_code ignored;  // a folder that cannot be made fails the file's creation
+      std::filesystem::create_directories(folder, ignored);
+    }
+    // Never over a file that is there: the tree is new, so that would be an error of ours.
+    target.stream = std::fopen(target.path.c_str(), "wbx");
+    if (target.stream) {
+      target.created = true;
+      host_->AddLogLine(
+          FormatText(PickText(FileRecoveredText, host_->LanguageIndex()), target.path));
+    }
+  }
+  if (target.stream) return true;
+  target.failed = true;
+  failed_.push_back(target.path);
+  host_->FileError(target.path, errno);
+  return false;
+}
+
+void NamedRecovery::Close(Target& target) {
+  if (!target.stream) return;
+  target.position = 0;
+  if (std::fclose(target.stream) != 0 && !target.failed) {
+    target.failed = true;
+    host_->FileError(target.path, errno);
+  }
+  target.stream = nullptr;
+}
+
+void NamedRecovery::Conclude(Target& target) {
+  if (target.concluded) return;
+  target.concluded = true;
+  Close(target);
+  const ListedFile& file = listing_.files[target.file];
+  if (target.created && file.mtime) {
+    std::error_code ignored;  // a file without its date is still the file
+    std::filesystem::last_write_time(target.path,
+                                     std::chrono::file_clock::from_sys(std::chrono::sys_seconds(
+                                         std::chrono::seconds(*file.mtime))),
+                                     ignored);
+  }
+  NamedFileResult result;
+  result.path = target.path;
+  result.volumePath = PathText(file.path);
+  result.size = file.size;
+  result.mtime = file.mtime;
+  result.runs = std::move(target.runs);
+  result.unreadableBytes = target.unreadable;
+  result.complete = target.delivered == target.toDeliver && target.toDeliver == file.size;
+  result.written = target.created && !target.failed;
+  result.fromOlderSession = file.fromOlderSession;
+  if (!target.created) return;
+  if (target.failed) {
+    if (failed_.empty() || failed_.back() != target.path) failed_.push_back(target.path);
+  } else if (result.complete && result.unreadableBytes == 0) {
+    ++whole_;
+  } else {
+    damaged_.push_back(target.path);
+  }
+  if (observer_) observer_->NamedFileWritten(result);
+}
+
+const NamedRecovery::Target* NamedRecovery::TargetHolding(uint64_t sector) const {
+  auto after = std::upper_bound(spans_.begin(), spans_.end(), sector,
+                                [](uint64_t s, const SectorSpan& span) { return s < span.first; });
+  if (after == spans_.begin()) return nullptr;
+  const SectorSpan& span = *std::prev(after);
+  return sector <= span.last ? &targets_[span.target] : nullptr;
+}
+
+bool NamedRecovery::HidesHeader(uint64_t sector, FileKind kind) {
+  const Target* holding = TargetHolding(sector);
+  if (!holding) return false;
+  Target& target = targets_[static_cast<std::size_t>(holding - targets_.data())];
+  const ListedFile& file = listing_.files[target.file];
+  // Whether the file is of a kind the run recovers is told by its first sector; a file of
+  // another kind (an archive, a disc image) still has what it holds carved.
+  if (sector == PlaceOfLogicalByte(file.extents.front().offset, sectorSize_).sector) {
+    target.hides = kind != kNoHeader;
+  }
+  return target.hides && kind != kNoHeader;
+}
+
+void NamedRecovery::Finish() {
+  if (finished_) return;
+  finished_ = true;
+  for (Target& target : targets_) {
+    // Empty files have no sector to wait for; the rest were cut short by a stop.
+    if (target.toDeliver == 0 && !target.failed) Open(target);
+    if (target.created) Conclude(target);
+  }
+}
+
+}  // namespace orlenta

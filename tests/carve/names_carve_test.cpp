@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orlenta-carve --names on images made by a real tool, judged by a file walker nobody here
+// wrote (fiwalk), and on a worn drive.
+#include <openssl/evp.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "carve_process_fixture.h"
+#include "support/disc_images.h"
+
+namespace orlenta {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::string Md5Of(const std::string& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_md5(), nullptr);
+  std::string hex;
+  char two[3];
+  for (unsigned int i = 0; i < length; ++i) {
+    std::snprintf(two, sizeof two, "%02x", digest[i]);
+    hex += two;
+  }
+  return hex;
+}
+
+std::string Sample(const std::string& name) {
+  return FileText(std::string(ORLENTA_SAMPLE_MEDIA) + "/" + name);
+}
+
+class NamesCarveTest : public CarveProcessTest {
+ protected:
+  // A Rock Ridge and Joliet image of a family's folders, made by genisoimage.
+  std::string FamilyDisc() {
+    const DiscTree tree = {{"Été 2004/IMG_0042.JPG", Sample("photo1.jpg")},
+                           {"Été 2004/IMG_0043.JPG", Sample("photo2-exif.jpg")},
+                           {"music/song.mp3", Sample("song.mp3")},
+                           {"docs/notes.txt", Sample("notes.txt")},
+                           {"docs/chart.png", Sample("chart.png")}};
+    WriteTree(Folder("tree").string(), tree, 1089806400);
+    const std::string image = Folder("family.iso").string();
+    EXPECT_EQ(RunTool({"genisoimage", "-quiet", "-input-charset", "utf-8", "-R", "-J", "-V",
+                       "Family", "-o", image, Folder("tree").string()}),
+              0);
+    return image;
+  }
+
+  std::string Out() const { return Folder("out").string(); }
+};
+
+// fiwalk's regular files with their MD5, by the path it shows.
+std::map<std::string, std::string> FiwalkMd5s(const std::string& listing) {
+  std::map<std::string, std::string> md5s;
+  std::istringstream lines(listing);
+  std::string line;
+  std::string name;
+  bool regular = false;
+  while (std::getline(lines, line)) {
+    if (line.rfind("filename: ", 0) == 0) name = line.substr(10), regular = false;
+    if (line == "name_type: r") regular = true;
+    if (line.rfind("md5: ", 0) == 0 && regular && name.rfind("$Orphan", 0) != 0) {
+      md5s[name] = line.substr(5);
+    }
+  }
+  return md5s;
+}
+
+TEST_F(NamesCarveTest, EveryFileComesBackWithTheDigestAFileWalkerGivesIt) {
+  const std::string image = FamilyDisc();
+  ASSERT_EQ(RunToolInto({"fiwalk", "-f", image}, Folder("fiwalk.txt").string()), 0);
+  const std::map<std::string, std::string> expected = FiwalkMd5s(FileText(Folder("fiwalk.txt")));
+  ASSERT_EQ(expected.size(), 5u);
+  const CarveOutcome outcome =
+      Run({"--names", "--exact", "--report", Folder("report.xml").string(), image, Out()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  for (const auto& [path, md5] : expected) {
+    EXPECT_EQ(Md5Of(FileText(Folder("out") / "Family" / path)), md5) << path;
+  }
+  EXPECT_TRUE(Contains(outcome.err, "Files by name: 5, in " + Out() + "/Family/")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Files recovered by carving: 0")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.out, "File recovered: " + Out() + "/Family/music/song.mp3"))
+      << outcome.out;
+  const std::string report = FileText(Folder("report.xml"));
+  EXPECT_TRUE(Contains(report, "<filename>out/Family/Été 2004/IMG_0042.JPG</filename>")) << report;
+  EXPECT_TRUE(
+      Contains(report, "<dfxmlext:volume_path>Été 2004/IMG_0042.JPG</dfxmlext:volume_path>"));
+  EXPECT_TRUE(Contains(report, "<mtime>2004-07-14T12:00:00Z</mtime>"));
+}
+
+TEST_F(NamesCarveTest, AFileOverAnUnreadableSectorComesBackNamedInTheSummary) {
+  const std::string image = FamilyDisc();
+  const std::string disc = FileText(image);
+  const std::size_t photo = disc.find(Sample("photo1.jpg"));
+  ASSERT_NE(photo, std::string::npos);
+  const std::string bad = std::to_string(photo / 2048 + 1);
+  const CarveOutcome outcome =
+      Run({"--names", "--report", Folder("report.xml").string(), image, Out()},
+          {DamagedDrive(image, 0, bad + "-" + bad, 1)});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const std::string damaged = Out() + "/Family/Été 2004/IMG_0042.JPG";
+  EXPECT_TRUE(
+      Contains(outcome.err, "with unreadable sectors (zeros) or cut short: 1\n    " + damaged))
+      << outcome.err;
+  std::string expected = Sample("photo1.jpg");
+  std::fill_n(expected.begin() + 2048, 2048, '\0');
+  EXPECT_TRUE(FileText(damaged) == expected);
+  const std::string report = FileText(Folder("report.xml"));
+  EXPECT_TRUE(Contains(report, "<byte_run file_offset=\"2048\" fill=\"0\" len=\"2048\"/>"))
+      << report;
+}
+
+}  // namespace
+}  // namespace orlenta
