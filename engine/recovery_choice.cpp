@@ -1,41 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "recovery_choice.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <vector>
-
-#include "replace_file.h"
+#include "options_file.h"
 
 namespace orlenta {
 namespace {
 
-constexpr const char* kKey = "recovery=";
-// The options file is read whole; one far larger than any we write is not ours.
-constexpr std::size_t kMaxOptionsBytes = 64 * 1024;
-
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::vector<std::string> lines;
-  // Only a plain file is read: a FIFO put in its place would hold the open until some other
-  // program wrote to it, and a device could be anything.
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return lines;
-  std::ifstream file(path, std::ios::binary);
-  std::string line;
-  std::size_t total = 0;
-  while (file && std::getline(file, line)) {
-    total += line.size() + 1;
-    if (total > kMaxOptionsBytes) return {};
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-bool IsChoiceLine(const std::string& line) {
-  return line.rfind(kKey, 0) == 0;
-}
+constexpr const char* kKey = "recovery";
 
 }  // namespace
 
@@ -50,32 +21,13 @@ const char* RecoveryChoiceWord(RecoveryChoice choice) {
 }
 
 RecoveryChoice LoadRecoveryChoice(const std::string& path) {
-  RecoveryChoice choice = RecoveryChoice::kAsDescribed;
-  for (const std::string& line : ReadLines(path)) {
-    if (!IsChoiceLine(line)) continue;
-    const std::string value = line.substr(std::string(kKey).size());
-    choice = value == RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds)
-                 ? RecoveryChoice::kExactAndMoreKinds
-                 : RecoveryChoice::kAsDescribed;
-  }
-  return choice;
+  return LoadOption(path, kKey) == RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds)
+             ? RecoveryChoice::kExactAndMoreKinds
+             : RecoveryChoice::kAsDescribed;
 }
 
 bool SaveRecoveryChoice(const std::string& path, RecoveryChoice choice) {
-  std::ostringstream text;
-  bool written = false;
-  for (const std::string& line : ReadLines(path)) {
-    if (IsChoiceLine(line)) {
-      if (written) continue;
-      text << kKey << RecoveryChoiceWord(choice) << '\n';
-      written = true;
-    } else {
-      text << line << '\n';
-    }
-  }
-  if (!written) text << kKey << RecoveryChoiceWord(choice) << '\n';
-  const std::string bytes = text.str();
-  return ReplaceFileContents(path, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
+  return SaveOption(path, kKey, RecoveryChoiceWord(choice));
 }
 
 }  // namespace orlenta

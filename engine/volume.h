@@ -4,8 +4,17 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace orlenta {
+
+// A track of the medium, as its table of contents or cue sheet gives it.
+struct MediumTrack {
+  int number = 0;
+  bool audio = false;  // music, not sectors to carve
+  uint64_t firstSector = 0;
+  uint64_t sectorCount = 0;
+};
 
 // One open volume: a disc image, a block device, or a test double. Every byte the engine
 // takes from a medium comes through ReadAt.
@@ -35,6 +44,10 @@ class Volume {
   // longer what was opened: shorter than it was (an image cut short), or gone (a disc
   // taken out).
   virtual int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) = 0;
+
+  // The tracks of the medium, in order, audio tracks too; empty for a volume that is one
+  // stretch of sectors (an image, a hard disk).
+  virtual std::vector<MediumTrack> Tracks() const { return {}; }
 
   static constexpr int64_t kMediumGone = -2;
 };

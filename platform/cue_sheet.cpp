@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -230,6 +232,143 @@ int TrackPastTheEnd(const Cd* cd, int number, uint64_t fileBytes) {
   return 0;
 }
 
+// The layout of track `number` of `cd`, in its data file (opened to learn its size and, for
+// Mode 2, its forms): where it starts, how many sectors it has, their framing. An audio track
+// is whole 2,352-byte frames. nullopt, with `error` set, when its file cannot be opened, a
+// track lies past the file's end, or its framing cannot be read.
+std::optional<SectorLayout> TrackLayout(const Cd* cd, int number, const std::string& cuePath,
+                                        CueSheetError& error) {
+  const Track* chosen = cd_get_track(cd, number);
+  const enum TrackMode mode = track_get_mode(chosen);
+  SectorLayout layout;
+  layout.dataPath = DataPath(cuePath, track_get_filename(chosen));
+  const int fd = OpenDataFile(layout.dataPath, error);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  const bool sized = ::fstat(fd, &info) == 0;
+  const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
+    return ReadFully(fd, offset, into) == into.size();
+  };
+  const uint32_t stride = StrideOf(mode);
+  const long start = track_get_start(chosen);
+  const long length = track_get_length(chosen);
+  layout.firstByte = static_cast<uint64_t>(start < 0 ? 0 : start) * stride;
+  const uint64_t fileBytes = sized ? static_cast<uint64_t>(info.st_size) : 0;
+  if (const int past = TrackPastTheEnd(cd, number, fileBytes); past != 0) {
+    ::close(fd);
+    return Fail(error, 0,
+                "puts track " + std::to_string(past) + " past the end of " + layout.dataPath);
+  }
+  const uint64_t available =
+      fileBytes > layout.firstByte ? (fileBytes - layout.firstByte) / stride : 0;
+  layout.sectorCount =
+      length > 0 ? std::min<uint64_t>(static_cast<uint64_t>(length), available) : available;
+  if (!IsData(mode)) {
+    layout.stride = layout.sectorSize = kRawSectorBytes;
+    ::close(fd);
+    return layout;
+  }
+  const bool framed = FrameTrack(layout, mode, read);
+  ::close(fd);
+  if (!framed) {
+    return Fail(error, 0, "track " + std::to_string(number) + " holds no data that can be read");
+  }
+  return layout;
+}
+
+// What the sheet's text says of each track that libcue does not keep: its session (from
+// the REM SESSION line before it) and its data file's byte order (MOTOROLA: most
+// significant byte first).
+struct TrackFacts {
+  int session = 1;
+  bool bigEndian = false;
+};
+
+// The last word of `line`, in capitals.
+std::string LastWord(std::string_view line) {
+  while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) {
+    line.remove_suffix(1);
+  }
+  const std::size_t space = line.find_last_of(" \t");
+  std::string word(space == std::string_view::npos ? line : line.substr(space + 1));
+  for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return word;
+}
+
+// The facts of every TRACK line of `text`, in order. Lines may end in LF, CR LF or CR alone.
+std::vector<TrackFacts> FactsOfTracks(std::string_view text) {
+  std::vector<TrackFacts> facts;
+  TrackFacts current;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (FirstWordIs(line, "FILE")) {
+      current.bigEndian = LastWord(line) == "MOTOROLA";
+    } else if (FirstWordIs(line, "TRACK")) {
+      facts.push_back(current);
+    } else if (FirstWordIs(line, "REM")) {
+      const std::size_t at = line.find("SESSION");
+      if (at != std::string_view::npos)
+        current.session = std::max(1, std::atoi(line.data() + at + 7));
+    }
+  }
+  return facts;
+}
+
+// Sectors no drive can read between the end of a session and the first track of the next:
+// lead-out, lead-in and pre-gap; longer after the first session.
+uint64_t SessionGap(int endingSession) {
+  return endingSession == 1 ? 11400 : 6900;
+}
+
+// Every track of the sheet, placed as on the disc: a data file follows on from the track
+// before it, a PREGAP adds sectors no file holds, and a new session starts after the
+// sectors between sessions.
+std::optional<SectorLayout> SheetDisc(const Cd* cd, std::string_view text,
+                                      const std::string& cuePath, CueSheetError& error) {
+  const std::vector<TrackFacts> facts = FactsOfTracks(text);
+  SectorLayout disc;
+  uint64_t base = 0;
+  const DiscTrack* previous = nullptr;
+  for (int number = 1; number <= cd_get_ntrack(cd); ++number) {
+    const Track* track = cd_get_track(cd, number);
+    auto layout = TrackLayout(cd, number, cuePath, error);
+    if (!layout) return std::nullopt;
+    const TrackFacts fact =
+        static_cast<std::size_t>(number) <= facts.size() ? facts[number - 1] : TrackFacts{};
+    if (previous && layout->dataPath != previous->layout.dataPath) base = previous->EndSector();
+    const int session = std::max(fact.session, previous ? previous->session : 1);
+    if (previous && session > previous->session) base += SessionGap(previous->session);
+    base += static_cast<uint64_t>(std::max(0L, track_get_zero_pre(track)));
+    DiscTrack placed;
+    placed.number = number;
+    placed.session = session;
+    placed.kind = IsData(track_get_mode(track)) ? TrackKind::kData : TrackKind::kAudio;
+    placed.firstSector = base + static_cast<uint64_t>(std::max(0L, track_get_start(track)));
+    placed.sectorCount = layout->sectorCount;
+    placed.bigEndianAudio = fact.bigEndian;
+    if (const char* title = cdtext_get(PTI_TITLE, track_get_cdtext(track))) placed.title = title;
+    placed.layout = std::move(*layout);
+    disc.tracks.push_back(std::move(placed));
+    previous = &disc.tracks.back();
+  }
+  const auto data = std::find_if(disc.tracks.begin(), disc.tracks.end(),
+                                 [](const DiscTrack& t) { return t.kind == TrackKind::kData; });
+  // The disc reads as its first data track's file; its sectors as large as its largest.
+  if (data != disc.tracks.end()) disc.dataPath = data->layout.dataPath;
+  disc.sectorSize = kForm1Bytes;
+  for (const DiscTrack& track : disc.tracks) {
+    if (track.kind == TrackKind::kData) {
+      disc.sectorSize = std::max(disc.sectorSize, track.layout.sectorSize);
+    }
+    disc.sectorCount = std::max(disc.sectorCount, track.EndSector());
+  }
+  disc.stride = disc.sectorSize;
+  return disc;
+}
+
 }  // namespace
 
 bool LooksLikeCueSheet(std::string_view text) {
@@ -251,45 +390,22 @@ std::optional<SectorLayout> CueSheetLayout(const std::string& cuePath, const std
                 "is a cue sheet that cannot be read as written (" + index + ": out of range)");
   }
   std::string complaint;
-  const CdSheet cd = ParseSheet(WithLineFeeds(WithoutByteOrderMark(text)), complaint);
+  const std::string sheet = WithLineFeeds(WithoutByteOrderMark(text));
+  const CdSheet cd = ParseSheet(sheet, complaint);
   if (!complaint.empty()) {
     return Fail(error, 0,
                 "is a cue sheet that cannot be read as written (libcue: " + complaint + ")");
   }
   if (!cd) return Fail(error, 0, "is not a cue sheet that can be read");
+  // A sheet of several tracks is read as the disc it describes: every data track, each at
+  // its place on the disc.
+  if (!track && cd_get_ntrack(cd.get()) > 1) return SheetDisc(cd.get(), sheet, cuePath, error);
   const int number = PickTrack(cd.get(), track);
   if (number == 0) return Fail(error, 0, "names no data track");
-  const Track* chosen = cd_get_track(cd.get(), number);
-  const enum TrackMode mode = track_get_mode(chosen);
-  SectorLayout layout;
-  layout.dataPath = DataPath(cuePath, track_get_filename(chosen));
-  const int fd = OpenDataFile(layout.dataPath, error);
-  if (fd < 0) return std::nullopt;
-  struct stat info {};
-  const bool sized = ::fstat(fd, &info) == 0;
-  const ImageReader read = [fd](uint64_t offset, std::span<uint8_t> into) {
-    return ReadFully(fd, offset, into) == into.size();
-  };
-  const uint32_t stride = StrideOf(mode);
-  const long start = track_get_start(chosen);
-  const long length = track_get_length(chosen);
-  layout.firstByte = static_cast<uint64_t>(start < 0 ? 0 : start) * stride;
-  const uint64_t fileBytes = sized ? static_cast<uint64_t>(info.st_size) : 0;
-  if (const int past = TrackPastTheEnd(cd.get(), number, fileBytes); past != 0) {
-    ::close(fd);
-    return Fail(error, 0,
-                "puts track " + std::to_string(past) + " past the end of " + layout.dataPath);
-  }
-  const uint64_t available =
-      fileBytes > layout.firstByte ? (fileBytes - layout.firstByte) / stride : 0;
-  layout.sectorCount =
-      length > 0 ? std::min<uint64_t>(static_cast<uint64_t>(length), available) : available;
-  const bool framed = IsData(mode) && FrameTrack(layout, mode, read);
-  ::close(fd);
-  if (!framed) {
+  if (!IsData(track_get_mode(cd_get_track(cd.get(), number)))) {
     return Fail(error, 0, "track " + std::to_string(number) + " holds no data that can be read");
   }
-  return layout;
+  return TrackLayout(cd.get(), number, cuePath, error);
 }
 
 }  // namespace orlenta

@@ -16,6 +16,9 @@ enum class LayoutChoice {
 struct ImageReading {
   std::optional<int> track;  // a cue sheet's track; by default its first data track
   LayoutChoice layout = LayoutChoice::kAuto;
+  // An optical drive's read speed, in multiples of a music CD's (1x = 176,400 bytes per
+  // second); the drive's own choice when not given.
+  std::optional<int> speed = std::nullopt;
 };
 
 }  // namespace orlenta

@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "disc_volume.h"
+#include "drives/direct_reads.h"
+#include "drives/drive_reads.h"
+#include "drives/drive_toc.h"
 #include "ewf_volume.h"
 #include "image_layout.h"
 #include "raw_volume.h"
@@ -31,7 +35,7 @@ class PosixVolume final : public Volume {
 
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     errno = 0;
-    const std::size_t done = ReadFully(fd_, offset, into);
+    const std::size_t done = ReadBlockDevice(fd_, offset, into, sectorSize_);
     if (done > 0 || into.empty()) return static_cast<int64_t>(done);
     // Nothing read inside the volume as it was opened: a bad sector, or the medium is gone.
     const uint64_t volumeEnd = sectorCount_ * sectorSize_;
@@ -78,7 +82,14 @@ std::optional<SectorLayout> AnyLayoutOf(int fd, const std::string& path, const I
     Fail(error, 0, NotAVolume(info.st_mode));
     return std::nullopt;
   }
+  DriveDisc drive = ReadDriveDisc(fd, path);
+  if (drive.status == TocStatus::kRead) return std::move(drive.disc);
   SectorLayout layout;
+  if (drive.status == TocStatus::kUnreadable) {
+    layout.note =
+        "the drive's table of contents cannot be read; the disc is read by its capacity from "
+        "sector 0, without its tracks and sessions";
+  }
   uint64_t bytes = 0;
   if (!DeviceGeometry(fd, layout.sectorSize, bytes)) {
     Fail(error, errno, "does not report its size (no medium?)");
@@ -130,7 +141,7 @@ int OpenReadOnly(const std::string& path, VolumeOpenError* error) {
     return fd;
   }
   ::close(fd);
-  fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd = OpenBlockDeviceDirect(path);
   if (fd < 0) Fail(error, errno, "cannot be opened");
   return fd;
 }
@@ -152,6 +163,19 @@ int OpenDataFile(const std::string& path, VolumeOpenError* error) {
   return fd;
 }
 
+// Every data track of a disc, each read from its own data file as its layout says.
+std::unique_ptr<Volume> OpenDiscImage(const SectorLayout& disc, VolumeOpenError* error) {
+  std::vector<TrackVolume> tracks;
+  for (const DiscTrack& track : disc.tracks) {
+    if (track.kind != TrackKind::kData || track.sectorCount == 0) continue;
+    const int fd = OpenDataFile(track.layout.dataPath, error);
+    if (fd < 0) return nullptr;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    tracks.push_back({track.firstSector, track.sectorCount, MakeRawVolume(fd, track.layout)});
+  }
+  return MakeDiscVolume(std::move(tracks), disc.sectorCount, MediumTracks(disc));
+}
+
 }  // namespace
 
 std::optional<SectorLayout> DescribePosixVolume(const std::string& path, VolumeOpenError* error,
@@ -171,6 +195,14 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
   if (layout && layout->container == Container::kExpertWitness) {
     ::close(fd);
     return OpenExpertWitness(path, error);
+  }
+  if (layout && how.speed && (layout->inDrive || !layout->note.empty())) {
+    SelectDriveSpeed(fd, *how.speed);
+  }
+  if (layout && !layout->tracks.empty()) {
+    if (layout->inDrive) return OpenDriveDisc(fd, *layout);
+    ::close(fd);
+    return OpenDiscImage(*layout, error);
   }
   if (layout && layout->dataPath != path) {  // a cue sheet: its data file is read instead
     ::close(fd);

@@ -15,10 +15,29 @@
 namespace orlenta {
 namespace {
 
+// Framed sectors in a file, which it closes.
+class FileSource final : public FramedSource {
+ public:
+  explicit FileSource(int fd) : fd_(fd) {}
+  ~FileSource() override { ::close(fd_); }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  std::size_t Read(uint64_t offset, std::span<uint8_t> into) override {
+    return ReadFully(fd_, offset, into);
+  }
+  bool EndsBefore(uint64_t end, int readErrno) override {
+    return MediumEndsBefore(fd_, end, readErrno);
+  }
+
+ private:
+  int fd_;
+};
+
 class RawVolume final : public Volume {
  public:
-  RawVolume(int fd, const SectorLayout& layout) : fd_(fd), layout_(layout) {}
-  ~RawVolume() override { ::close(fd_); }
+  RawVolume(std::unique_ptr<FramedSource> source, const SectorLayout& layout)
+      : source_(std::move(source)), layout_(layout) {}
   RawVolume(const RawVolume&) = delete;
   RawVolume& operator=(const RawVolume&) = delete;
 
@@ -50,7 +69,7 @@ class RawVolume final : public Volume {
     }
     if (done > 0) return static_cast<int64_t>(done);
     const uint64_t needed = layout_.ImageOffset(offset / layout_.sectorSize) + layout_.sectorSize;
-    return MediumEndsBefore(fd_, needed, errno) ? kMediumGone : -1;
+    return source_->EndsBefore(needed, errno) ? kMediumGone : -1;
   }
 
  private:
@@ -70,7 +89,7 @@ class RawVolume final : public Volume {
     const uint64_t sectors = std::min(kBatchSectors, (skip + into.size() + size - 1) / size);
     // The framed sectors whole, from the first one's start: one read.
     raw_.resize(sectors * layout_.stride);
-    const std::size_t got = ReadFully(fd_, FramedOffset(first), raw_);
+    const std::size_t got = source_->Read(FramedOffset(first), raw_);
     std::size_t placed = 0;
     for (uint64_t i = 0; i < sectors && placed < into.size(); ++i) {
       const std::span<const uint8_t> framed(raw_.data() + i * layout_.stride, layout_.stride);
@@ -137,7 +156,7 @@ class RawVolume final : public Volume {
 
   std::optional<SectorFraming> ReadOwnFraming(uint64_t sector) {
     std::vector<uint8_t> head(FramingHeadBytes(layout_));
-    if (ReadFully(fd_, FramedOffset(sector), head) != head.size()) return std::nullopt;
+    if (source_->Read(FramedOffset(sector), head) != head.size()) return std::nullopt;
     return OwnFraming(layout_, head);
   }
 
@@ -145,7 +164,7 @@ class RawVolume final : public Volume {
     return layout_.firstByte + sector * layout_.stride;
   }
 
-  int fd_;
+  std::unique_ptr<FramedSource> source_;
   SectorLayout layout_;
   std::vector<uint8_t> raw_;
   // The framings of the sectors the last ReadAt placed, from sector framingsFirst_.
@@ -160,7 +179,12 @@ class RawVolume final : public Volume {
 }  // namespace
 
 std::unique_ptr<Volume> MakeRawVolume(int fd, const SectorLayout& layout) {
-  return std::make_unique<RawVolume>(fd, layout);
+  return std::make_unique<RawVolume>(std::make_unique<FileSource>(fd), layout);
+}
+
+std::unique_ptr<Volume> MakeRawVolume(std::unique_ptr<FramedSource> source,
+                                      const SectorLayout& layout) {
+  return std::make_unique<RawVolume>(std::move(source), layout);
 }
 
 }  // namespace orlenta

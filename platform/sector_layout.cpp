@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sector_layout.h"
 
+#include <algorithm>
+
 namespace orlenta {
 
 const char* RawModeName(RawMode mode) {
@@ -21,6 +23,47 @@ const char* RawModeName(RawMode mode) {
 
 const char* ContainerName(Container container) {
   return container == Container::kExpertWitness ? "Expert Witness (EWF)" : "";
+}
+
+uint64_t SectorLayout::ImageOffset(uint64_t sector) const {
+  if (const DiscTrack* track = DataTrackAt(sector)) {
+    return track->layout.ImageOffset(sector - track->firstSector);
+  }
+  return firstByte + sector * stride + dataOffset;
+}
+
+const DiscTrack* SectorLayout::DataTrackAt(uint64_t sector) const {
+  const auto holds = [sector](const DiscTrack& track) {
+    return track.kind == TrackKind::kData && sector >= track.firstSector &&
+           sector < track.EndSector();
+  };
+  const auto found = std::find_if(tracks.begin(), tracks.end(), holds);
+  return found == tracks.end() ? nullptr : &*found;
+}
+
+std::vector<MediumTrack> MediumTracks(const SectorLayout& disc) {
+  std::vector<MediumTrack> listing;
+  for (const DiscTrack& track : disc.tracks) {
+    listing.push_back(
+        {track.number, track.kind == TrackKind::kAudio, track.firstSector, track.sectorCount});
+  }
+  return listing;
+}
+
+std::string DescribeTrack(const DiscTrack& track) {
+  std::string what = "audio";
+  if (track.kind == TrackKind::kData) {
+    const std::string mode = RawModeName(track.layout.rawMode);
+    what = mode.empty() ? "data" : mode + " data";
+  }
+  std::string text = "Track " + std::to_string(track.number) + ": " + what + ", ";
+  if (track.sectorCount == 0) {
+    text += "no sectors";
+  } else {
+    text += "sectors " + std::to_string(track.firstSector) + "-" +
+            std::to_string(track.EndSector() - 1);
+  }
+  return text + " (session " + std::to_string(track.session) + ")";
 }
 
 }  // namespace orlenta

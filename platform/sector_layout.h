@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/volume.h"
+
 namespace orlenta {
 
 // How a disc image frames its sectors. A raw image keeps every 2,352 bytes a CD carries per
@@ -37,6 +39,8 @@ struct StoredHash {
 // `sectorSize` bytes at ImageOffset(s) of `dataPath`. In a kMode2 image a Form 1 sector has
 // only 2,048 of its 2,324 bytes there; in a container, ImageOffset is the offset in the
 // acquired medium.
+struct DiscTrack;
+
 struct SectorLayout {
   std::string dataPath;     // the image itself, or the data file a cue sheet names
   uint64_t firstByte = 0;   // where the first sector (with its framing) starts in that file
@@ -51,11 +55,50 @@ struct SectorLayout {
   // Read as raw sectors because the user asked, though no sector sampled carries the sync
   // pattern: most likely a plain image.
   bool forcedWithoutSync = false;
+  // What the user should hear of how the source is read ("" when nothing): a drive whose
+  // table of contents cannot be read, read by its capacity instead.
+  std::string note;
+  // A disc in a drive (`dataPath` the device), read with the drive's own commands.
+  bool inDrive = false;
+  // A disc of several tracks (a cue sheet's, a drive's): the volume is the whole disc,
+  // numbered as the disc numbers its sectors, and each data track's sectors lie where its
+  // own layout says. Empty for a volume of one stretch of sectors.
+  std::vector<DiscTrack> tracks;
 
-  // The byte of `dataPath` where the data of `sector` begins.
-  uint64_t ImageOffset(uint64_t sector) const { return firstByte + sector * stride + dataOffset; }
+  // The byte of `dataPath` (of the track's data file on a disc) where the data of `sector`
+  // begins.
+  uint64_t ImageOffset(uint64_t sector) const;
+  // The data track holding `sector` on a disc; nullptr outside every data track, or when the
+  // volume is not a disc.
+  const DiscTrack* DataTrackAt(uint64_t sector) const;
   // True when the sectors' data follow each other without framing between them.
   bool Contiguous() const { return stride == sectorSize; }
 };
+
+// What a track of a disc holds.
+enum class TrackKind { kData, kAudio };
+
+// One track of a disc: where it lies on the disc (in the disc's own sector numbers) and
+// where its sectors lie in the file or drive that holds them.
+struct DiscTrack {
+  int number = 0;   // 1 to 99
+  int session = 1;  // 1 for the first session
+  TrackKind kind = TrackKind::kData;
+  uint64_t firstSector = 0;  // on the disc
+  uint64_t sectorCount = 0;
+  // Data: its framing, sector 0 being the track's first. Audio: 2,352-byte frames of
+  // 16-bit stereo samples.
+  SectorLayout layout;
+  bool bigEndianAudio = false;  // audio samples stored most significant byte first
+  std::string title;            // the disc's own title of the track, when it has one
+
+  uint64_t EndSector() const { return firstSector + sectorCount; }
+};
+
+// Every track of `disc`, as the engine lists a medium's tracks.
+std::vector<MediumTrack> MediumTracks(const SectorLayout& disc);
+
+// "Track 2: Mode 1 data, sectors 150-5149 (session 1)" and the like.
+std::string DescribeTrack(const DiscTrack& track);
 
 }  // namespace orlenta

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "confyg_test_support.h"
+#include "engine/options_file.h"
 #include "engine/settings_file.h"
 #include "platform/drive_map_file.h"
 #include "settings_store.h"
@@ -70,6 +71,22 @@ TEST_F(ConfygCommandTest, TheRecoveryChoiceIsStoredBesideTheSettingsAndShown) {
   ASSERT_EQ(Run({.recovery = RecoveryChoice::kAsDescribed}), kConfygOk);
   EXPECT_EQ(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile)),
             RecoveryChoice::kAsDescribed);
+}
+
+TEST_F(ConfygCommandTest, AudioTracksAndTheDriveSpeedAreStoredBesideTheSettingsAndShown) {
+  EXPECT_EQ(std::get<int>(Parse({"--audio", "maybe"})), kConfygUsage);
+  EXPECT_EQ(std::get<int>(Parse({"--speed", "256"})), kConfygUsage);
+  const auto parsed = Parse({"--audio", "off", "--speed", "4"});
+  ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
+  ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  EXPECT_FALSE(AudioTracksWanted(options));
+  EXPECT_EQ(LoadOption(options, "speed"), "4");
+  ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("audio: off\nspeed: 4\n"));
+  ASSERT_EQ(Run({.audio = "on"}), kConfygOk);
+  EXPECT_TRUE(AudioTracksWanted(options));
+  EXPECT_EQ(LoadOption(options, "speed"), "4");
 }
 
 TEST_F(ConfygCommandTest, ABadValueIsToldAndChangesNothing) {

@@ -50,7 +50,7 @@ expect "E=" confyg --drive e
 expect "disc.iso" confyg --drive E = dis
 expect "E=disc.iso" confyg --drive E=dis
 expect "folder" confyg --output-folder ""
-expect "--show --stem" confyg --s
+expect "--show --stem --speed" confyg --s
 expect "--report --retries" orlenta-carve --re
 expect "--image" orlenta-carve --im
 expect "disc.iso" orlenta-carve dis

@@ -56,7 +56,16 @@ std::string WriteImage(TempDir& dir, const std::string& name, const std::vector<
 }
 
 ImageReading Forced(LayoutChoice layout) {
-  return {.track = std::nullopt, .layout = layout};
+  ImageReading how;
+  how.layout = layout;
+  return how;
+}
+
+// A cue sheet's track `number` alone.
+ImageReading Track(int number) {
+  ImageReading how;
+  how.track = number;
+  return how;
 }
 
 class RawFraming : public ::testing::TestWithParam<RawMode> {};
@@ -311,22 +320,65 @@ class CueSheetTest : public ::testing::Test {
   std::vector<uint8_t> form2_;
 };
 
-TEST_F(CueSheetTest, TheFirstDataTrackByDefaultAnotherWhenTold) {
+// A sheet of several tracks is the disc it describes: every data track at its place, the
+// audio track's sectors holding nothing; one track is read alone when asked for.
+TEST_F(CueSheetTest, TheWholeDiscByDefaultOneTrackWhenTold) {
   // Named .txt: a cue sheet is known by what it says.
   const std::string cue = WriteCue("sheet.txt", FullSheet());
   const auto volume = OpenPosixVolume(cue);
   ASSERT_TRUE(volume);
-  EXPECT_EQ(volume->SectorSize(), 2048u);
-  EXPECT_EQ(AllData(*volume), mode1_);
+  // Audio 0-29, Mode 1 30-49, then video.bin's Mode 2 track 50-61: sectors of 2,324 bytes.
+  ASSERT_EQ(volume->SectorSize(), 2324u);
+  ASSERT_EQ(volume->SectorCount(), 62u);
+  const std::vector<uint8_t> disc = AllData(*volume);
+  EXPECT_EQ(SectorRange(disc, 0, 30, 2324), std::vector<uint8_t>(30 * 2324, 0));
+  EXPECT_EQ(volume->SectorDataBytes(0), 0u);
+  EXPECT_EQ(SectorRange(disc, 30, 20, 2324), AsVolumeBytes(mode1_, RawMode::kMode2Form1));
+  EXPECT_EQ(volume->SectorDataBytes(30), 2048u);
+  EXPECT_EQ(SectorRange(disc, 50, 12, 2324), form2_);
+  EXPECT_EQ(volume->SectorDataBytes(55), 2324u);
   const auto layout = DescribePosixVolume(cue);
   ASSERT_TRUE(layout);
-  EXPECT_EQ(layout->dataPath, dir_.File("disc (1).bin"));
-  EXPECT_EQ(layout->firstByte, 30u * 2352);
+  ASSERT_EQ(layout->tracks.size(), 3u);
+  EXPECT_EQ(layout->tracks[2].firstSector, 50u);
+  EXPECT_EQ(layout->ImageOffset(31), 31u * 2352 + 16);  // in disc (1).bin
+  EXPECT_EQ(layout->ImageOffset(51), 1u * 2352 + 24);   // in video.bin
+  EXPECT_EQ(layout->DataTrackAt(51)->layout.dataPath, dir_.File("video.bin"));
 
-  const auto video = OpenPosixVolume(cue, nullptr, {.track = 3, .layout = LayoutChoice::kAuto});
+  const auto video = OpenPosixVolume(cue, nullptr, Track(3));
   ASSERT_TRUE(video);
   EXPECT_EQ(video->SectorSize(), 2324u);
   EXPECT_EQ(AllData(*video), form2_);
+}
+
+TEST_F(CueSheetTest, SessionsPregapsAndByteOrderPlaceTheTracks) {
+  const std::string cue = WriteCue("sessions.cue",
+                                   "FILE \"disc (1).bin\" BINARY\n"
+                                   "  TRACK 01 AUDIO\n"
+                                   "    INDEX 01 00:00:00\n"
+                                   "  TRACK 02 MODE1/2352\n"
+                                   "    PREGAP 00:00:10\n"
+                                   "    INDEX 01 " +
+                                       CueTime(30) +
+                                       "\r\n"
+                                       "REM SESSION 02\r\n"
+                                       "FILE \"video.bin\" MOTOROLA\n"
+                                       "  TRACK 03 MODE2/2352\n"
+                                       "    INDEX 01 00:00:00\n");
+  const auto layout = DescribePosixVolume(cue);
+  ASSERT_TRUE(layout);
+  ASSERT_EQ(layout->tracks.size(), 3u);
+  EXPECT_EQ(layout->tracks[1].firstSector, 40u);  // 30 in its file, 10 of pregap before
+  EXPECT_EQ(layout->tracks[1].session, 1);
+  EXPECT_EQ(layout->tracks[2].firstSector, 60u + 11400);
+  EXPECT_EQ(layout->tracks[2].session, 2);
+  EXPECT_TRUE(layout->tracks[2].bigEndianAudio);
+  EXPECT_FALSE(layout->tracks[0].bigEndianAudio);
+  const auto volume = OpenPosixVolume(cue);
+  ASSERT_TRUE(volume);
+  EXPECT_EQ(volume->SectorCount(), 60u + 11400 + 12);
+  // Nothing is read between the sessions: its sectors give no data.
+  EXPECT_EQ(volume->SectorDataBytes(60 + 5000), 0u);
 }
 
 TEST_F(CueSheetTest, TracksInOneFileEndWhereTheNextBegins) {
@@ -339,7 +391,7 @@ TEST_F(CueSheetTest, TracksInOneFileEndWhereTheNextBegins) {
                                        "  TRACK 02 MODE1/2352\n"
                                        "    INDEX 01 " +
                                        CueTime(40) + "\n");
-  const auto volume = OpenPosixVolume(cue);
+  const auto volume = OpenPosixVolume(cue, nullptr, Track(1));
   ASSERT_TRUE(volume);
   EXPECT_EQ(volume->SectorCount(), 10u);
   EXPECT_EQ(AllData(*volume), SectorRange(mode1_, 0, 10));
@@ -360,9 +412,7 @@ TEST_F(CueSheetTest, SheetsThatGiveNoVolumeSayWhy) {
                             &error),
             nullptr);
   EXPECT_EQ(error.reason, "names no data track");
-  EXPECT_EQ(OpenPosixVolume(WriteCue("c.cue", FullSheet()), &error,
-                            {.track = 9, .layout = LayoutChoice::kAuto}),
-            nullptr);
+  EXPECT_EQ(OpenPosixVolume(WriteCue("c.cue", FullSheet()), &error, Track(9)), nullptr);
 }
 
 TEST_F(CueSheetTest, Mode2SectorsWithoutSyncAndHeaderTakeTheirFormFromTheirSubheader) {

@@ -53,12 +53,14 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
   std::vector<std::string> args{"orlenta-carve", "--summary-fd", std::to_string(kSummaryFd),
                                 "--layout", LayoutWord(options.layout)};
   if (options.stem) args.insert(args.end(), {"--stem", *options.stem});
+  if (options.speed) args.insert(args.end(), {"--speed", std::to_string(*options.speed)});
   const std::pair<bool, const char*> flags[] = {{options.quiet, "--quiet"},
                                                 {options.hashSource, "--hash-source"},
                                                 {options.exact, "--exact"},
                                                 {options.moreKinds, "--more-kinds"},
                                                 {options.asDescribed, "--as-described"},
                                                 {options.skipBad, "--skip-bad"},
+                                                {options.noAudio, "--no-audio"},
                                                 {options.names, "--names"}};
   for (const auto& [given, flag] : flags) {
     if (given) args.emplace_back(flag);

@@ -8,20 +8,25 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "child_summary.h"
 #include "dfxml_report.h"
 #include "engine/chosen_rules.h"
+#include "engine/options_file.h"
 #include "engine/recovery_run.h"
 #include "engine/settings_file.h"
 #include "filesystems/named_recovery.h"
 #include "interrupt.h"
 #include "mapfile_keeper.h"
+#include "platform/audio_tracks.h"
 #include "platform/drive_map.h"
+#include "platform/drives/drive_reads.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
 #include "printable_text.h"
@@ -93,6 +98,9 @@ std::optional<SectorLayout> CheckSource(const std::string& source, const ImageRe
     if (error.errnum != 0) why += std::string(" (") + std::strerror(error.errnum) + ")";
     Refuse(streams, why);
     return std::nullopt;
+  }
+  if (!layout->note.empty()) {
+    std::fprintf(streams.err, "orlenta-carve: %s: %s\n", source.c_str(), layout->note.c_str());
   }
   if (layout->forcedWithoutSync) {
     std::fprintf(streams.err,
@@ -193,6 +201,56 @@ bool FinishMapfile(MapfileKeeper& mapfile, const RecoveryRun& run, ConsoleStream
   return false;
 }
 
+// The drive speed asked for: --speed, else the options file's "speed=N" (1 to 255).
+std::optional<int> SpeedWanted(const CarveOptions& options) {
+  if (options.speed) return options.speed;
+  const auto stored = LoadOption(OptionsPathBeside(SettingsPath()), "speed");
+  const int speed = stored ? std::atoi(stored->c_str()) : 0;
+  return speed >= 1 && speed <= 255 ? std::optional(speed) : std::nullopt;
+}
+
+// Whether the disc's audio tracks become WAV files: not with --no-audio, nor when the
+// options file turns them off.
+bool AudioWanted(const CarveOptions& options) {
+  return !options.noAudio && AudioTracksWanted(OptionsPathBeside(SettingsPath()));
+}
+
+// Writes each audio track of the disc as a WAV file in `folder`, by track number. Returns
+// what became of each, by track number; a track not written whole is told as a file error.
+std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
+                                                 const std::string& folder, RunHost& host) {
+  std::map<int, AudioTrackResult> written;
+  for (const DiscTrack& track : layout.tracks) {
+    if (track.kind != TrackKind::kAudio) continue;
+    const AudioFrameReader reader =
+        layout.inDrive ? DriveAudioReader(layout.dataPath, track) : ImageAudioReader(track);
+    AudioTrackResult result =
+        WriteAudioTrack(folder, track.number, track.title, track.sectorCount, reader);
+    if (result.errnum != 0) {
+      host.FileError(result.path.empty() ? folder + AudioTrackFileName(track.number, track.title)
+                                         : result.path,
+                     result.errnum);
+    }
+    written[track.number] = std::move(result);
+  }
+  return written;
+}
+
+// A track's line in the summary: where it lies, and for an audio track what became of it.
+std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResult>& audio) {
+  std::string line = DescribeTrack(track);
+  if (track.kind != TrackKind::kAudio) return line;
+  const auto found = audio.find(track.number);
+  if (found == audio.end()) return line + ", not written";
+  const AudioTrackResult& result = found->second;
+  if (result.errnum != 0) return line + ", could not be written whole";
+  line += ", " + std::filesystem::path(result.path).filename().string();
+  if (result.framesUnread > 0) {
+    line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
+  }
+  return line;
+}
+
 // The folders that creating `folder` would make, the deepest first.
 std::vector<std::filesystem::path> MissingFolders(const std::string& folder) {
   std::vector<std::filesystem::path> missing;
@@ -230,7 +288,8 @@ bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
 
 RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double seconds,
                      const std::optional<std::string>& sourceSha256,
-                     const std::optional<NamedDigests>& sourceDigests) {
+                     const std::optional<NamedDigests>& sourceDigests, const SectorLayout& layout,
+                     const std::map<int, AudioTrackResult>& audio) {
   RunSummary summary;
   if (named) {
     summary.namesAsked = true;
@@ -240,6 +299,7 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
     summary.namedFailed = named->FilesFailed();
     summary.directoryProblems = named->Listing().problems;
   }
+  for (const DiscTrack& track : layout.tracks) summary.tracks.push_back(TrackLine(track, audio));
   summary.filesPerKind = run.Carver().FilesWrittenWhole();
   summary.endsFollowed = run.Carver().Rules().FollowsStructures();
   summary.verifiedPerKind = run.Carver().FilesVerified();
@@ -337,7 +397,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                " (give another with --stem)");
   }
   const std::string folder = options.outputFolder.value_or(defaults.folder);
-  const ImageReading how{.track = std::nullopt, .layout = options.layout};
+  const ImageReading how{
+      .track = std::nullopt, .layout = options.layout, .speed = SpeedWanted(options)};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout) return kExitUsage;
   // A run refused before it starts leaves nothing behind: no folder, no mapfile, no report.
@@ -399,10 +460,14 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     sourceDigests = digest.Digest(TotalSectors);
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
+  std::map<int, AudioTrackResult> audio;
+  if (outcome == RunOutcome::kCompleted && AudioWanted(options)) {
+    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder), host);
+  }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
     RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(),
-                                   told, sourceDigests);
+                                   told, sourceDigests, *layout, audio);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);

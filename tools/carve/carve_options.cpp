@@ -274,6 +274,15 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
                  "ddrescue can retry the rest into an image (plain images and block devices); "
                  "with -o, the mapfile's file name in each source's folder")
       ->type_name("FILE");
+  app.add_option("--speed", options.speed,
+                 "ask an optical drive to read at N times a music CD's speed (a scratched disc "
+                 "reads better slowly; default: the options file's speed=N, else the drive's "
+                 "own choice)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 255));
+  app.add_flag("--no-audio", options.noAudio,
+               "write no WAV file of a disc's audio tracks (by default each audio track of a "
+               "cue sheet or drive becomes one, unless the options file says audio=off)");
   CLI::Option* image =
       app.add_option(
              "--image", options.image,

@@ -43,6 +43,8 @@ struct CarveOptions {
   std::optional<std::string> image;
   unsigned retries = 0;  // passes over the sectors still not read, after the scan
   std::string commandLine;             // the words the program was started with, for the report
+  std::optional<int> speed;            // an optical drive's read speed; else the options file's
+  bool noAudio = false;  // no WAV files of audio tracks, whatever the options file says
   // Which files are written (--kinds, --min-size, --min-pixels).
   FileFilter filter;
   // The digests taken beside SHA-256 ("md5", "sha1"), of each file and of the source.

@@ -134,6 +134,27 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
     xml_->End();
   }
   if (source.layout.container != Container::kNone) WriteContainer(source.layout);
+  if (!source.layout.tracks.empty()) WriteTracks(source.layout.tracks);
+  xml_->End();
+}
+
+void DfxmlReport::WriteTracks(const std::vector<DiscTrack>& tracks) {
+  // The disc's tracks in the disc's own sector numbers; a file's byte runs point into the
+  // data file of the track each run lies in.
+  xml_->Start("dfxmlext:tracks");
+  for (const DiscTrack& track : tracks) {
+    xml_->Start("dfxmlext:track");
+    xml_->Attribute("number", Number(static_cast<uint64_t>(track.number)));
+    xml_->Attribute("session", Number(static_cast<uint64_t>(track.session)));
+    xml_->Attribute("kind", track.kind == TrackKind::kAudio ? "audio" : "data");
+    xml_->Attribute("first_sector", Number(track.firstSector));
+    xml_->Attribute("sector_count", Number(track.sectorCount));
+    if (track.kind == TrackKind::kData && track.layout.rawMode != RawMode::kNone) {
+      xml_->Attribute("mode", RawModeName(track.layout.rawMode));
+    }
+    xml_->Text(track.layout.dataPath);
+    xml_->End();
+  }
   xml_->End();
 }
 
@@ -268,13 +289,19 @@ void DfxmlReport::WriteByteRuns() {
   // sectors' data), and unreadable sectors in a row one fill run. A file cut to its length
   // ends inside its last sector.
   std::optional<ByteRun> run;
+  const DiscTrack* runTrack = nullptr;
   uint64_t sector = firstSector_;
   uint64_t fileOffset = 0;
   for (const Stretch& stretch : stretches_) {
     for (uint64_t i = 0; i < stretch.sectors && fileOffset < bytes_; ++i, ++sector) {
       const uint64_t image = layout_.ImageOffset(sector);
       const uint64_t length = std::min(stretch.bytesPerSector, bytes_ - fileOffset);
-      const bool followsOn = run && run->fill == stretch.unreadable &&
+      // Sectors of a disc that no data track holds gave the file nothing.
+      if (length == 0) continue;
+      const DiscTrack* track = layout_.DataTrackAt(sector);
+      const bool sameTrack = !run || track == runTrack;
+      runTrack = track;
+      const bool followsOn = run && sameTrack && run->fill == stretch.unreadable &&
                              (run->fill || run->imageOffset + run->length == image);
       if (followsOn) {
         run->length += length;

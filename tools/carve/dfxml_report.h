@@ -85,6 +85,7 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
   void WriteCreator(const std::string& commandLine);
   void WriteSource(const ReportSource& source);
   void WriteContainer(const SectorLayout& layout);
+  void WriteTracks(const std::vector<DiscTrack>& tracks);
   void WriteFileObject();
   void WriteByteRuns();
   void WriteSourceDigest(const ReportRunEnd& end);

@@ -71,6 +71,10 @@ std::string FormatSummary(const RunSummary& summary) {
   const double megabytes = static_cast<double>(summary.sectorsScanned) * summary.sectorSize / 1e6;
   const double rate = summary.elapsedSeconds > 0 ? megabytes / summary.elapsedSeconds : 0;
   std::string text = NamedPart(summary);
+  if (!summary.tracks.empty()) {
+    text += Line("Tracks: %zu\n", summary.tracks.size());
+    for (const std::string& track : summary.tracks) text += "  " + track + "\n";
+  }
   text +=
       Line(summary.namesAsked ? "Files recovered by carving: %llu\n" : "Files recovered: %llu\n",
            static_cast<unsigned long long>(files));

@@ -14,6 +14,8 @@ namespace orlenta {
 
 // What the command line tells at the end of a run.
 struct RunSummary {
+  // A disc of several tracks: one line per track, in order.
+  std::vector<std::string> tracks;
   // Files written whole, per kind.
   std::array<uint64_t, kKindSlots> filesPerKind{};
   // When files were cut at the ends their structures tell: how many per kind were, and the
@@ -49,11 +51,11 @@ struct RunSummary {
 // The files written whole, of every kind.
 uint64_t FilesRecovered(const RunSummary& summary);
 
-// Several lines, each ending in '\n': files written whole per kind (kinds with none left
-// out; with the verified ends when ends were followed, then every file whose end was not
-// verified), the incomplete files by name and the files not created (when there are any),
-// sectors scanned and unreadable, elapsed time and throughput, and the source's SHA-256
-// when asked.
+// Several lines, each ending in '\n': the tracks of a disc of several, files written whole per kind
+// (kinds with none left out; with the verified ends when ends were followed, then every file whose
+// end was not verified), the incomplete files by name and the files not created (when there are
+// any), sectors scanned and unreadable, elapsed time and throughput, and the source's SHA-256 when
+// asked.
 std::string FormatSummary(const RunSummary& summary);
 
 }  // namespace orlenta

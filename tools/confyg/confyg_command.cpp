@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "engine/options_file.h"
 #include "engine/settings_record.h"
 #include "languages.h"
 #include "platform/system_folders.h"
@@ -66,11 +67,13 @@ bool Told(EditOutcome outcome, const std::string& file, std::ostream& err) {
   return false;
 }
 
-bool StoreRecovery(const ConfygPaths& paths, RecoveryChoice choice, std::ostream& err) {
+// Stores `key`=`value` in the options file beside the settings.
+bool StoreOption(const ConfygPaths& paths, const std::string& key, const std::string& value,
+                 std::ostream& err) {
   const std::string file = OptionsPathBeside(paths.settingsFile);
   std::error_code error;  // a failure shows as the write's
   std::filesystem::create_directories(std::filesystem::path(file).parent_path(), error);
-  if (SaveRecoveryChoice(file, choice)) return true;
+  if (SaveOption(file, key, value)) return true;
   err << "confyg: cannot write " << file << "; it is left as it was\n";
   return false;
 }
@@ -90,7 +93,11 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << kLanguageNames[static_cast<std::size_t>(record->LanguageIndex())] << ")\n"
       << "install folder: " << record->InstallFolder() << '\n'
       << "recovery: "
-      << RecoveryChoiceWord(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile))) << '\n';
+      << RecoveryChoiceWord(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile))) << '\n'
+      << "audio: " << (AudioTracksWanted(OptionsPathBeside(paths.settingsFile)) ? "on" : "off")
+      << '\n'
+      << "speed: " << LoadOption(OptionsPathBeside(paths.settingsFile), "speed").value_or("0")
+      << '\n';
   for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
   return true;
 }
@@ -113,7 +120,14 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
       !Told(EditDriveMapFile(paths.driveMapFile, options.drives), paths.driveMapFile, err)) {
     return kConfygFileError;
   }
-  if (options.recovery && !StoreRecovery(paths, *options.recovery, err)) return kConfygFileError;
+  if (options.recovery &&
+      !StoreOption(paths, "recovery", RecoveryChoiceWord(*options.recovery), err)) {
+    return kConfygFileError;
+  }
+  if (options.audio && !StoreOption(paths, "audio", *options.audio, err)) return kConfygFileError;
+  if (options.speed && !StoreOption(paths, "speed", std::to_string(*options.speed), err)) {
+    return kConfygFileError;
+  }
   if (options.show && !Show(paths, out, err)) return kConfygFileError;
   return kConfygOk;
 }

@@ -70,6 +70,16 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
       ->type_name("HOW")
       ->transform(Lowered())
       ->check(OneOf({described, exact}));
+  app.add_option("--audio", options.audio,
+                 "write each audio track of a disc or cue sheet as a WAV file (on, the "
+                 "default), or none (off)")
+      ->type_name("on|off")
+      ->check(OneOf({"on", "off"}));
+  app.add_option("--speed", options.speed,
+                 "ask an optical drive to read at N times a music CD's speed (1 to 255); 0 "
+                 "leaves it to the drive (the default)")
+      ->type_name("N")
+      ->check(CLI::Range(0, 255));
   app.add_option("--drive", drives,
                  "give drive letter B to M to a disc image or block device (LETTER=PATH), or "
                  "take it away (LETTER=); may be given again")

@@ -21,9 +21,13 @@ struct ConfygOptions {
   std::vector<std::pair<char, std::string>> drives = {};
   // The recovery to store in the options file beside the settings, when asked.
   std::optional<RecoveryChoice> recovery = {};
+  // Whether audio tracks become WAV files ("on", "off"), and an optical drive's read speed
+  // (0: the drive's own choice), to store in the options file, when asked.
+  std::optional<std::string> audio = {};
+  std::optional<int> speed = {};
 
   bool RunsWithoutWindow() const {
-    return init || show || !edit.Empty() || !drives.empty() || recovery;
+    return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed;
   }
 };
 

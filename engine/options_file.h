@@ -1,0 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace orlenta {
+
+// The options file: a small text file of "key=value" lines beside the settings file, which
+// the window, confyg and the command line share.
+
+// The value of the last `key` line of the file at `path`; nullopt when it has none or
+// cannot be read.
+std::optional<std::string> LoadOption(const std::string& path, const std::string& key);
+
+// Stores `key`=`value` in the file at `path`, keeping its other lines, replacing the file in
+// one step. False on failure, the old file then untouched.
+bool SaveOption(const std::string& path, const std::string& key, const std::string& value);
+
+// Whether audio tracks are written as WAV files: on unless the options file says "audio=off".
+bool AudioTracksWanted(const std::string& path);
+
+}  // namespace orlenta

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orlenta-carve on a CD drive: the simulated drive (simulated_drive_preload) holding a disc
+// of an audio track, a Mode 1 track and, in a second session, a Video CD style Mode 2 track.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "carve_runner.h"
+#include "support/raw_image.h"
+#include "support/temp_dir.h"
+
+namespace orlenta {
+namespace {
+
+constexpr uint64_t kAudioSectors = 150;
+
+class SimulatedDriveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string photo = FileText(ORLENTA_SAMPLE_MEDIA "/photo1.jpg");
+    const std::string mpeg = FileText(ORLENTA_SAMPLE_MEDIA "/clip.mpg");
+    photo_.assign(photo.begin(), photo.end());
+    mpeg_.assign(mpeg.begin(), mpeg.end());
+    dataSectors_ = (photo_.size() + 2047) / 2048 + 4;
+    secondStart_ = kAudioSectors + dataSectors_ + 11400;
+    videoSectors_ = (mpeg_.size() + 2323) / 2324;
+    // The disc as a raw image, sector N at N × 2,352; the sectors between sessions are holes.
+    image_ = dir_.File("disc.raw");
+    audio_.resize(kAudioSectors * 2352);
+    for (std::size_t i = 0; i < audio_.size(); ++i)
+      audio_[i] = static_cast<uint8_t>(i * 7 + i / 991);
+    photo_.resize(dataSectors_ * 2048, 0);
+    Place(0, audio_);
+    Place(kAudioSectors, FrameRawSectors(photo_, RawMode::kMode1, kAudioSectors));
+    video_ = FrameRawSectors(mpeg_, RawMode::kMode2Form2, secondStart_);
+    Place(secondStart_, video_);
+  }
+
+  void Place(uint64_t sector, const std::vector<uint8_t>& raw) {
+    std::fstream file(image_, std::ios::in | std::ios::out | std::ios::binary);
+    if (!file) file.open(image_, std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(sector * 2352));
+    file.write(reinterpret_cast<const char*>(raw.data()), static_cast<std::streamsize>(raw.size()));
+  }
+
+  // The drive file describing the disc, with `extra` lines; without its second session
+  // when `secondSession` is false.
+  std::string Drive(const std::string& extra = "", bool secondSession = true) {
+    const std::string path = dir_.File("sr0");
+    std::ofstream drive(path);
+    drive << "image " << image_ << "\n"
+          << "track 1 1 audio 0 " << kAudioSectors << "\n"
+          << "track 2 1 data " << kAudioSectors << " " << dataSectors_ << "\n";
+    if (secondSession) drive << "track 3 2 data " << secondStart_ << " " << videoSectors_ << "\n";
+    drive << "stats " << dir_.File("stats.txt") << "\n" << extra;
+    return path;
+  }
+
+  // Carves `source` (under the simulated drive when `drive` is given) into Out(label).
+  int Carve(const std::string& source, const std::string& label, const std::string& drive,
+            const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args{"--quiet"};
+    args.insert(args.end(), more.begin(), more.end());
+    args.insert(args.end(), {source, Out(label)});
+    CarveLaunch launch;
+    if (!drive.empty()) {
+      launch.environment = {"LD_PRELOAD=" ORLENTA_SIMULATED_DRIVE,
+                            "ORLENTA_SIMULATED_DRIVE=" + drive};
+    }
+    return WaitForCarve(StartCarve(Home(), args, dir_.File("stdout.txt"), launch));
+  }
+
+  std::map<std::string, uint64_t> Stats() {
+    std::map<std::string, uint64_t> stats;
+    std::ifstream file(dir_.File("stats.txt"));
+    std::string key;
+    for (uint64_t value = 0; file >> key >> value;) stats[key] = value;
+    return stats;
+  }
+
+  std::string Home() const { return dir_.Path().string(); }
+  std::string Out(const std::string& label) const { return dir_.File("out-" + label); }
+  std::string Err() const { return FileText(dir_.File("stderr.txt")); }
+
+  TempDir dir_;
+  std::string image_;
+  std::vector<uint8_t> photo_, mpeg_, video_, audio_;
+  uint64_t dataSectors_ = 0, secondStart_ = 0, videoSectors_ = 0;
+};
+
+std::string Text(const std::vector<uint8_t>& bytes) {
+  return {bytes.begin(), bytes.end()};
+}
+
+TEST_F(SimulatedDriveTest, BothSessionsAreCarvedAndTheGapBetweenThemIsNeverRead) {
+  ASSERT_EQ(Carve(Drive(), "drive", Drive(), {"--exact", "--no-audio", "--speed", "4"}), 0)
+      << Err();
+  const auto files = CarvedFiles(Out("drive"));
+  ASSERT_EQ(files.size(), 2u) << Err();
+  EXPECT_EQ(files.at("1REC.jpg"), FileText(ORLENTA_SAMPLE_MEDIA "/photo1.jpg"));
+  EXPECT_EQ(files.at("1REC.mpg"), Text(mpeg_));
+  const std::string err = Err();
+  EXPECT_NE(err.find("Track 1: audio, sectors 0-149 (session 1)"), std::string::npos) << err;
+  EXPECT_NE(err.find("Track 3: Mode 2 data, sectors " + std::to_string(secondStart_)),
+            std::string::npos)
+      << err;
+  auto stats = Stats();
+  const std::string told = FileText(dir_.File("stats.txt"));
+  EXPECT_GT(stats["block_reads"], 0u) << told;
+  EXPECT_GT(stats["raw_reads"], 0u) << told;
+  EXPECT_EQ(stats["gap_reads"], 0u) << told;
+  EXPECT_EQ(stats["failed_reads"], 0u) << told;
+  EXPECT_EQ(stats["speed"], 4u) << told;
+}
+
+TEST_F(SimulatedDriveTest, AVideoCdFromTheDriveGivesTheFilesOfItsImage) {
+  // The same Mode 2 track as a BIN and its cue sheet, as a ripping tool writes them.
+  std::ofstream(dir_.File("vcd.bin"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(video_.data()),
+             static_cast<std::streamsize>(video_.size()));
+  std::ofstream(dir_.File("vcd.cue")) << "FILE \"vcd.bin\" BINARY\n  TRACK 01 MODE2/2352\n"
+                                         "    INDEX 01 00:00:00\n";
+  ASSERT_EQ(Carve(dir_.File("vcd.cue"), "image", ""), 0) << Err();
+  ASSERT_EQ(Carve(Drive(), "drive", Drive(), {"--no-audio"}), 0) << Err();
+  const auto fromImage = CarvedFiles(Out("image"));
+  auto fromDrive = CarvedFiles(Out("drive"));
+  fromDrive.erase("1REC.jpg");  // the drive's disc holds a photo besides
+  ASSERT_EQ(fromImage.size(), 1u);
+  EXPECT_EQ(fromDrive, fromImage);
+}
+
+TEST_F(SimulatedDriveTest, ATableOfContentsThatCannotBeReadFallsBackToTheCapacityAndSaysSo) {
+  // One session: read by capacity, each sector between sessions would be tried.
+  const std::string drive = Drive("toc unreadable\nfail_ms 0\n", false);
+  ASSERT_EQ(Carve(drive, "no-toc", drive, {"--no-audio"}), 0) << Err();
+  EXPECT_NE(Err().find("table of contents cannot be read"), std::string::npos) << Err();
+  EXPECT_EQ(CarvedFiles(Out("no-toc")).count("1REC.jpg"), 1u);
+}
+
+TEST_F(SimulatedDriveTest, TheAudioTrackBecomesAWavFileAndScratchedFramesAreCounted) {
+  for (const bool scratched : {false, true}) {
+    const std::string label = scratched ? "scratched" : "clean";
+    const std::string drive = Drive(scratched ? "fail 10-12\nfail_ms 0\n" : "");
+    ASSERT_EQ(Carve(drive, label, drive), 0) << Err();
+    std::vector<uint8_t> expected = audio_;
+    if (scratched) std::fill(expected.begin() + 10 * 2352, expected.begin() + 13 * 2352, 0);
+    const std::string wav = CarvedFiles(Out(label)).at("Track 01.wav");
+    ASSERT_EQ(wav.size(), 44 + expected.size()) << label;
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_TRUE(wav.substr(44) == Text(expected)) << label;
+    const bool counted = Err().find("Track 01.wav, 3 frames unreadable") != std::string::npos;
+    EXPECT_EQ(counted, scratched) << Err();
+  }
+}
+
+}  // namespace
+}  // namespace orlenta
