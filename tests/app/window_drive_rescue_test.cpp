@@ -6,13 +6,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModel>
+#include <QListWidget>
 #include <QProcess>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include "rescue/rescue_mapfile.h"
 #include "support/raw_image.h"
 #include "window_fixture.h"
 
@@ -64,21 +66,29 @@ class WindowDriveRescue : public WindowTest {
               static_cast<std::streamsize>(raw_.size()));
   }
 
-  // Starts a run and stops it once the scan has read its first sectors. Returns how many
-  // it had reached then.
-  uint64_t StartAndStopEarly() {
-    uint64_t reached = 0;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      reached = window->IsRunning() ? window->Run().Reader().SectorsReached() : 0;
-      if (reached == 0) return;
-      poll.stop();
-      Click(kStopButtonId);
-    });
-    poll.start();
+  // Starts a run and stops it as soon as it has recovered its first file.
+  void StartAndStopAtTheFirstFile() {
+    auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
+    bool stopped = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(log->model(), &QAbstractItemModel::rowsInserted, [&] {
+          if (stopped || !window->IsRunning()) return;
+          stopped = true;
+          Click(kStopButtonId);
+        });
     Click(kStartButtonId);
-    return reached;
+    QObject::disconnect(watch);
+  }
+
+  // The sectors the image kept in the output folder holds, by the mapfile beside it.
+  std::vector<uint64_t> SectorsKept() {
+    const std::vector<uint8_t> map = ReadFileBytes(Out("rescue-E.img.map"));
+    const auto states = ParseRescueMapfile(std::string(map.begin(), map.end()), kDiscSectors, 2048);
+    std::vector<uint64_t> kept;
+    for (uint64_t sector = 0; states && sector < kDiscSectors; ++sector) {
+      if ((*states)[sector] == SectorState::kRead) kept.push_back(sector);
+    }
+    return kept;
   }
 
   std::string Out(const std::string& name) const { return OutputFolder() + name; }
@@ -102,7 +112,7 @@ TEST_F(WindowDriveRescue, GoesOnWithAStoppedRunReadingOnlyWhatIsStillUnread) {
   ASSERT_THAT(oneRun, SizeIs(11));
   StartWindow();
   ClickTreeItem(DriveItem(0));
-  const uint64_t reached = StartAndStopEarly();
+  StartAndStopAtTheFirstFile();
   EXPECT_THAT(shell.questions, IsEmpty());
   ASSERT_TRUE(fs::exists(Out("rescue-E.img.map")));
   ASSERT_TRUE(fs::exists(Out("rescue-E.tsv")));
@@ -114,7 +124,11 @@ TEST_F(WindowDriveRescue, GoesOnWithAStoppedRunReadingOnlyWhatIsStillUnread) {
 
   // What the drive gives from now on differs from the disc before the stop: a run that read
   // those sectors again from the drive, not from the image, would write other files.
-  std::fill_n(raw_.begin(), reached * 2352, uint8_t{0x5a});
+  const std::vector<uint64_t> kept = SectorsKept();
+  ASSERT_FALSE(kept.empty());
+  for (const uint64_t sector : kept) {
+    std::fill_n(raw_.begin() + static_cast<std::ptrdiff_t>(sector * 2352), 2352, uint8_t{0x5a});
+  }
   WriteRaw();
 
   Click(kStartButtonId);
@@ -132,7 +146,7 @@ TEST_F(WindowDriveRescue, StartingAfreshKeepsEverythingAnEarlierRunWrote) {
   shell.answer = false;
   StartWindow();
   ClickTreeItem(DriveItem(0));
-  StartAndStopEarly();
+  StartAndStopAtTheFirstFile();
   const auto firstFiles = Files(OutputFolder());
   const std::vector<uint8_t> firstMap = ReadFileBytes(Out("rescue-E.img.map"));
   const std::vector<uint8_t> firstImage = ReadFileBytes(Out("rescue-E.img"));
