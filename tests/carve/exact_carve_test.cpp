@@ -9,7 +9,7 @@
 
 #include "carve_runner.h"
 #include "engine/file_kind.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 #include "support/temp_dir.h"
 
 namespace orlenta {

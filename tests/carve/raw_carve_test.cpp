@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "carve_runner.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 #include "support/raw_image.h"
 #include "support/temp_dir.h"
 

@@ -12,7 +12,7 @@
 #include "gnu_help.h"
 #include "option_checks.h"
 #include "parse_errors.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 #include "shell_words.h"
 
 namespace orlenta {

@@ -13,7 +13,7 @@
 #include "engine/carve_observer.h"
 #include "filesystems/named_recovery.h"
 #include "platform/sector_layout.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 #include "xml_writer.h"
 
 namespace orlenta {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/sector_map.h"
-#include "rescue_mapfile.h"
+#include "rescue/rescue_mapfile.h"
 
 namespace orlenta {
 

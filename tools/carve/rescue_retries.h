@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "engine/volume.h"
-#include "rescue_image.h"
+#include "rescue/rescue_image.h"
 
 namespace orlenta {
 

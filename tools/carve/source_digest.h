@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/sector_reader.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 
 namespace orlenta {
 

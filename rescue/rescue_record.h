@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/carve_observer.h"
-#include "sha256.h"
+#include "platform/sha256.h"
 
 namespace orlenta {
 

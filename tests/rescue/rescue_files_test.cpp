@@ -3,8 +3,8 @@
 // image) and its record of recovered files, which a later run trusts to name files.
 #include <gtest/gtest.h>
 
-#include "rescue_mapfile.h"
-#include "rescue_record.h"
+#include "rescue/rescue_mapfile.h"
+#include "rescue/rescue_record.h"
 
 namespace orlenta {
 namespace {
