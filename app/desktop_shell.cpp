@@ -41,6 +41,12 @@ void SystemDesktopShell::ShowMessage(QWidget* owner, const QString& text, const 
   box.exec();
 }
 
+bool SystemDesktopShell::Ask(QWidget* owner, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
 bool SystemDesktopShell::OpenPath(const QString& path, std::function<void()> whenFailed) {
   // A file URL, never a command line: a folder named "; rm -rf ~" stays a folder name.
   const QUrl url = QUrl::fromLocalFile(path);

@@ -95,6 +95,58 @@ const LocalizedText ImageUnreadableText = {
     "Imaginea acestei unitati nu poate fi citita:",
 };
 
+const LocalizedText GoOnQuestion = {
+    "",
+    "An earlier run on this drive was stopped with %s sectors still unread.\n"
+    "Go on with it, reading only those?\n"
+    "(No starts afresh; what was written is kept.)",
+    "Une analyse précédente de ce lecteur a été arrêtée avec %s secteurs non lus.\n"
+    "La poursuivre en ne lisant que ceux-là ?\n"
+    "(Non recommence à zéro ; ce qui a été écrit est conservé.)",
+    "Ein früherer Lauf auf diesem Laufwerk wurde mit %s ungelesenen Sektoren angehalten.\n"
+    "Fortsetzen und nur diese lesen?\n"
+    "(Nein beginnt neu; bereits Geschriebenes bleibt erhalten.)",
+    "Una scansione precedente di questa unità è stata fermata con %s settori non letti.\n"
+    "Continuarla leggendo solo quelli?\n"
+    "(No ricomincia da capo; ciò che è stato scritto viene conservato.)",
+    "Un análisis anterior de esta unidad se detuvo con %s sectores sin leer.\n"
+    "¿Continuarlo leyendo solo esos?\n"
+    "(No empieza de nuevo; lo ya escrito se conserva.)",
+    "O rulare anterioara pe aceasta unitate a fost oprita cu %s sectoare necitite.\n"
+    "Continuati, citind doar pe acestea?\n"
+    "(Nu incepe din nou; ce a fost scris se pastreaza.)",
+};
+
+const LocalizedText SectorsUnreadText = {
+    "",
+    "Sectors still unread: %s",
+    "Secteurs encore non lus : %s",
+    "Noch ungelesene Sektoren: %s",
+    "Settori ancora non letti: %s",
+    "Sectores aún sin leer: %s",
+    "Sectoare inca necitite: %s",
+};
+
+const LocalizedText FileMendedText = {
+    "",
+    "File mended: %s",
+    "Fichier complété : %s",
+    "Datei ergänzt: %s",
+    "File completato: %s",
+    "Archivo completado: %s",
+    "Fisier completat: %s",
+};
+
+const LocalizedText ImageNotKeptText = {
+    "",
+    "The disc's image cannot be kept; the files are recovered without it:",
+    "L'image du disque ne peut pas être conservée ; les fichiers sont récupérés sans elle :",
+    "Das Abbild der Disc kann nicht behalten werden; die Dateien werden ohne es gerettet:",
+    "L'immagine del disco non può essere conservata; i file vengono recuperati senza:",
+    "La imagen del disco no se puede conservar; los archivos se recuperan sin ella:",
+    "Imaginea discului nu poate fi pastrata; fisierele sunt recuperate fara ea:",
+};
+
 int LanguageOfCommand(int commandId) {
   if (commandId < kFirstLanguageCommand || commandId > kLastLanguageCommand) return 0;
   return commandId - kFirstLanguageCommand + 1;

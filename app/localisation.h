@@ -26,6 +26,16 @@ extern const LocalizedText NoDriveText;
 extern const LocalizedText ImageMissingText;
 extern const LocalizedText ImageUnreadableText;
 
+// An earlier run on the selected drive was stopped before it had read the whole disc: go
+// on with it? "%s" stands for the sectors still unread. Asked when Start is pressed.
+extern const LocalizedText GoOnQuestion;
+// The log's line at the end of a run that kept the disc's image; "%s" is the count.
+extern const LocalizedText SectorsUnreadText;
+// A file of an earlier run completed with sectors read since; its path follows.
+extern const LocalizedText FileMendedText;
+// The disc's image cannot be kept in the output folder; why follows on a line of its own.
+extern const LocalizedText ImageNotKeptText;
+
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;
 inline constexpr int kLastLanguageCommand = 32776;

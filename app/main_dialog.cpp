@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/chosen_rules.h"
+#include "engine/file_carver.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
@@ -23,6 +24,8 @@
 #include "localisation.h"
 #include "media/drive_tree.h"
 #include "media/media_properties.h"
+#include "off_thread_wait.h"
+#include "platform/posix_volume.h"
 #include "platform/settings_lock.h"
 #include "platform/system_folders.h"
 #include "res/bitmap_resource.h"
@@ -60,7 +63,7 @@ constexpr QPoint kLanguageMenuOffset{-90, 20};
 }  // namespace
 
 CMainDialog::CMainDialog(MainDialogSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)), shell_(*setup_.shell), run_(volumes_, *this) {
+    : QDialog(parent), setup_(std::move(setup)), shell_(*setup_.shell), run_(rescue_, *this) {
   CreateControls();
   setWindowTitle(kTemplateCaption);
 }
@@ -251,14 +254,62 @@ void CMainDialog::RunRecovery() {
   // The recovery chosen in confyg, read afresh at every start as the settings are.
   const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
   run_.SetRules(rules);
-  run_.RunRecovery();
+  const bool keepingImage = KeepDriveImage();
+  run_.SetCarveObserver(rescue_.Recorder());
+  const RunOutcome outcome = run_.RunRecovery();
+  run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
+  if (keepingImage) EndDriveImage(outcome);
   running_ = false;
   if (refillAfterReading_) {
     refillAfterReading_ = false;
     RefillDriveTree();
   }
   if (endAfterRun_) QDialog::reject();
+}
+
+bool CMainDialog::KeepDriveImage() {
+  const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
+  if (!letter) return false;
+  const auto drive = drives_.Paths().find(*letter);
+  if (drive == drives_.Paths().end()) return false;
+  const std::optional<std::string> folder = OutputFolderForNextFile();
+  if (!folder) return false;
+  const auto describe = [](const std::string& path) {
+    std::optional<SectorLayout> layout;
+    WaitOffWindowThread([&] { layout = DescribePosixVolume(path); });
+    return layout;
+  };
+  if (!rescue_.Look(*letter, drive->second, *folder, nameStem_, describe)) return false;
+  bool goOn = false;
+  if (const std::optional<uint64_t> unread = rescue_.StoppedRunUnread()) {
+    const std::string question =
+        FormatText(PickText(GoOnQuestion, languageIndex_), std::to_string(*unread));
+    goOn = shell_.Ask(this, FromText(question), kTitle);
+  }
+  if (rescue_.Begin(goOn)) return true;
+  std::string why(PickText(ImageNotKeptText, languageIndex_));
+  for (const DriveRescue::Note& note : rescue_.TakeNotes()) why += "\n" + note.text;
+  ShowMessage(why, kTitle);
+  return false;
+}
+
+void CMainDialog::EndDriveImage(RunOutcome outcome) {
+  const uint64_t unread = rescue_.End(outcome != RunOutcome::kCompleted);
+  for (const DriveRescue::Note& note : rescue_.TakeNotes()) {
+    switch (note.what) {
+      case DriveRescue::Note::What::kAdded:
+        AddLogLine(FormatText(PickText(FileRecoveredText, languageIndex_), note.text));
+        break;
+      case DriveRescue::Note::What::kMended:
+        AddLogLine(FormatText(PickText(FileMendedText, languageIndex_), note.text));
+        break;
+      case DriveRescue::Note::What::kProblem:
+        AddLogLine(note.text);
+        break;
+    }
+  }
+  AddLogLine(FormatText(PickText(SectorsUnreadText, languageIndex_), std::to_string(unread)));
 }
 
 void CMainDialog::OnStop() {
@@ -407,6 +458,8 @@ std::optional<char> CMainDialog::SelectedDrive() {
 }
 
 std::optional<std::string> CMainDialog::OutputFolderForNextFile() {
+  // A run that keeps the disc's image keeps its files beside it, in the folder it began in.
+  if (rescue_.Active()) return WithTrailingSeparator(rescue_.CarveFolder());
   const std::optional<std::string> folder = ReadOutputFolder(setup_.settingsPath);
   if (!folder) return std::nullopt;
   // Files are named by appending to the folder, so it must end in a separator even when
@@ -438,6 +491,8 @@ void CMainDialog::ClearLog() {
 }
 
 void CMainDialog::AddLogLine(std::string_view line) {
+  // Files carved into a folder of their own are told once they are taken in.
+  if (rescue_.Staging() && line.find(rescue_.CarveFolder()) != std::string_view::npos) return;
   logList_->AddLine(FromText(line));
 }
 

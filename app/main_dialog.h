@@ -11,6 +11,7 @@
 
 #include "desktop_shell.h"
 #include "dialog_template.h"
+#include "drive_rescue.h"
 #include "engine/host.h"
 #include "engine/recovery_run.h"
 #include "platform/drive_discovery.h"
@@ -99,6 +100,11 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   bool ReadingADrive() const { return running_ || figuresPending_ > 0; }
   void ApplyLanguage(int n);
   void OnOK() {}
+  // Before a run: keeps the image of the disc in the selected drive in the output folder,
+  // going on with an earlier run that was stopped when the user says so. True when kept.
+  bool KeepDriveImage();
+  // After a run that kept the image: its files taken in, and what is still unread logged.
+  void EndDriveImage(RunOutcome outcome);
 
   // RunHost: the run reaches the window only through these.
   std::optional<char> SelectedDrive() override;
@@ -141,6 +147,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   // Drives of the drive map whose image cannot be read, letter to path: kept in the tree.
   std::map<char, std::string> unavailable_;
   ResponsiveVolumeSource volumes_{drives_};  // what the run and the figures read
+  DriveRescue rescue_{volumes_};             // what the run reads: through a kept image
   RecoveryRun run_;
   bool running_ = false;
   bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over

@@ -26,6 +26,10 @@ class RecordingShell : public DesktopShell {
     messages.push_back({text, caption});
     if (onMessage) onMessage();
   }
+  bool Ask(QWidget*, const QString& text, const QString& caption) override {
+    questions.push_back({text, caption});
+    return answer;
+  }
   bool OpenPath(const QString& path, std::function<void()> whenFailed) override {
     openedPaths.push_back(path);
     openerFailed = std::move(whenFailed);
@@ -38,9 +42,11 @@ class RecordingShell : public DesktopShell {
   void EndProcess(int exitCode) override { exitCodes.push_back(exitCode); }
 
   std::vector<ShellMessage> messages;
+  std::vector<ShellMessage> questions;
   std::vector<QString> openedPaths;
   std::vector<QString> startedPrograms;
   std::vector<int> exitCodes;
+  bool answer = true;                  // what every question is answered
   bool canOpen = true;                 // whether the desktop has something to open paths with
   std::function<void()> onMessage;     // runs while the "message box" is up
   std::function<void()> openerFailed;  // what the last OpenPath asked for if its opener fails
