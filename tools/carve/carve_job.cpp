@@ -296,6 +296,7 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
     summary.namesAsked = true;
     summary.namedFolder = named->Root();
     summary.namedWhole = named->FilesWhole();
+    summary.namedOlder = named->FilesFromOlderSessions();
     summary.namedDamaged = named->FilesDamaged();
     summary.namedFailed = named->FilesFailed();
     summary.directoryProblems = named->Listing().problems;
