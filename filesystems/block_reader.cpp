@@ -28,6 +28,16 @@ BlockReader::BlockReader(Volume& volume)
   }
 }
 
+std::vector<uint64_t> BlockReader::DataTrackStarts() const {
+  const uint32_t perSector = LogicalBytesPerSector(sectorSize_);
+  std::vector<uint64_t> starts;
+  if (perSector == 0) return starts;
+  for (const MediumTrack& track : volume_.Tracks()) {
+    if (!track.audio) starts.push_back(track.firstSector * perSector / kBlockBytes);
+  }
+  return starts;
+}
+
 const BlockReader::Block* BlockReader::Read(uint64_t block) {
   if (block >= blockCount_ || unreadable_.contains(block)) return nullptr;
   if (const auto kept = kept_.find(block); kept != kept_.end()) return &kept->second;

@@ -31,6 +31,9 @@ class BlockReader {
   // the next call.
   const Block* Read(uint64_t block);
 
+  // The blocks at which the volume's data tracks begin (none for a volume of one stretch).
+  std::vector<uint64_t> DataTrackStarts() const;
+
   // Bytes asked of the volume so far.
   uint64_t BytesRead() const { return bytesRead_; }
 

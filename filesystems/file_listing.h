@@ -32,8 +32,9 @@ struct ListedFile {
   // The directory entry cannot be right everywhere (its extents ran past the volume's end
   // and were cut, or overlap another file's): its sectors hide no header from carving.
   bool suspect = false;
-  // Found only in an older session's directory: removed or replaced later.
-  bool fromOlderSession = false;
+  // The number of the older session whose directory alone lists it (the file was removed or
+  // replaced in a later session); 0 when the disc's last session lists it.
+  uint32_t olderSession = 0;
 };
 
 // A symbolic link a disc records: noted, never followed or created.

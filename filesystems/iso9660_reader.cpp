@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "iso_record.h"
+#include "iso_sessions.h"
 #include "listing_merge.h"
 
 namespace orlenta {
 namespace {
 
-constexpr uint64_t kFirstDescriptor = 16;
-constexpr uint64_t kMaxDescriptors = 256;
 constexpr uint32_t kMaxPathTableBytes = 8u << 20;
 constexpr uint32_t kModeTypeMask = 0170000;
 constexpr uint32_t kModeRegular = 0100000;
@@ -22,34 +21,11 @@ constexpr uint32_t kModeDirectory = 0040000;
 
 using Path = std::vector<std::string>;
 
-// One copy of the directories: a descriptor's root and path table.
-struct Tree {
-  uint64_t rootExtent = 0;
-  uint32_t rootSize = 0;
-  bool joliet = false;
-  uint32_t pathTableBlock = 0;
-  uint32_t pathTableSize = 0;
-};
-
 struct PendingDirectory {
   uint64_t extent = 0;
   uint32_t size = 0;
   Path path;
 };
-
-bool IsDescriptor(const BlockReader::Block& block) {
-  return std::memcmp(block.data() + 1, "CD001", 5) == 0;
-}
-
-bool IsJolietEscape(const BlockReader::Block& block) {
-  return block[88] == 0x25 && block[89] == 0x2F &&
-         (block[90] == 0x40 || block[90] == 0x43 || block[90] == 0x45);
-}
-
-std::string Trimmed(std::string text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.pop_back();
-  return text;
-}
 
 class IsoWalk {
  public:
@@ -58,7 +34,7 @@ class IsoWalk {
     merge_.SetVolumeBytes(blocks.LogicalBytes());
   }
 
-  void ReadTree(const Tree& tree, int copy) {
+  void ReadTree(const IsoTree& tree, int copy) {
     tree_ = &tree;
     copy_ = copy;
     rockRidgeSkip_ = tree.joliet ? std::nullopt : RootRockRidgeSkip(tree);
@@ -67,10 +43,17 @@ class IsoWalk {
     ReadPathTable(tree);
   }
 
+  // What follows is read from the directories of older session number `olderSession`
+  // (0: the last session).
+  void BeginSession(uint32_t olderSession) {
+    merge_.BeginSession(olderSession);
+    problemPrefix_ = olderSession == 0 ? "" : "session " + std::to_string(olderSession) + ": ";
+  }
+
   void Finish() { merge_.MarkOverlaps(); }
 
  private:
-  std::optional<uint32_t> RootRockRidgeSkip(const Tree& tree) {
+  std::optional<uint32_t> RootRockRidgeSkip(const IsoTree& tree) {
     const BlockReader::Block* block = blocks_.Read(tree.rootExtent);
     if (!block) return std::nullopt;
     const auto self = ParseIsoRecord(*block);
@@ -92,8 +75,7 @@ class IsoWalk {
 
   bool OverEntries() {
     if (entries_ <= limits_.maxEntries) return false;
-    if (!toldEntries_)
-      listing_.problems.push_back("too many directory entries; the rest is not read");
+    if (!toldEntries_) Problem("too many directory entries; the rest is not read");
     toldEntries_ = true;
     return true;
   }
@@ -102,14 +84,13 @@ class IsoWalk {
     uint64_t blockCount =
         (uint64_t{directory.size} + BlockReader::kBlockBytes - 1) / BlockReader::kBlockBytes;
     if (blockCount > limits_.maxDirectoryBlocks) {
-      listing_.problems.push_back(PathText(directory.path) + ": directory too large, cut");
+      Problem(PathText(directory.path) + ": directory too large, cut");
       blockCount = limits_.maxDirectoryBlocks;
     }
     for (uint64_t i = 0; i < blockCount && !OverEntries(); ++i) {
       const BlockReader::Block* read = blocks_.Read(directory.extent + i);
       if (!read) {
-        listing_.problems.push_back(PathText(directory.path) +
-                                    ": a directory sector cannot be read");
+        Problem(PathText(directory.path) + ": a directory sector cannot be read");
         FinishParts();
         continue;
       }
@@ -158,7 +139,7 @@ class IsoWalk {
                      std::vector<PendingDirectory>& pending) {
     Path path = Joined(directory.path, std::move(name));
     if (path.size() > limits_.maxDepth) {
-      listing_.problems.push_back(PathText(path) + ": folders nested too deep; not read");
+      Problem(PathText(path) + ": folders nested too deep; not read");
       return;
     }
     if (!rock.childLink) {
@@ -196,7 +177,7 @@ class IsoWalk {
     const uint64_t step = unit + uint64_t{record.gapBlocks} * BlockReader::kBlockBytes;
     for (uint64_t done = 0, at = start; done < record.size; done += unit, at += step) {
       if (file.extents.size() >= limits_.maxExtentsPerFile) {
-        listing_.problems.push_back(PathText(file.path) + ": too many parts; cut");
+        Problem(PathText(file.path) + ": too many parts; cut");
         file.suspect = true;
         return;
       }
@@ -220,7 +201,7 @@ class IsoWalk {
 
   // Folders the tree did not reach (their parent's directory could not be read) are read
   // from the path table, which names every folder with its parent.
-  void ReadPathTable(const Tree& tree) {
+  void ReadPathTable(const IsoTree& tree) {
     const std::vector<uint8_t> table = ReadBytes(tree.pathTableBlock, tree.pathTableSize);
     // Entry 1 is the root; index 0 stands for no entry. A folder whose parent cannot be
     // placed has no path, nor have its own folders.
@@ -254,7 +235,7 @@ class IsoWalk {
     }
   }
 
-  std::string PathTableName(std::span<const uint8_t> raw, const Tree& tree) const {
+  std::string PathTableName(std::span<const uint8_t> raw, const IsoTree& tree) const {
     if (tree.joliet) return Utf16BeToUtf8(raw);
     return std::string(reinterpret_cast<const char*>(raw.data()), raw.size());
   }
@@ -272,6 +253,8 @@ class IsoWalk {
     return bytes;
   }
 
+  void Problem(const std::string& text) { listing_.problems.push_back(problemPrefix_ + text); }
+
   static Path Joined(const Path& path, std::string name) {
     Path joined = path;
     joined.push_back(std::move(name));
@@ -282,58 +265,39 @@ class IsoWalk {
   const DirectoryLimits& limits_;
   FileListing& listing_;
   ListingMerge merge_;
-  const Tree* tree_ = nullptr;
+  const IsoTree* tree_ = nullptr;
   int copy_ = 0;
   std::optional<uint32_t> rockRidgeSkip_;
   std::unordered_map<uint64_t, Path> visited_;
   std::optional<ListedFile> parts_;
   uint64_t entries_ = 0;
   bool toldEntries_ = false;
+  std::string problemPrefix_;
 };
-
-Tree TreeOf(const BlockReader::Block& descriptor, bool joliet) {
-  const auto bytes = std::span(descriptor);
-  Tree tree;
-  tree.joliet = joliet;
-  if (const auto root = ParseIsoRecord(bytes.subspan(156, 34))) {
-    tree.rootExtent = root->extent;
-    tree.rootSize = root->size;
-  }
-  tree.pathTableSize = Le32(bytes, 132);
-  tree.pathTableBlock = Le32(bytes, 140);
-  return tree;
-}
 
 }  // namespace
 
 bool HasIso9660(BlockReader& blocks) {
-  const BlockReader::Block* block = blocks.Read(kFirstDescriptor);
-  return block && IsDescriptor(*block);
+  const BlockReader::Block* block = blocks.Read(16);
+  return block && std::memcmp(block->data() + 1, "CD001", 5) == 0;
 }
 
 FileListing ReadIso9660(BlockReader& blocks, const DirectoryLimits& limits) {
   FileListing listing;
-  listing.system = "ISO 9660";
-  std::optional<Tree> primary;
-  std::optional<Tree> joliet;
-  std::string jolietLabel;
-  for (uint64_t i = 0; i < kMaxDescriptors; ++i) {
-    const BlockReader::Block* block = blocks.Read(kFirstDescriptor + i);
-    if (!block) continue;
-    if (!IsDescriptor(*block) || (*block)[0] == 255) break;
-    if ((*block)[0] == 1 && !primary) {
-      primary = TreeOf(*block, false);
-      listing.label = Trimmed(std::string(reinterpret_cast<const char*>(block->data() + 40), 32));
-    } else if ((*block)[0] == 2 && !joliet && IsJolietEscape(*block)) {
-      joliet = TreeOf(*block, true);
-      jolietLabel = Trimmed(Utf16BeToUtf8(std::span(*block).subspan(40, 32)));
-    }
-  }
-  if (listing.label.empty()) listing.label = jolietLabel;
-  if (joliet) listing.system += " + Joliet";
+  const std::vector<IsoSession> sessions = FindIsoSessions(blocks, blocks.DataTrackStarts());
+  if (sessions.empty()) return listing;
+  const IsoSession& last = sessions.back();
+  listing.label = last.label;
+  listing.system = last.joliet ? "ISO 9660 + Joliet" : "ISO 9660";
+  if (sessions.size() > 1) listing.system += ", " + std::to_string(sessions.size()) + " sessions";
   IsoWalk walk(blocks, limits, listing);
-  if (primary) walk.ReadTree(*primary, 1);
-  if (joliet) walk.ReadTree(*joliet, 2);
+  // The last session first: it names every file the disc still holds. Older sessions add
+  // only what was removed or replaced after them, newest first.
+  for (auto session = sessions.rbegin(); session != sessions.rend(); ++session) {
+    walk.BeginSession(session == sessions.rbegin() ? 0 : session->number);
+    if (session->primary) walk.ReadTree(*session->primary, 2 * session->number);
+    if (session->joliet) walk.ReadTree(*session->joliet, 2 * session->number + 1);
+  }
   walk.Finish();
   return listing;
 }

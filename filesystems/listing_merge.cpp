@@ -41,7 +41,8 @@ void ListingMerge::CutAtVolumeEnd(ListedFile& file) {
 }
 
 void ListingMerge::AddLink(ListedLink link) {
-  links_.insert(FoldedPath(link.path));
+  // An older session's link a newer one notes already is the same link.
+  if (!links_.insert(FoldedPath(link.path)).second && session_ != 0) return;
   listing_.links.push_back(std::move(link));
 }
 
@@ -49,6 +50,7 @@ void ListingMerge::Add(ListedFile file, int copy) {
   // A copy without Rock Ridge shows a link as an empty file.
   if (file.extents.empty() && links_.contains(FoldedPath(file.path))) return;
   CutAtVolumeEnd(file);
+  file.olderSession = session_;
   // An empty file has no data to know it by; its copies share its path, in any case.
   const std::size_t next = listing_.files.size();
   const auto [index, added] =
@@ -62,6 +64,8 @@ void ListingMerge::Add(ListedFile file, int copy) {
                   byData_.try_emplace(Key{file.extents.front().offset, file.size}, next);
               return std::pair(found->second, isNew);
             }();
+  // A newer session lists this data already, under the name it has now.
+  if (!added && sessionOf_[index] != session_) return;
   if (!added && copyOf_[index] != copy) {
     ListedFile& kept = listing_.files[index];
     if (file.nameSource > kept.nameSource) {
@@ -72,6 +76,7 @@ void ListingMerge::Add(ListedFile file, int copy) {
   }
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(copy);
+  sessionOf_.push_back(session_);
 }
 
 void ListingMerge::MarkOverlaps() {

@@ -14,12 +14,18 @@ namespace orlenta {
 // Gathers the files of several copies of a directory into one listing. The same data
 // listed in two copies (the ISO 9660 and Joliet trees, a path table) is one file, kept under
 // its most faithful name; the same data under two names in one copy (a hard link) is two.
+// Sessions are added newest first: a file an older session lists is kept only when no newer
+// one lists its data, and then under the newer session's name.
 class ListingMerge {
  public:
   explicit ListingMerge(FileListing& listing) : listing_(listing) {}
 
   // Adds `file`, found in copy number `copy`; extents past the volume's end are cut.
   void Add(ListedFile file, int copy);
+
+  // Files and links added from now on are listed by older session number `olderSession`
+  // (0: the last session).
+  void BeginSession(uint32_t olderSession) { session_ = olderSession; }
 
   // Adds a symbolic link, which copies that cannot tell links list as an empty file.
   void AddLink(ListedLink link);
@@ -50,6 +56,8 @@ class ListingMerge {
   std::unordered_map<std::string, std::size_t> emptyByPath_;
   std::unordered_set<std::string> links_;
   std::vector<int> copyOf_;
+  std::vector<uint32_t> sessionOf_;
+  uint32_t session_ = 0;
   uint64_t volumeBytes_ = UINT64_MAX;
 };
 

@@ -16,7 +16,8 @@ namespace orlenta {
 
 namespace {
 constexpr int kMaxRootNumber = 1000;
-}
+
+}  // namespace
 
 NamedRecovery::~NamedRecovery() {
   for (Target& target : targets_) {
@@ -59,7 +60,7 @@ void NamedRecovery::PlanFiles(const std::string& root) {
     const ListedFile& file = listing_.files[i];
     Target target;
     target.file = i;
-    target.path = root + tree.Place(file.path);
+    target.path = root + tree.Place(file.path, OlderSessionMark(file.olderSession));
     const std::size_t index = targets_.size();
     uint64_t offset = 0;
     for (const FileExtent& extent : file.extents) {
@@ -203,8 +204,9 @@ void NamedRecovery::Conclude(Target& target) {
   result.unreadableBytes = target.unreadable;
   result.complete = target.delivered == target.toDeliver && target.toDeliver == file.size;
   result.written = target.created && !target.failed;
-  result.fromOlderSession = file.fromOlderSession;
+  result.olderSession = file.olderSession;
   if (!target.created) return;
+  if (file.olderSession != 0) ++older_;
   if (target.failed) {
     if (failed_.empty() || failed_.back() != target.path) failed_.push_back(target.path);
   } else if (result.complete && result.unreadableBytes == 0) {

@@ -31,9 +31,9 @@ struct NamedFileResult {
   std::optional<int64_t> mtime;
   std::vector<NamedRun> runs;  // in file order
   uint64_t unreadableBytes = 0;
-  bool complete = false;  // every byte was written (zeros for unreadable sectors)
-  bool written = true;    // false when creating or writing failed
-  bool fromOlderSession = false;
+  bool complete = false;      // every byte was written (zeros for unreadable sectors)
+  bool written = true;        // false when creating or writing failed
+  uint32_t olderSession = 0;  // see ListedFile
 };
 
 // Sees each file written by name once it is closed: for records kept beside them.
@@ -69,6 +69,8 @@ class NamedRecovery final : public ListedFiles {
   // Files written whole; files with unreadable sectors (as zeros) or cut short, by path;
   // files that could not be written, by path.
   uint64_t FilesWhole() const { return whole_; }
+  // Of the files written, those only an older session's directory lists.
+  uint64_t FilesFromOlderSessions() const { return older_; }
   const std::vector<std::string>& FilesDamaged() const { return damaged_; }
   const std::vector<std::string>& FilesFailed() const { return failed_; }
 
@@ -124,6 +126,7 @@ class NamedRecovery final : public ListedFiles {
   uint64_t sectorsSeen_ = 0;
   std::unordered_set<std::string> folders_;
   uint64_t whole_ = 0;
+  uint64_t older_ = 0;
   std::vector<std::string> damaged_;
   std::vector<std::string> failed_;
   bool finished_ = false;

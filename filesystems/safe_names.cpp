@@ -54,15 +54,23 @@ std::string Folded(const std::string& name) {
   return folded;
 }
 
+// `name` with `suffix` before its extension.
+std::string Suffixed(const std::string& name, std::string_view suffix) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) return name + std::string(suffix);
+  return name.substr(0, dot) + std::string(suffix) + name.substr(dot);
+}
+
 // `name` with " (n)" before its extension.
 std::string Numbered(const std::string& name, int n) {
-  const std::size_t dot = name.rfind('.');
-  const std::string suffix = " (" + std::to_string(n) + ")";
-  if (dot == std::string::npos || dot == 0) return name + suffix;
-  return name.substr(0, dot) + suffix + name.substr(dot);
+  return Suffixed(name, " (" + std::to_string(n) + ")");
 }
 
 }  // namespace
+
+std::string OlderSessionMark(uint32_t olderSession) {
+  return olderSession == 0 ? "" : " (session " + std::to_string(olderSession) + ")";
+}
 
 std::string SafeName(std::string_view raw) {
   std::string safe;
@@ -105,14 +113,14 @@ struct NamedTree::Folder {
 NamedTree::NamedTree() : root_(std::make_unique<Folder>()) {}
 NamedTree::~NamedTree() = default;
 
-std::string NamedTree::Place(const std::vector<std::string>& path) {
+std::string NamedTree::Place(const std::vector<std::string>& path, std::string_view mark) {
   std::string placed;
   Folder* folder = root_.get();
   for (std::size_t i = 0; i < path.size(); ++i) {
     const std::string name = SafeName(path[i]);
     if (!placed.empty()) placed += '/';
     if (i + 1 == path.size()) {
-      placed += folder->Take(name, nullptr);
+      placed += folder->Take(mark.empty() ? name : Suffixed(name, mark), nullptr);
       break;
     }
     const auto found = folder->names.find(Folded(name));

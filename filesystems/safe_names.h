@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,6 +20,10 @@ inline constexpr std::size_t kMaxSafeNameBytes = 200;
 // at most kMaxSafeNameBytes bytes (its extension kept where it can be).
 std::string SafeName(std::string_view raw);
 
+// What marks the name of a file only older session number `olderSession` lists (" (session
+// 1)"), so that it is told at a glance from the newer version beside it; "" for 0.
+std::string OlderSessionMark(uint32_t olderSession);
+
 // The relative paths under which the files of a listing are written: each component made
 // safe, and names that would clash in one folder (also when they differ only in case, as
 // they would on a disc formatted for another system) made distinct with " (2)", " (3)".
@@ -28,8 +33,9 @@ class NamedTree {
   ~NamedTree();
 
   // A path no earlier call returned, for the file at `path` (names from the disc's root).
-  // Folders met again are the same folders.
-  std::string Place(const std::vector<std::string>& path);
+  // Folders met again are the same folders. A `mark` of ours (" (session 1)") goes into the
+  // file's name before its extension.
+  std::string Place(const std::vector<std::string>& path, std::string_view mark = {});
 
  private:
   struct Folder;

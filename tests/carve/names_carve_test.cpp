@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "carve_process_fixture.h"
+#include "report_check.h"
 #include "support/disc_images.h"
 
 namespace orlenta {
@@ -116,6 +117,30 @@ TEST_F(NamesCarveTest, AFileOverAnUnreadableSectorComesBackNamedInTheSummary) {
   const std::string report = FileText(Folder("report.xml"));
   EXPECT_TRUE(Contains(report, "<byte_run file_offset=\"2048\" fill=\"0\" len=\"2048\"/>"))
       << report;
+}
+
+TEST_F(NamesCarveTest, FilesOnlyAnOlderSessionListsAreCountedAndReported) {
+  const std::vector<uint8_t> bytes =
+      MultisessionImage("xorriso", {{{{"notes.txt", "first notes"}, {"gone.txt", "gone"}}, {}},
+                                    {{{"notes.txt", "second notes"}}, {"/gone.txt"}}});
+  ASSERT_FALSE(bytes.empty());
+  const std::string image = Folder("sessions.iso").string();
+  std::ofstream(image, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  const CarveOutcome outcome =
+      Run({"--names", "--report", Folder("report.xml").string(), image, Out()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Files by name: 3, in " + Out() +
+                                        "/SESSIONS/\n  whole: 3\n"
+                                        "  from older sessions (removed or replaced since): 2\n"))
+      << outcome.err;
+  EXPECT_EQ(FileText(Folder("out") / "SESSIONS" / "notes (session 1).txt"), "first notes");
+  const Report report(Folder("report.xml").string());
+  ExpectReportChecksOut(report, {Out() + "/SESSIONS"}, image);
+  EXPECT_EQ(report.One("/d:dfxml/d:fileobject[d:filename='out/SESSIONS/gone (session 1).txt']"
+                       "/x:older_session"),
+            "1");
 }
 
 }  // namespace

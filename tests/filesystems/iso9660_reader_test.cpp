@@ -249,5 +249,104 @@ TEST(Iso9660Reader, RockRidgeNamesAndPathTablesOfHandMadeImages) {
                                                      "Lost folder/INNER/Found again.txt"));
 }
 
+// Each file a listing holds: its path, the older session it comes from (0: the last), its data.
+using Listed = std::tuple<std::string, uint32_t, std::string>;
+
+std::vector<Listed> EntriesOf(const FileListing& listing, const std::vector<uint8_t>& image) {
+  std::vector<Listed> entries;
+  for (const ListedFile& file : listing.files) {
+    entries.emplace_back(JoinPath(file.path), file.olderSession, DataOf(file, image));
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+TEST(Iso9660Reader, OlderSessionsGiveBackWhatLaterOnesRemovedOrReplaced) {
+  const std::string keep = Pattern(100'000, 4);
+  const DiscSession first{
+      {{"a.txt", "one"}, {"b.txt", "old b"}, {"gone.txt", "gone"}, {"photos/keep.bin", keep}}, {}};
+  struct Case {
+    const char* what;
+    std::string tool;
+    std::vector<DiscSession> sessions;
+    uint32_t gap;
+    std::vector<Listed> expected;
+    bool tracksTell = false;  // the gap is one only the disc's table of contents tells
+  };
+  const std::vector<Listed> replaced = {{"a.txt", 0, "one"},   {"b.txt", 0, "newer b"},
+                                        {"b.txt", 1, "old b"}, {"gone.txt", 0, "gone"},
+                                        {"new.txt", 0, "new"}, {"photos/keep.bin", 0, keep}};
+  const std::vector<Case> cases = {
+      {"appended to an image file: a copy of the last session's descriptors at the start",
+       "xorriso",
+       {first,
+        {{{"b.txt", "newer b"}, {"b (session 1).txt", "clash"}}, {"/gone.txt"}},
+        {{{"c.txt", "c"}}, {"/b.txt"}}},
+       0,
+       {{"a.txt", 0, "one"},
+        {"b (session 1).txt", 0, "clash"},
+        {"b.txt", 1, "old b"},
+        {"b.txt", 2, "newer b"},
+        {"c.txt", 0, "c"},
+        {"gone.txt", 1, "gone"},
+        {"photos/keep.bin", 0, keep}}},
+      {"written after the last session: the oldest descriptors at the start",
+       "genisoimage",
+       {first, {{{"b.txt", "newer b"}, {"new.txt", "new"}}, {}}},
+       0,
+       replaced},
+      {"a CD's gap between the sessions",
+       "genisoimage",
+       {first, {{{"b.txt", "newer b"}, {"new.txt", "new"}}, {}}},
+       11400,
+       replaced},
+      {"a gap only the table of contents tells",
+       "genisoimage",
+       {first, {{{"b.txt", "newer b"}, {"new.txt", "new"}}, {}}},
+       777,
+       replaced,
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<uint8_t> image = MultisessionImage(c.tool, c.sessions, c.gap);
+    ASSERT_FALSE(image.empty());
+    MemoryVolume volume(image);
+    if (c.tracksTell) {
+      // The second session's descriptors are the first ones after the first session's.
+      const std::string descriptor = "\1CD001";
+      const auto second =
+          std::search(image.begin() + 18 * 2048, image.end(), descriptor.begin(), descriptor.end());
+      const uint64_t start = static_cast<uint64_t>(second - image.begin()) / 2048 - 16;
+      volume.SetTracks({{1, false, 0, start - c.gap}, {2, false, start, image.size() / 2048}});
+    }
+    BlockReader blocks(volume);
+    const FileListing listing = ReadIso9660(blocks);
+    EXPECT_EQ(listing.label, "SESSIONS");
+    EXPECT_THAT(listing.problems, ::testing::IsEmpty());
+    EXPECT_EQ(EntriesOf(listing, image), c.expected);
+  }
+}
+
+TEST(Iso9660Reader, OnlyRealSessionsAreRead) {
+  HandMadeIso iso(120);
+  // The first session, 60 blocks, lists A.TXT.
+  iso.DescribeSession(0, 60, 20, 1);
+  iso.Folder(20, 1, 20, {{40, 3, 0, "A.TXT;1"}});
+  // A disc image stored as a file where a rewritable disc's first session would begin: its
+  // root lies before its own descriptors, so it is no session of this disc.
+  iso.DescribeSession(32, 20, 25, 1);
+  iso.Folder(25, 1, 25, {{41, 4, 0, "FAKE.TXT;1"}});
+  // The next session, after the first one's end, lists only B.TXT; its size leads nowhere.
+  iso.DescribeSession(64, 0, 82, 1);
+  iso.Folder(82, 1, 82, {{90, 5, 0, "B.TXT;1"}});
+  iso.Put(40, "aaa");
+  iso.Put(41, "fake");
+  iso.Put(90, "bbbbb");
+  const FileListing listing = ListingOf(iso.Bytes());
+  EXPECT_EQ(EntriesOf(listing, iso.Bytes()),
+            (std::vector<Listed>{{"A.TXT", 1, "aaa"}, {"B.TXT", 0, "bbbbb"}}));
+}
+
 }  // namespace
 }  // namespace orlenta

@@ -161,5 +161,19 @@ TEST_F(NamedRunTest, ExtentsThatCannotBeRightHideNothingFromCarving) {
   EXPECT_THAT(named.Listing().problems, Contains(HasSubstr("past the end")));
 }
 
+TEST_F(NamedRunTest, FilesOfAnOlderSessionComeBackBesideTheirNewerVersions) {
+  const std::vector<uint8_t> image = MultisessionImage(
+      "xorriso", {{{{"b.txt", "old b"}, {"gone.txt", "gone"}}, {}},
+                  {{{"b.txt", "new b"}, {"b (session 1).txt", "clash"}}, {"/gone.txt"}}});
+  ASSERT_FALSE(image.empty());
+  const ChosenRules rules(true, true);
+  ASSERT_EQ(Run(image, rules), RunOutcome::kCompleted);
+  EXPECT_EQ(Named("b.txt"), "new b");
+  EXPECT_EQ(Named("b (session 1).txt"), "clash");
+  EXPECT_EQ(Named("b (session 1) (2).txt"), "old b");
+  EXPECT_EQ(Named("gone (session 1).txt"), "gone");
+  EXPECT_EQ(named.FilesWhole(), 4u);
+}
+
 }  // namespace
 }  // namespace orlenta

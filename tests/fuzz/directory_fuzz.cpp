@@ -50,13 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const orlenta::FileExtent& extent : file.extents) {
       Require(extent.offset + extent.length <= image.size(), "extents inside the volume");
     }
-    const std::string placed = tree.Place(file.path);
+    const std::string placed = tree.Place(file.path, orlenta::OlderSessionMark(file.olderSession));
     Require(placed.front() != '/', "relative path");
     for (std::size_t at = 0; at <= placed.size();) {
       const std::size_t end = std::min(placed.find('/', at), placed.size());
       const std::string name = placed.substr(at, end - at);
       Require(!name.empty() && name != "." && name != "..", "names stay inside their folder");
-      Require(name.size() <= orlenta::kMaxSafeNameBytes + 16, "names not over-long");
+      Require(name.size() <= 255, "names not over-long");
       for (const char c : name)
         Require(static_cast<unsigned char>(c) >= 0x20, "no control characters");
       at = end + 1;

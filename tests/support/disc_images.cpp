@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "temp_dir.h"
+
 extern char** environ;
 
 namespace orlenta {
@@ -72,6 +74,57 @@ std::string Pattern(std::size_t bytes, uint32_t seed) {
 
 namespace {
 
+constexpr int64_t kSessionTime = 1089806400;
+
+bool AppendSession(const std::string& image, const std::string& folder,
+                   const DiscSession& session) {
+  std::vector<std::string> argv{"xorriso", "-dev", image, "-volid", "SESSIONS", "-joliet", "on"};
+  for (const std::string& path : session.removed) argv.insert(argv.end(), {"-rm", path, "--"});
+  argv.insert(argv.end(), {"-map", folder, "/", "-commit"});
+  return RunTool(argv) == 0;
+}
+
+bool WriteSessionAfter(const std::string& image, const std::string& folder, uint32_t gap,
+                       uint64_t& lastStart) {
+  const std::string next = image + ".next";
+  std::vector<std::string> argv{"genisoimage",    "-R",    "-J", "-V", "SESSIONS",
+                                "-input-charset", "utf-8", "-o", next};
+  std::vector<uint8_t> bytes = ReadFileBytes(image);
+  const uint64_t start = bytes.empty() ? 0 : bytes.size() / 2048 + gap;
+  if (!bytes.empty()) {
+    argv.insert(argv.end(),
+                {"-C", std::to_string(lastStart) + "," + std::to_string(start), "-M", image});
+  }
+  argv.push_back(folder);
+  if (RunTool(argv) != 0) return false;
+  const std::vector<uint8_t> session = ReadFileBytes(next);
+  bytes.resize(start * 2048, 0);
+  bytes.insert(bytes.end(), session.begin(), session.end());
+  lastStart = start;
+  return WriteFileBytes(image, bytes);
+}
+
+}  // namespace
+
+std::vector<uint8_t> MultisessionImage(const std::string& tool,
+                                       const std::vector<DiscSession>& sessions, uint32_t gap) {
+  const TempDir dir;
+  const std::string image = dir.File("disc.iso");
+  uint64_t lastStart = 0;
+  bool written = true;
+  for (std::size_t i = 0; i < sessions.size() && written; ++i) {
+    const std::string folder = dir.File("session" + std::to_string(i));
+    std::filesystem::create_directories(folder);
+    WriteTree(folder, sessions[i].files, kSessionTime);
+    written = tool == "xorriso"
+                  ? AppendSession(image, folder, sessions[i])
+                  : sessions[i].removed.empty() && WriteSessionAfter(image, folder, gap, lastStart);
+  }
+  return written ? ReadFileBytes(image) : std::vector<uint8_t>{};
+}
+
+namespace {
+
 void BothEndian32(std::vector<uint8_t>& bytes, std::size_t at, uint32_t value) {
   for (int i = 0; i < 4; ++i) {
     bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
@@ -103,17 +156,23 @@ std::string RecordBytes(const HandMadeIso::Record& record) {
 HandMadeIso::HandMadeIso(uint32_t blocks) : bytes_(std::size_t{blocks} * 2048, 0) {}
 
 void HandMadeIso::Describe(uint32_t rootBlock, uint32_t rootBlocks, const std::string& label) {
-  uint8_t* pvd = bytes_.data() + 16 * 2048;
+  DescribeSession(0, static_cast<uint32_t>(bytes_.size() / 2048), rootBlock, rootBlocks, label);
+}
+
+void HandMadeIso::DescribeSession(uint32_t start, uint32_t spaceBlocks, uint32_t rootBlock,
+                                  uint32_t rootBlocks, const std::string& label) {
+  const std::size_t at = (std::size_t{start} + 16) * 2048;
+  uint8_t* pvd = bytes_.data() + at;
   pvd[0] = 1;
   std::memcpy(pvd + 1, "CD001", 5);
   pvd[6] = 1;
   std::memset(pvd + 40, ' ', 32);
   std::memcpy(pvd + 40, label.data(), std::min<std::size_t>(label.size(), 32));
-  BothEndian32(bytes_, 16 * 2048 + 80, static_cast<uint32_t>(bytes_.size() / 2048));
+  BothEndian32(bytes_, at + 80, spaceBlocks);
   pvd[128] = 0x00, pvd[129] = 0x08, pvd[130] = 0x08, pvd[131] = 0x00;
   const std::string root = RecordBytes({rootBlock, rootBlocks * 2048, 0x02, std::string(1, '\0')});
   std::memcpy(pvd + 156, root.data(), 34);
-  uint8_t* end = bytes_.data() + 17 * 2048;
+  uint8_t* end = pvd + 2048;
   end[0] = 255;
   std::memcpy(end + 1, "CD001", 5);
   end[6] = 1;

@@ -28,6 +28,19 @@ void WriteTree(const std::string& folder, const DiscTree& tree, int64_t mtime);
 // A content of `bytes` bytes that differs at every 4-byte step, seeded by `seed`.
 std::string Pattern(std::size_t bytes, uint32_t seed);
 
+// One session written onto a disc: files added or replaced, and paths removed (by xorriso).
+struct DiscSession {
+  DiscTree files;
+  std::vector<std::string> removed;
+};
+
+// An image of `sessions`, each with Rock Ridge and Joliet, written one after another by
+// `tool`: "xorriso" appends each to the image file as to a rewritable disc; "genisoimage"
+// writes each after the last (-C, -M), `gap` blocks after its end, as a CD writer does.
+// Empty when a tool failed.
+std::vector<uint8_t> MultisessionImage(const std::string& tool,
+                                       const std::vector<DiscSession>& sessions, uint32_t gap = 0);
+
 // An ISO 9660 image built by hand, block by block: for the directories no real tool writes
 // (loops, extents past the end, hostile names, interleaved and many-part files).
 class HandMadeIso {
@@ -57,6 +70,9 @@ class HandMadeIso {
   // Writes the primary volume descriptor (root folder at `rootBlock`, `rootBlocks` long)
   // and the set terminator after it.
   void Describe(uint32_t rootBlock, uint32_t rootBlocks, const std::string& label = "HANDMADE");
+  // The same for a session from block `start` on, `spaceBlocks` long (from its start).
+  void DescribeSession(uint32_t start, uint32_t spaceBlocks, uint32_t rootBlock,
+                       uint32_t rootBlocks, const std::string& label = "HANDMADE");
   // Writes the records of a folder from `block` on, "." and ".." first.
   void Folder(uint32_t block, uint32_t blocks, uint32_t parentBlock,
               const std::vector<Record>& records);

@@ -28,6 +28,9 @@ class MemoryVolume final : public Volume {
   // Makes only the first `bytes` of `sector` its data, as in an image of mixed sector forms.
   void SetDataBytes(uint64_t sector, uint32_t bytes) { dataBytes_[sector] = bytes; }
 
+  // Gives the volume the tracks of a disc's table of contents.
+  void SetTracks(std::vector<MediumTrack> tracks) { tracks_ = std::move(tracks); }
+
   // Cuts the volume to `sectors`, as a disc taken out or an image cut short: reads from
   // there on find the medium gone. A volume opened earlier keeps its old size.
   void Shrink(uint64_t sectors);
@@ -38,6 +41,7 @@ class MemoryVolume final : public Volume {
     const auto found = dataBytes_.find(sector);
     return found == dataBytes_.end() ? sectorSize_ : found->second;
   }
+  std::vector<MediumTrack> Tracks() const override { return tracks_; }
   // Bytes it did not read are scribbled over (0xEE), so that a caller relying on them shows.
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override;
 
@@ -53,6 +57,7 @@ class MemoryVolume final : public Volume {
   uint32_t sectorSize_;
   std::map<uint64_t, Failure> failing_;
   std::map<uint64_t, uint32_t> dataBytes_;
+  std::vector<MediumTrack> tracks_;
   bool shrunk_ = false;
   int readCalls_ = 0;
   int failedReads_ = 0;

@@ -295,6 +295,7 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
     summary.namesAsked = true;
     summary.namedFolder = named->Root();
     summary.namedWhole = named->FilesWhole();
+    summary.namedOlder = named->FilesFromOlderSessions();
     summary.namedDamaged = named->FilesDamaged();
     summary.namedFailed = named->FilesFailed();
     summary.directoryProblems = named->Listing().problems;
@@ -466,8 +467,8 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(),
-                                   told, sourceDigests, *layout, audio);
+    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(), told,
+                                   sourceDigests, *layout, audio);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);

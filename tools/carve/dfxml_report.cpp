@@ -337,9 +337,14 @@ void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   }
   xml_->Start("fileobject");
   xml_->Element("filename", NameFromReportFolder(result.path));
-  xml_->Element("dfxmlext:volume_path", result.volumePath);
   xml_->Element("filesize", Number(size));
   if (result.mtime) xml_->Element("mtime", IsoTime(static_cast<std::time_t>(*result.mtime)));
+  // Our own elements go where the schema lets others' go: after the times, before the runs.
+  xml_->Element("dfxmlext:volume_path", result.volumePath);
+  // Listed by an older session alone: removed or replaced on the disc since.
+  if (result.olderSession != 0) {
+    xml_->Element("dfxmlext:older_session", Number(uint64_t{result.olderSession}));
+  }
   xml_->Start("byte_runs");
   WriteNamedRuns(result.runs);
   xml_->End();

@@ -35,6 +35,10 @@ std::string NamedPart(const RunSummary& summary) {
   std::string text = Line("Files by name: %llu, in ", static_cast<unsigned long long>(named)) +
                      summary.namedFolder + "\n";
   text += Line("  whole: %llu\n", static_cast<unsigned long long>(summary.namedWhole));
+  if (summary.namedOlder != 0) {
+    text += Line("  from older sessions (removed or replaced since): %llu\n",
+                 static_cast<unsigned long long>(summary.namedOlder));
+  }
   if (!summary.namedDamaged.empty()) {
     text +=
         Line("  with unreadable sectors (zeros) or cut short: %zu\n", summary.namedDamaged.size());
