@@ -17,6 +17,7 @@
 
 #include "engine/chosen_rules.h"
 #include "engine/file_carver.h"
+#include "engine/filter_words.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
@@ -254,11 +255,14 @@ void CMainDialog::RunRecovery() {
   // The recovery chosen in confyg, read afresh at every start as the settings are.
   const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
   run_.SetRules(rules);
+  // And the files to write (kinds, sizes) chosen there too.
+  run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
   const bool keepingImage = KeepDriveImage();
   run_.SetCarveObserver(rescue_.Recorder());
   const RunOutcome outcome = run_.RunRecovery();
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
+  run_.SetFilter(FileFilter());
   if (keepingImage) EndDriveImage(outcome);
   running_ = false;
   if (refillAfterReading_) {
