@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cstdlib>
@@ -41,10 +42,16 @@ void SystemDesktopShell::ShowMessage(QWidget* owner, const QString& text, const 
   box.exec();
 }
 
-bool SystemDesktopShell::Ask(QWidget* owner, const QString& text, const QString& caption) {
-  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
-  box.setDefaultButton(QMessageBox::Yes);
-  return box.exec() == QMessageBox::Yes;
+bool SystemDesktopShell::Ask(QWidget* owner, const QString& text, const QString& caption,
+                             const QString& yes, const QString& no) {
+  // The buttons carry the window's own words: Qt's would be in the system's language.
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner);
+  QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
+  QPushButton* noButton = box.addButton(no, QMessageBox::NoRole);
+  box.setDefaultButton(yesButton);
+  box.setEscapeButton(noButton);
+  box.exec();
+  return box.clickedButton() == yesButton;
 }
 
 bool SystemDesktopShell::OpenPath(const QString& path, std::function<void()> whenFailed) {

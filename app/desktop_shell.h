@@ -17,8 +17,10 @@ class DesktopShell {
   // A message box with one OK button over `owner`; returns once the user has closed it.
   virtual void ShowMessage(QWidget* owner, const QString& text, const QString& caption) = 0;
 
-  // A question with Yes and No buttons over `owner`, Yes the default; true for Yes.
-  virtual bool Ask(QWidget* owner, const QString& text, const QString& caption) = 0;
+  // A question over `owner` with two buttons, `yes` (the default) and `no` (also what
+  // Escape or closing the box answers); true for `yes`.
+  virtual bool Ask(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
+                   const QString& no) = 0;
 
   // Opens a file or folder with the desktop's own handler for it. False when the desktop
   // has nothing that could take it. When the opener was started but then fails (it ends
@@ -39,7 +41,8 @@ class DesktopShell {
 class SystemDesktopShell final : public DesktopShell {
  public:
   void ShowMessage(QWidget* owner, const QString& text, const QString& caption) override;
-  bool Ask(QWidget* owner, const QString& text, const QString& caption) override;
+  bool Ask(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
+           const QString& no) override;
   bool OpenPath(const QString& path, std::function<void()> whenFailed) override;
   void StartProgram(const QString& program, std::function<void()> whenEnded) override;
   void EndProcess(int exitCode) override;

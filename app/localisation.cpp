@@ -117,6 +117,9 @@ const LocalizedText GoOnQuestion = {
     "(Nu incepe din nou; ce a fost scris se pastreaza.)",
 };
 
+const LocalizedText YesAnswer = {"", "Yes", "Oui", "Ja", "Sì", "Sí", "Da"};
+const LocalizedText NoAnswer = {"", "No", "Non", "Nein", "No", "No", "Nu"};
+
 const LocalizedText SectorsUnreadText = {
     "",
     "Sectors still unread: %s",

@@ -29,6 +29,9 @@ extern const LocalizedText ImageUnreadableText;
 // An earlier run on the selected drive was stopped before it had read the whole disc: go
 // on with it? "%s" stands for the sectors still unread. Asked when Start is pressed.
 extern const LocalizedText GoOnQuestion;
+// The buttons that answer it.
+extern const LocalizedText YesAnswer;
+extern const LocalizedText NoAnswer;
 // The log's line at the end of a run that kept the disc's image; "%s" is the count.
 extern const LocalizedText SectorsUnreadText;
 // A file of an earlier run completed with sectors read since; its path follows.

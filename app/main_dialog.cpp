@@ -290,7 +290,9 @@ bool CMainDialog::KeepDriveImage() {
   if (const std::optional<uint64_t> unread = rescue_.StoppedRunUnread()) {
     const std::string question =
         FormatText(PickText(GoOnQuestion, languageIndex_), std::to_string(*unread));
-    goOn = shell_.Ask(this, FromText(question), kTitle);
+    goOn =
+        shell_.Ask(this, FromText(question), kTitle, FromText(PickText(YesAnswer, languageIndex_)),
+                   FromText(PickText(NoAnswer, languageIndex_)));
   }
   if (rescue_.Begin(goOn)) return true;
   std::string why(PickText(ImageNotKeptText, languageIndex_));

@@ -34,7 +34,9 @@ class ConsoleShell final : public orlenta::DesktopShell {
     completed = text == " Process completed!";
   }
   // A run stopped before is never gone on with: each measured run starts afresh.
-  bool Ask(QWidget*, const QString&, const QString&) override { return false; }
+  bool Ask(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+    return false;
+  }
   bool OpenPath(const QString&, std::function<void()>) override { return true; }
   void StartProgram(const QString&, std::function<void()>) override {}
   void EndProcess(int exitCode) override { std::exit(exitCode); }

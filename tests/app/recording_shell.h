@@ -26,8 +26,10 @@ class RecordingShell : public DesktopShell {
     messages.push_back({text, caption});
     if (onMessage) onMessage();
   }
-  bool Ask(QWidget*, const QString& text, const QString& caption) override {
+  bool Ask(QWidget*, const QString& text, const QString& caption, const QString& yes,
+           const QString& no) override {
     questions.push_back({text, caption});
+    answers.push_back({yes, no});
     return answer;
   }
   bool OpenPath(const QString& path, std::function<void()> whenFailed) override {
@@ -43,6 +45,7 @@ class RecordingShell : public DesktopShell {
 
   std::vector<ShellMessage> messages;
   std::vector<ShellMessage> questions;
+  std::vector<ShellMessage> answers;  // the two buttons of each question, as text and caption
   std::vector<QString> openedPaths;
   std::vector<QString> startedPrograms;
   std::vector<int> exitCodes;

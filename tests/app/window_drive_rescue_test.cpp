@@ -137,6 +137,7 @@ TEST_F(WindowDriveRescue, GoesOnWithAStoppedRunReadingOnlyWhatIsStillUnread) {
       QString::fromStdString(unreadAfterStop.substr(std::string("Sectors still unread: ").size()));
   EXPECT_TRUE(shell.questions[0].text.contains(" " + unread + " sectors"))
       << shell.questions[0].text.toStdString();
+  EXPECT_EQ(shell.answers[0], (ShellMessage{"Yes", "No"}));
   EXPECT_EQ(Files(OutputFolder()), oneRun);
   EXPECT_EQ(LastLogLine(), "Sectors still unread: 1");
   EXPECT_FALSE(fs::exists(Out("rescue-E-2.img")));
@@ -164,6 +165,24 @@ TEST_F(WindowDriveRescue, StartingAfreshKeepsEverythingAnEarlierRunWrote) {
   Click(kStartButtonId);
   EXPECT_THAT(shell.questions, SizeIs(1));
   EXPECT_TRUE(fs::exists(Out("rescue-E-3.img.map")));
+}
+
+TEST_F(WindowDriveRescue, AnImageOfAnotherDiscIsNeitherOfferedNorTouched) {
+  // A stopped run's image and mapfile, of a disc of 100 sectors: not this one.
+  const std::string map =
+      "# Mapfile\n0x00000000     ?               1\n0x00000000  0x00032000  ?\n";
+  std::ofstream(Out("rescue-E.img.map")) << map;
+  { std::ofstream image(Out("rescue-E.img")); }
+  fs::resize_file(Out("rescue-E.img"), 100 * 2048);
+  StartWindow();
+  ClickTreeItem(DriveItem(0));
+  Click(kStartButtonId);
+  EXPECT_THAT(shell.questions, IsEmpty());
+  EXPECT_EQ(fs::file_size(Out("rescue-E.img")), 100u * 2048);
+  const std::vector<uint8_t> mapNow = ReadFileBytes(Out("rescue-E.img.map"));
+  EXPECT_EQ(std::string(mapNow.begin(), mapNow.end()), map);
+  EXPECT_EQ(fs::file_size(Out("rescue-E-2.img")), kDiscSectors * 2048);
+  EXPECT_EQ(LastLogLine(), "Sectors still unread: 1");
 }
 
 }  // namespace
