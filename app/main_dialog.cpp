@@ -21,6 +21,7 @@
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
+#include "filesystems/named_recovery.h"
 #include "launchers.h"
 #include "localisation.h"
 #include "media/drive_tree.h"
@@ -259,7 +260,11 @@ void CMainDialog::RunRecovery() {
   run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
   const bool keepingImage = KeepDriveImage();
   run_.SetCarveObserver(rescue_.Recorder());
+  // Files back under their own names where the disc's folders can be read, when chosen.
+  NamedRecovery named;
+  if (NamesChosen(OptionsPathBeside(setup_.settingsPath))) run_.SetListedFiles(&named);
   const RunOutcome outcome = run_.RunRecovery();
+  run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());

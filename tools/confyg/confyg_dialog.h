@@ -23,8 +23,9 @@ class DriveMapEditor;
 
 // The configuration window: name stem, output folder, opening the folder after a run, the
 // interface language, the drives, the recovery (as described, or exact files and more
-// kinds) and the files the window writes (kinds, smallest file, smallest picture); those
-// two kept in the options file beside the settings. Save writes only what the user changed,
+// kinds, and whether files come back under their own names) and the files the window
+// writes (kinds, smallest file, smallest picture); those kept in the options file beside
+// the settings. Save writes only what the user changed,
 // into the settings file as it stands at that moment, and closes the window.
 class ConfygDialog : public QDialog {
   Q_OBJECT
@@ -56,6 +57,8 @@ class ConfygDialog : public QDialog {
   QComboBox* language_;
   QComboBox* recovery_;
   RecoveryChoice shownRecovery_;
+  QCheckBox* names_;
+  bool shownNames_;
   // The filter's fields with the options file's key of each and the text they were filled
   // from.
   struct FilterField {

@@ -25,6 +25,9 @@ struct ConfygOptions {
   // (0: the drive's own choice), to store in the options file, when asked.
   std::optional<std::string> audio = {};
   std::optional<int> speed = {};
+  // Whether files come back under their own names ("on", "off"), to store beside the
+  // recovery, when asked.
+  std::optional<std::string> names = {};
   // The window's file filter to store in the options file, when asked: kinds ("" every
   // kind), the smallest file ("0" any) and the smallest picture ("0x0" any), as given.
   std::optional<std::string> kinds = {};
@@ -33,7 +36,7 @@ struct ConfygOptions {
 
   bool RunsWithoutWindow() const {
     return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed ||
-           kinds || minSize || minPixels;
+           names || kinds || minSize || minPixels;
   }
 };
 
