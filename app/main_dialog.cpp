@@ -18,6 +18,7 @@
 #include "engine/chosen_rules.h"
 #include "engine/file_carver.h"
 #include "engine/filter_words.h"
+#include "engine/options_file.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
@@ -258,6 +259,7 @@ void CMainDialog::RunRecovery() {
   run_.SetRules(rules);
   // And the files to write (kinds, sizes) chosen there too.
   run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
+  sortByKind_ = FilesSortedByKind(OptionsPathBeside(setup_.settingsPath));
   const bool keepingImage = KeepDriveImage();
   run_.SetCarveObserver(rescue_.Recorder());
   // Files back under their own names where the disc's folders can be read, when chosen.
@@ -467,6 +469,16 @@ void CMainDialog::reject() {
 
 std::optional<char> CMainDialog::SelectedDrive() {
   return SelectedDriveLetter(*driveTree_);
+}
+
+std::optional<std::string> CMainDialog::OutputFolderFor(FileKind kind) {
+  const std::optional<std::string> folder = OutputFolderForNextFile();
+  // A run that keeps the disc's image takes its files in from one folder: never sorted.
+  if (!folder || !sortByKind_ || rescue_.Active()) return folder;
+  const std::string kindFolder = *folder + KindFolderName(kind) + "/";
+  std::error_code ignored;  // a folder that cannot be made fails the file's creation
+  std::filesystem::create_directory(kindFolder, ignored);
+  return kindFolder;
 }
 
 std::optional<std::string> CMainDialog::OutputFolderForNextFile() {

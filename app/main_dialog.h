@@ -112,6 +112,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   std::string NameStem() const override { return nameStem_; }
   bool OpenFolderWhenDone() const override { return openFolderWhenDone_ == 1; }
   std::optional<std::string> OutputFolderForNextFile() override;
+  std::optional<std::string> OutputFolderFor(FileKind kind) override;
   void SetRunning(bool running) override;
   void SetProgress(int percent) override;
   void ClearLog() override;
@@ -150,6 +151,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   DriveRescue rescue_{volumes_};             // what the run reads: through a kept image
   RecoveryRun run_;
   bool running_ = false;
+  bool sortByKind_ = false;   // this run's files go to a folder per kind
   bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
   // The drive map is read again only while no drive is being read from it.
   bool refillAfterReading_ = false;

@@ -96,6 +96,11 @@ bool IsJpeg(const uint8_t* d) {
 
 }  // namespace
 
+std::string KindFolderName(int kind) {
+  const std::string extension = FileKindExtension(kind);
+  return extension.empty() ? "other" : extension.substr(1);
+}
+
 const char* FileKindExtension(int kind) {
   return kind >= 1 && kind <= kAllKindCount ? kKinds[kind].extension : "";
 }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace orlenta {
 
@@ -63,6 +64,10 @@ inline constexpr int kAllKindCount = 44;   // every kind, the wider detection's 
 // The extension a recovered file of `kind` (1..kAllKindCount) gets, dot included; "" for
 // kNoHeader or out of range.
 const char* FileKindExtension(int kind);
+
+// The folder a file of `kind` goes to when files are sorted by kind: its extension without
+// the dot ("jpg"), so that kinds sharing an extension share a folder.
+std::string KindFolderName(int kind);
 
 // A short human name of the kind ("JPEG", "QuickTime (moov)"), for summaries.
 const char* FileKindName(int kind);

@@ -68,4 +68,8 @@ bool AudioTracksWanted(const std::string& path) {
   return LoadOption(path, "audio") != "off";
 }
 
+bool FilesSortedByKind(const std::string& path) {
+  return LoadOption(path, "by-kind") == "on";
+}
+
 }  // namespace orlenta

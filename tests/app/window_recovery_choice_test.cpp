@@ -147,6 +147,16 @@ TEST_P(WindowFilterTest, WritesOnlyTheFilesTheStoredFilterKeeps) {
   }
 }
 
+TEST_F(WindowRecoveryChoiceTest, FilesByKindChosenInConfygGoToAFolderPerKind) {
+  const std::string options = OptionsPathBeside(SettingsPath());
+  ASSERT_TRUE(SaveRecoveryChoice(options, RecoveryChoice::kExactAndMoreKinds));
+  ASSERT_TRUE(SaveOption(options, "by-kind", "on"));
+  RecoverDriveE();
+  EXPECT_THAT(ListFolder(OutputFolder()), ElementsAre("flac", "jpg"));
+  EXPECT_EQ(ReadFileBytes(OutputFolder() + "jpg/1REC.jpg"), jpeg);
+  EXPECT_EQ(ReadFileBytes(OutputFolder() + "flac/1REC.flac"), flac);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Filters, WindowFilterTest,
     ::testing::Values(

@@ -97,14 +97,15 @@ TEST_F(ConfygCommandTest, TheWindowsFileFilterIsStoredBesideTheSettingsShownAndC
                                               {"--min-pixels", "640"}}) {
     EXPECT_EQ(std::get<int>(Parse(bad)), kConfygUsage) << bad[0];
   }
-  const auto parsed =
-      Parse({"--kinds", "JPEG,png", "--min-size", "64k", "--min-pixels", "640x480"});
+  const auto parsed = Parse(
+      {"--kinds", "JPEG,png", "--min-size", "64k", "--min-pixels", "640x480", "--by-kind", "on"});
   ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
   ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
   const std::string options = OptionsPathBeside(paths.settingsFile);
   EXPECT_EQ(LoadOption(options, "kinds"), "JPEG,png");
   ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
-  EXPECT_THAT(out.str(), HasSubstr("kinds: JPEG,png\nmin size: 64k\nmin pixels: 640x480\n"));
+  EXPECT_THAT(out.str(),
+              HasSubstr("kinds: JPEG,png\nmin size: 64k\nmin pixels: 640x480\nby kind: on\n"));
   const auto cleared = Parse({"--kinds", "", "--min-size", "0", "--min-pixels", "0x0", "--show"});
   ASSERT_TRUE(std::holds_alternative<ConfygOptions>(cleared));
   out.str("");

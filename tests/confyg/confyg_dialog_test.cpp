@@ -152,6 +152,8 @@ TEST_F(ConfygDialogTest, TheFileFilterIsShownStoredOnlyWhenChangedAndCheckedFirs
   }
   Retype("kinds", "gif,PNG");
   Retype("min-pixels", " 320x200 ");
+  EXPECT_FALSE(Find<QCheckBox>("byKind")->isChecked());
+  Find<QCheckBox>("byKind")->setChecked(true);
   fs::remove(options);  // "min-size" unchanged: not written again
   ASSERT_TRUE(WriteFileBytes(options, {}));
   problems.clear();
@@ -160,6 +162,7 @@ TEST_F(ConfygDialogTest, TheFileFilterIsShownStoredOnlyWhenChangedAndCheckedFirs
   EXPECT_EQ(LoadOption(options, "kinds"), "gif,PNG");
   EXPECT_EQ(LoadOption(options, "min-pixels"), "320x200");
   EXPECT_EQ(LoadOption(options, "min-size"), std::nullopt);
+  EXPECT_EQ(LoadOption(options, "by-kind"), "on");
 }
 
 TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsItWas) {

@@ -52,6 +52,7 @@ expect "E=disc.iso" confyg --drive E=dis
 expect "folder" confyg --output-folder ""
 expect "--show --stem --speed" confyg --s
 expect "--min-size --min-pixels" confyg --m
+expect "on off" confyg --by-kind ""
 expect "gif,png" confyg --kinds gif,pn
 expect "--report --retries --report-only" orlenta-carve --re
 expect "--by-kind" orlenta-carve --by

@@ -15,11 +15,6 @@
 
 namespace orlenta {
 
-std::string KindFolderName(FileKind kind) {
-  const std::string extension = FileKindExtension(kind);
-  return extension.empty() ? "other" : extension.substr(1);
-}
-
 std::optional<std::string> ConsoleHost::OutputFolderFor(FileKind kind) {
   if (!byKind_) return outputFolder_;
   const std::string folder = outputFolder_ + KindFolderName(kind) + "/";

@@ -21,10 +21,6 @@ struct ConsoleStreams {
 
 // The command line as the host of a recovery run: the source is drive D, files go to one
 // fixed folder, file lines go to stdout, messages and progress to stderr.
-// The folder a file of `kind` goes to when files are sorted by kind: its extension without
-// the dot ("jpg"), so that kinds sharing an extension share a folder.
-std::string KindFolderName(FileKind kind);
-
 class ConsoleHost final : public RunHost {
  public:
   static constexpr char kDrive = 'D';

@@ -103,7 +103,8 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
   const std::string kinds = LoadOption(options, "kinds").value_or("");
   out << "kinds: " << (kinds.empty() ? "all" : kinds) << '\n'
       << "min size: " << LoadOption(options, "min-size").value_or("0") << '\n'
-      << "min pixels: " << LoadOption(options, "min-pixels").value_or("0x0") << '\n';
+      << "min pixels: " << LoadOption(options, "min-pixels").value_or("0x0") << '\n'
+      << "by kind: " << (FilesSortedByKind(options) ? "on" : "off") << '\n';
   for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
   return true;
 }
@@ -136,7 +137,10 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
     return kConfygFileError;
   }
   const std::pair<const std::optional<std::string>&, const char*> filter[] = {
-      {options.kinds, "kinds"}, {options.minSize, "min-size"}, {options.minPixels, "min-pixels"}};
+      {options.kinds, "kinds"},
+      {options.minSize, "min-size"},
+      {options.minPixels, "min-pixels"},
+      {options.byKind, "by-kind"}};
   for (const auto& [value, key] : filter) {
     if (value && !StoreOption(paths, key, *value, err)) return kConfygFileError;
   }

@@ -98,6 +98,11 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
     form->addRow(labels[i], field.edit);
     filter_.push_back(field);
   }
+  byKind_ = new QCheckBox(tr("Put each kind of file in a folder of its own (jpg, png, …)"), this);
+  byKind_->setObjectName("byKind");
+  shownByKind_ = FilesSortedByKind(options);
+  byKind_->setChecked(shownByKind_);
+  form->addRow(QString(), byKind_);
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -216,7 +221,10 @@ bool ConfygDialog::SaveFilter() {
       return false;
     }
   }
-  return true;
+  const bool byKind = byKind_->isChecked();
+  if (byKind == shownByKind_ || SaveOption(file, "by-kind", byKind ? "on" : "off")) return true;
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
+  return false;
 }
 
 // Lets the user pick the output folder.

@@ -67,6 +67,8 @@ class ConfygDialog : public QDialog {
     QString shown;
   };
   std::vector<FilterField> filter_;
+  QCheckBox* byKind_;
+  bool shownByKind_;
   DriveMapEditor* drives_;
 };
 

@@ -103,6 +103,12 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
                  "their header tells; 0x0 writes every picture (the default)")
       ->type_name("WxH")
       ->check(PixelCountProblem);
+  app.add_option("--by-kind", options.byKind,
+                 "let the window put each file in a folder of its kind inside the output folder "
+                 "(on: jpg/1REC.jpg, as orlenta-carve --by-kind), or all in the output folder "
+                 "(off, the default)")
+      ->type_name("on|off")
+      ->check(OneOf({"on", "off"}));
   app.add_option("--drive", drives,
                  "give drive letter B to M to a disc image or block device (LETTER=PATH), or "
                  "take it away (LETTER=); may be given again")

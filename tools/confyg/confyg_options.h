@@ -33,10 +33,12 @@ struct ConfygOptions {
   std::optional<std::string> kinds = {};
   std::optional<std::string> minSize = {};
   std::optional<std::string> minPixels = {};
+  // Whether the window puts each file in a folder of its kind ("on", "off"), when asked.
+  std::optional<std::string> byKind = {};
 
   bool RunsWithoutWindow() const {
     return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed ||
-           names || kinds || minSize || minPixels;
+           names || kinds || minSize || minPixels || byKind;
   }
 };
 

@@ -5,6 +5,10 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Put each kind of file in a folder of its own (jpg, png, …)</source>
+        <translation>Jede Dateiart in einen eigenen Ordner legen (jpg, png, …)</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>alle Arten (oder z. B. jpeg,png)</translation>
     </message>

@@ -5,6 +5,10 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Put each kind of file in a folder of its own (jpg, png, …)</source>
+        <translation>Poner cada tipo de archivo en una carpeta propia (jpg, png, …)</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>todos los tipos (o p. ej. jpeg,png)</translation>
     </message>

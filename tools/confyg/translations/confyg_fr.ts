@@ -5,6 +5,10 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Put each kind of file in a folder of its own (jpg, png, …)</source>
+        <translation>Mettre chaque type de fichier dans un dossier à lui (jpg, png, …)</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>tous les types (ou p. ex. jpeg,png)</translation>
     </message>

@@ -5,6 +5,10 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Put each kind of file in a folder of its own (jpg, png, …)</source>
+        <translation>Mettere ogni tipo di file in una cartella a sé (jpg, png, …)</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>tutti i tipi (o ad es. jpeg,png)</translation>
     </message>

@@ -5,6 +5,10 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>Put each kind of file in a folder of its own (jpg, png, …)</source>
+        <translation>Pune fiecare tip de fișier într-un dosar propriu (jpg, png, …)</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>toate tipurile (sau de ex. jpeg,png)</translation>
     </message>
