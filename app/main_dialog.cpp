@@ -368,6 +368,7 @@ void CMainDialog::OnSettings() {
 
 void CMainDialog::OnExit() {
   StopFlag = true;
+  rescue_.KeepBeforeExit();
   QDialog::reject();
   shell_.EndProcess(1);
 }

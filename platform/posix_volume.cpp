@@ -18,6 +18,7 @@
 #include "image_layout.h"
 #include "raw_volume.h"
 #include "read_fully.h"
+#include "split_image.h"
 
 namespace orlenta {
 namespace {
@@ -195,6 +196,10 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
   if (layout && layout->container == Container::kExpertWitness) {
     ::close(fd);
     return OpenExpertWitness(path, error);
+  }
+  if (layout && layout->container == Container::kSplitRaw) {
+    ::close(fd);
+    return OpenSplitImage(path, error);
   }
   if (layout && how.speed && (layout->inDrive || !layout->note.empty())) {
     SelectDriveSpeed(fd, *how.speed);
