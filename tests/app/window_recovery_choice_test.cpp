@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The recovery chosen in confyg's options file, as the window runs it.
+// The recovery and the file filter chosen in confyg's options file, as the window runs them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "engine/options_file.h"
 #include "engine/recovery_choice.h"
+#include "support/disc_images.h"
 #include "window_fixture.h"
 
 namespace orlenta {
@@ -30,6 +32,11 @@ std::vector<uint8_t> Junk(std::size_t sectors) {
   std::vector<uint8_t> bytes(sectors * kSector);
   for (auto& b : bytes) b = static_cast<uint8_t>(generator());
   return bytes;
+}
+
+// Whether the JPEG sample is the larger of the two files on the disc.
+bool JpegLarger() {
+  return Sample("jfif-baseline.jpg").size() > Sample("flac-best.flac").size();
 }
 
 // A disc where the two recoveries differ: a JPEG followed by sectors of other data, then a
@@ -74,6 +81,85 @@ TEST_F(WindowRecoveryChoiceTest, WithoutAnOptionsFileTheFileRunsToTheNextHeader)
   EXPECT_THAT(ListFolder(OutputFolder()), ElementsAre("1REC.jpg"));
   EXPECT_EQ(ReadFileBytes(OutputFolder() + "1REC.jpg"), disc);
 }
+
+// Names chosen in confyg: the files of the disc's folders come back under their own names,
+// the log lists them as it lists carved files, and what no folder lists is carved beside.
+TEST_F(WindowRecoveryChoiceTest, NamesChosenInConfygGiveTheDiscsFilesBackByName) {
+  const std::string options = OptionsPathBeside(SettingsPath());
+  ASSERT_TRUE(SaveRecoveryChoice(options, RecoveryChoice::kExactAndMoreKinds));
+  ASSERT_TRUE(SaveNamesChoice(options, true));
+  WriteTree(temp.File("tree"),
+            {{"Holiday 2004/IMG_0042.JPG", {jpeg.begin(), jpeg.end()}},
+             {"music/take.flac", {flac.begin(), flac.end()}}},
+            1089806400);
+  ASSERT_EQ(RunTool({"xorriso", "-as", "mkisofs", "-R", "-J", "-V", "Family", "-o",
+                     temp.File("family.iso"), temp.File("tree")}),
+            0);
+  // A photo no folder lists any more, after the file system.
+  std::vector<uint8_t> image = ReadFileBytes(temp.File("family.iso"));
+  Lay(image, jpeg);
+  ASSERT_TRUE(WriteFileBytes(temp.File("disc.img"), image));
+  StartWindow();
+  WatchLog();
+  ClickTreeItem(DriveItem(0));
+  Click(kStartButtonId);
+  EXPECT_THAT(shell.messages, ElementsAre(ShellMessage{" Process completed!", "Orlenta"}));
+  const std::string named = OutputFolder() + "Family/";
+  EXPECT_EQ(ReadFileBytes(named + "Holiday 2004/IMG_0042.JPG"), jpeg);
+  EXPECT_EQ(ReadFileBytes(named + "music/take.flac"), flac);
+  EXPECT_THAT(ListFolder(OutputFolder()), ElementsAre("1REC.jpg", "Family"));
+  EXPECT_EQ(ReadFileBytes(OutputFolder() + "1REC.jpg"), jpeg);
+  for (const std::string& path : {named + "Holiday 2004/IMG_0042.JPG", named + "music/take.flac",
+                                  OutputFolder() + "1REC.jpg"}) {
+    EXPECT_TRUE(linesAdded.contains(QString::fromStdString("File recovered: " + path)))
+        << path << "\n"
+        << linesAdded.join("\n").toStdString();
+  }
+}
+
+// The filter stored beside the recovery: which of the two files the window writes.
+struct StoredFilter {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> lines;  // key, value; "<between>" for a
+                                                           // size between the two files'
+  std::vector<std::string> written;
+};
+
+void PrintTo(const StoredFilter& filter, std::ostream* out) {
+  *out << filter.name;
+}
+
+class WindowFilterTest : public WindowRecoveryChoiceTest,
+                         public ::testing::WithParamInterface<StoredFilter> {};
+
+TEST_P(WindowFilterTest, WritesOnlyTheFilesTheStoredFilterKeeps) {
+  const std::string options = OptionsPathBeside(SettingsPath());
+  ASSERT_TRUE(SaveRecoveryChoice(options, RecoveryChoice::kExactAndMoreKinds));
+  for (auto [key, value] : GetParam().lines) {
+    if (value == "<between>") value = std::to_string(std::min(jpeg.size(), flac.size()) + 1);
+    ASSERT_TRUE(SaveOption(options, key, value));
+  }
+  RecoverDriveE();
+  const std::vector<std::string> written = ListFolder(OutputFolder());
+  EXPECT_EQ(written, GetParam().written);
+  for (const std::string& name : written) {
+    EXPECT_EQ(ReadFileBytes(OutputFolder() + name), name.ends_with(".jpg") ? jpeg : flac) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, WindowFilterTest,
+    ::testing::Values(
+        StoredFilter{"kinds", {{"kinds", "FLAC"}}, {"1REC.flac"}},
+        StoredFilter{
+            "minSize", {{"min-size", "<between>"}}, {JpegLarger() ? "1REC.jpg" : "1REC.flac"}},
+        StoredFilter{"minPixels", {{"min-pixels", "5000x5000"}}, {"1REC.flac"}},
+        // What cannot be read leaves nothing out.
+        StoredFilter{"damaged",
+                     {{"kinds", "pcx"}, {"min-size", "lots"}, {"min-pixels", "wide"}},
+                     {"1REC.flac", "1REC.jpg"}},
+        StoredFilter{"cleared", {{"kinds", ""}, {"min-size", "0"}}, {"1REC.flac", "1REC.jpg"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orlenta

@@ -17,6 +17,8 @@
 #include <filesystem>
 
 #include "drive_map_editor.h"
+#include "engine/filter_words.h"
+#include "engine/options_file.h"
 #include "languages.h"
 #include "platform/system_folders.h"
 #include "settings_store.h"
@@ -43,6 +45,10 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
       language_(new QComboBox(this)),
       recovery_(new QComboBox(this)),
       shownRecovery_(LoadRecoveryChoice(OptionsPathBeside(paths_.settingsFile))),
+      names_(new QCheckBox(tr("Files back under their own names where the disc's folders can be "
+                              "read"),
+                           this)),
+      shownNames_(NamesChosen(OptionsPathBeside(paths_.settingsFile))),
       drives_(new DriveMapEditor(std::move(drives), this)) {
   setWindowTitle(tr("Orlenta settings"));
   setMinimumWidth(600);
@@ -61,6 +67,8 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   recovery_->addItem(tr("as described"));
   recovery_->addItem(tr("exact files and more kinds"));
   recovery_->setCurrentIndex(shownRecovery_ == RecoveryChoice::kExactAndMoreKinds ? 1 : 0);
+  names_->setObjectName("names");
+  names_->setChecked(shownNames_);
 
   auto* browse = new QPushButton(tr("Browse…"), this);
   browse->setObjectName("browseOutputFolder");
@@ -73,6 +81,23 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   form->addRow(QString(), openFolder_);
   form->addRow(tr("Language:"), language_);
   form->addRow(tr("Recovery:"), recovery_);
+  form->addRow(QString(), names_);
+  const std::string options = OptionsPathBeside(paths_.settingsFile);
+  const std::pair<const char*, QString> filterRows[] = {
+      {"kinds", tr("all kinds (or e.g. jpeg,png)")},
+      {"min-size", tr("any size (or e.g. 64k)")},
+      {"min-pixels", tr("any size (or e.g. 640x480)")}};
+  const QString labels[] = {tr("Kinds of files to write:"), tr("Smallest file to write:"),
+                            tr("Smallest picture to write:")};
+  for (std::size_t i = 0; i < std::size(filterRows); ++i) {
+    const auto& [key, placeholder] = filterRows[i];
+    FilterField field{key, new QLineEdit(this), Text(LoadOption(options, key).value_or(""))};
+    field.edit->setObjectName(key);
+    field.edit->setText(field.shown);
+    field.edit->setPlaceholderText(placeholder);
+    form->addRow(labels[i], field.edit);
+    filter_.push_back(field);
+  }
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -113,7 +138,8 @@ void ConfygDialog::Save() {
     tellProblem_(ShownText(check));
     return;
   }
-  if (!SaveSettings(edit) || !SaveRecovery()) return;
+  if (!FilterValuesPass()) return;
+  if (!SaveSettings(edit) || !SaveRecovery() || !SaveFilter()) return;
   if (drives_->Changed() &&
       !Told(EditDriveMapFile(paths_.driveMapFile, drives_->Changes()), paths_.driveMapFile)) {
     return;
@@ -144,15 +170,53 @@ bool ConfygDialog::Told(EditOutcome outcome, const std::string& file) {
   return false;
 }
 
-// Stores the recovery choice when the user changed it. False, having said why, on failure.
+// Stores the recovery choice and the names when the user changed them. False, having said
+// why, on failure.
 bool ConfygDialog::SaveRecovery() {
   const RecoveryChoice chosen = recovery_->currentIndex() == 1 ? RecoveryChoice::kExactAndMoreKinds
                                                                : RecoveryChoice::kAsDescribed;
-  if (chosen == shownRecovery_) return true;
+  const bool names = names_->isChecked();
   const std::string file = OptionsPathBeside(paths_.settingsFile);
-  if (SaveRecoveryChoice(file, chosen)) return true;
+  if ((chosen == shownRecovery_ || SaveRecoveryChoice(file, chosen)) &&
+      (names == shownNames_ || SaveNamesChoice(file, names))) {
+    return true;
+  }
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
+}
+
+// Whether every filter field holds a value that can be stored; tells the first that cannot.
+bool ConfygDialog::FilterValuesPass() {
+  for (const FilterField& field : filter_) {
+    const std::string value = field.edit->text().trimmed().toStdString();
+    if (value.empty()) continue;
+    const std::string key = field.key;
+    if (key == "kinds" && !KindsProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a kind of file Orlenta recovers.").arg(field.edit->text()));
+    } else if (key == "min-size" && !ByteCountProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a number of bytes, such as 64k.").arg(field.edit->text()));
+    } else if (key == "min-pixels" && !PixelCountProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a width and height, such as 640x480.").arg(field.edit->text()));
+    } else {
+      continue;
+    }
+    field.edit->setFocus();
+    return false;
+  }
+  return true;
+}
+
+// Stores the filter fields the user changed. False, having said why, on failure.
+bool ConfygDialog::SaveFilter() {
+  const std::string file = OptionsPathBeside(paths_.settingsFile);
+  for (const FilterField& field : filter_) {
+    if (field.edit->text().trimmed() == field.shown.trimmed()) continue;
+    if (!SaveOption(file, field.key, field.edit->text().trimmed().toStdString())) {
+      tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
+      return false;
+    }
+  }
+  return true;
 }
 
 // Lets the user pick the output folder.
