@@ -17,6 +17,7 @@
 
 #include "engine/chosen_rules.h"
 #include "engine/file_carver.h"
+#include "engine/filter_words.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
@@ -255,6 +256,8 @@ void CMainDialog::RunRecovery() {
   // The recovery chosen in confyg, read afresh at every start as the settings are.
   const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
   run_.SetRules(rules);
+  // And the files to write (kinds, sizes) chosen there too.
+  run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
   const bool keepingImage = KeepDriveImage();
   run_.SetCarveObserver(rescue_.Recorder());
   // Files back under their own names where the disc's folders can be read, when chosen.
@@ -264,6 +267,7 @@ void CMainDialog::RunRecovery() {
   run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
+  run_.SetFilter(FileFilter());
   if (keepingImage) EndDriveImage(outcome);
   running_ = false;
   if (refillAfterReading_) {
