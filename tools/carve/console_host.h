@@ -37,6 +37,9 @@ class ConsoleHost final : public RunHost {
 
   bool ShowedError() const { return showedError_; }
 
+  // A line on stderr about the run that is no error (the drive's speed lowered).
+  void Note(std::string_view text);
+
   // No closing line ("Process completed!") at the end of the run.
   void HideRunEnd() { showRunEnd_ = false; }
   // No file lines: the files land in a folder of their own first, and are told once taken in.
