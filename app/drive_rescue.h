@@ -45,6 +45,10 @@ class DriveRescue final : public VolumeSource, private RescueMessages {
   // After the run: takes its files in (the last cut short when `stopped`), keeps the record
   // and the mapfile and stops keeping the image. Returns the sectors still unread.
   uint64_t End(bool stopped);
+  // The program ends in the middle of the run: keeps what the run that goes on needs.
+  void KeepBeforeExit() {
+    if (rescue_) rescue_->KeepMidScan();
+  }
 
   bool Active() const { return rescue_ != nullptr; }
   // Where the run's files go while the image is kept.

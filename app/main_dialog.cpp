@@ -21,6 +21,7 @@
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
+#include "filesystems/named_recovery.h"
 #include "launchers.h"
 #include "localisation.h"
 #include "media/drive_tree.h"
@@ -263,7 +264,11 @@ void CMainDialog::RunRecovery() {
   const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
   loweredSpeeds_.TakeLast();
   run_.SetCarveObserver(rescue_.Recorder());
+  // Files back under their own names where the disc's folders can be read, when chosen.
+  NamedRecovery named;
+  if (NamesChosen(OptionsPathBeside(setup_.settingsPath))) run_.SetListedFiles(&named);
   const RunOutcome outcome = run_.RunRecovery();
+  run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
   if (keepingImage) EndDriveImage(outcome);
@@ -428,6 +433,7 @@ void CMainDialog::OnSettings() {
 
 void CMainDialog::OnExit() {
   StopFlag = true;
+  rescue_.KeepBeforeExit();
   QDialog::reject();
   shell_.EndProcess(1);
 }

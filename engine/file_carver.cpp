@@ -46,7 +46,7 @@ int32_t FileCarver::CarveFile(FileKind kind) {
   if (!filter_.KeepsAtStart(kind, {SectorBuffer.data(), reader_.SectorDataBytes()})) {
     return PassOver(kind);
   }
-  const std::optional<std::string> folder = host_.OutputFolderForNextFile();
+  const std::optional<std::string> folder = host_.OutputFolderFor(kind);
   // A name stem with control characters comes from a damaged settings file, as a folder
   // with them does, and is refused the same way.
   if (!folder || HoldsControlCharacter(host_.NameStem())) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "file_kind.h"
+
 namespace orlenta {
 
 // Where the engine shows a message the user must see: a message box with one OK button in
@@ -43,6 +45,12 @@ class RunHost : public MessageSink, public EventPump {
   // appended to it as it stands); asked before every file, so a folder changed meanwhile
   // takes effect at once. nullopt when the settings that name it are gone.
   virtual std::optional<std::string> OutputFolderForNextFile() = 0;
+  // The folder the next recovered file of `kind` goes to, as OutputFolderForNextFile: the
+  // same folder for every kind, unless the front end sorts files into a folder per kind.
+  virtual std::optional<std::string> OutputFolderFor(FileKind kind) {
+    (void)kind;
+    return OutputFolderForNextFile();
+  }
 
   // Running: Start hidden, Stop and the progress bar shown. Idle: the other way round.
   virtual void SetRunning(bool running) = 0;

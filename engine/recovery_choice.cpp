@@ -7,6 +7,7 @@ namespace orlenta {
 namespace {
 
 constexpr const char* kKey = "recovery";
+constexpr const char* kNamesKey = "names";
 
 }  // namespace
 
@@ -24,6 +25,14 @@ RecoveryChoice LoadRecoveryChoice(const std::string& path) {
   return LoadOption(path, kKey) == RecoveryChoiceWord(RecoveryChoice::kExactAndMoreKinds)
              ? RecoveryChoice::kExactAndMoreKinds
              : RecoveryChoice::kAsDescribed;
+}
+
+bool NamesChosen(const std::string& path) {
+  return LoadOption(path, kNamesKey) == "on";
+}
+
+bool SaveNamesChoice(const std::string& path, bool names) {
+  return SaveOption(path, kNamesKey, names ? "on" : "off");
 }
 
 bool SaveRecoveryChoice(const std::string& path, RecoveryChoice choice) {

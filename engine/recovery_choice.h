@@ -18,6 +18,14 @@ RecoveryChoice LoadRecoveryChoice(const std::string& path);
 // file in one step. False on failure, the old file then untouched.
 bool SaveRecoveryChoice(const std::string& path, RecoveryChoice choice);
 
+// Whether files come back under their own names where the disc's directory can still be
+// read, the rest carved beside them: "names=on" in the options file at `path`; off when the
+// entry is missing, unreadable or unknown.
+bool NamesChosen(const std::string& path);
+
+// Stores whether names are chosen ("on" or "off") as SaveRecoveryChoice stores the choice.
+bool SaveNamesChoice(const std::string& path, bool names);
+
 // The options file beside the settings file at `settingsPath`: "options" in its folder.
 std::string OptionsPathBeside(const std::string& settingsPath);
 

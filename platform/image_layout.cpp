@@ -6,6 +6,7 @@
 #include "posix_volume.h"
 #include "raw_sectors.h"
 #include "read_fully.h"
+#include "split_image.h"
 
 namespace orlenta {
 namespace {
@@ -48,6 +49,19 @@ std::optional<SectorLayout> SectorsOfImage(int fd, uint64_t fileBytes, LayoutCho
 std::optional<SectorLayout> ProbeImageLayout(int fd, const std::string& path, uint64_t fileBytes,
                                              const ImageReading& how, VolumeOpenError* error) {
   if (IsExpertWitnessFile(fd)) return ExpertWitnessLayout(path, error);
+  if (HasSegmentNumber(path)) {
+    VolumeOpenError why;
+    if (auto split = SplitImageLayout(path, &why)) {
+      if (how.layout == LayoutChoice::kRaw) {
+        return Refuse(error, "is a split image, read as plain 2,048-byte sectors only");
+      }
+      return split;
+    }
+    if (!why.reason.empty()) {
+      if (error) *error = why;
+      return std::nullopt;
+    }
+  }
   if (const auto text = SmallFileText(fd, fileBytes); text && LooksLikeCueSheet(*text)) {
     CueSheetError why;
     auto layout = CueSheetLayout(path, *text, how.track, why);

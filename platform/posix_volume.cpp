@@ -19,6 +19,7 @@
 #include "image_layout.h"
 #include "raw_volume.h"
 #include "read_fully.h"
+#include "split_image.h"
 
 namespace orlenta {
 namespace {
@@ -196,6 +197,10 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
   if (layout && layout->container == Container::kExpertWitness) {
     ::close(fd);
     return OpenExpertWitness(path, error);
+  }
+  if (layout && layout->container == Container::kSplitRaw) {
+    ::close(fd);
+    return OpenSplitImage(path, error);
   }
   const bool optical = layout && (layout->inDrive || !layout->note.empty());
   if (optical && how.speed) SelectDriveSpeed(fd, *how.speed);

@@ -22,7 +22,15 @@ const char* RawModeName(RawMode mode) {
 }
 
 const char* ContainerName(Container container) {
-  return container == Container::kExpertWitness ? "Expert Witness (EWF)" : "";
+  switch (container) {
+    case Container::kExpertWitness:
+      return "Expert Witness (EWF)";
+    case Container::kSplitRaw:
+      return "split raw image";
+    case Container::kNone:
+      break;
+  }
+  return "";
 }
 
 uint64_t SectorLayout::ImageOffset(uint64_t sector) const {

@@ -22,11 +22,12 @@ enum class RawMode {
 // "Mode 1", "Mode 2 Form 1", "Mode 2 Form 2", "Mode 2"; "" for kNone.
 const char* RawModeName(RawMode mode);
 
-// What holds the sectors: a file or device read as it is, or an evidence container whose
-// segments hold the acquired medium (compressed, with its own record of errors).
-enum class Container { kNone, kExpertWitness };
+// What holds the sectors: a file or device read as it is, an evidence container whose
+// segments hold the acquired medium (compressed, with its own record of errors), or a raw
+// image split into segments (.001, .002, …) that are its bytes one after another.
+enum class Container { kNone, kExpertWitness, kSplitRaw };
 
-// "Expert Witness (EWF)"; "" for kNone.
+// "Expert Witness (EWF)", "split raw image"; "" for kNone.
 const char* ContainerName(Container container);
 
 // A hash of the acquired medium as the container's maker stored it.
@@ -52,6 +53,8 @@ struct SectorLayout {
   bool mostlyForm2 = false;  // kMode2: the form of a sector whose subheader is unreadable
   Container container = Container::kNone;
   std::vector<StoredHash> storedHashes;  // of the container's medium; empty when none
+  // A split raw image's segments in order, `dataPath` the first; empty for anything else.
+  std::vector<std::string> segments;
   // Read as raw sectors because the user asked, though no sector sampled carries the sync
   // pattern: most likely a plain image.
   bool forcedWithoutSync = false;

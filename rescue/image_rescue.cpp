@@ -34,6 +34,14 @@ void Append(std::vector<std::string>& to, const std::vector<std::string>& from) 
   to.insert(to.end(), from.begin(), from.end());
 }
 
+// Records files written straight into the output folder, by their names there.
+void RecordStraight(std::vector<RecordedFile>& record, const std::vector<RecordedFile>& files) {
+  for (RecordedFile file : files) {
+    file.name = fs::path(file.name).filename().string();
+    record.push_back(std::move(file));
+  }
+}
+
 }  // namespace
 
 ImageRescue::ImageRescue(RescuePlan plan, RescueMessages& messages)
@@ -120,11 +128,7 @@ bool ImageRescue::MakeStagingFolder() {
 
 void ImageRescue::TakeIn(const std::vector<RecordedFile>& files, bool stopped) {
   if (stagingFolder_.empty()) {
-    // Written straight into the output folder: the record names them there.
-    for (RecordedFile file : files) {
-      file.name = fs::path(file.name).filename().string();
-      record_.push_back(std::move(file));
-    }
+    RecordStraight(record_, files);
     return;
   }
   const MendingOutcome outcome =
@@ -142,18 +146,33 @@ void ImageRescue::TakeIn(const std::vector<RecordedFile>& files, bool stopped) {
   Append(taken_.failed, outcome.failed);
 }
 
+bool ImageRescue::WriteRecord(const std::vector<RecordedFile>& record) {
+  const std::string text = FormatRescueRecord(record);
+  if (ReplaceFileContents(plan_.record,
+                          {reinterpret_cast<const uint8_t*>(text.data()), text.size()})) {
+    return true;
+  }
+  messages_.Problem(plan_.record + ": the record could not be written");
+  return false;
+}
+
+bool ImageRescue::SaveImage() {
+  if (image_.Save(About()) && !image_.WriteFailed()) return true;
+  messages_.Problem(plan_.image + ": the image or its mapfile could not be written whole");
+  return false;
+}
+
 bool ImageRescue::Keep() {
-  const std::string record = FormatRescueRecord(record_);
-  if (!ReplaceFileContents(plan_.record,
-                           {reinterpret_cast<const uint8_t*>(record.data()), record.size()})) {
-    messages_.Problem(plan_.record + ": the record could not be written");
-    failed_ = true;
-  }
-  if (!image_.Save(About()) || image_.WriteFailed()) {
-    messages_.Problem(plan_.image + ": the image or its mapfile could not be written whole");
-    failed_ = true;
-  }
+  if (!WriteRecord(record_)) failed_ = true;
+  if (!SaveImage()) failed_ = true;
   return !failed_;
+}
+
+bool ImageRescue::KeepMidScan() {
+  std::vector<RecordedFile> record = record_;
+  if (stagingFolder_.empty()) RecordStraight(record, recorder_.Files());
+  const bool recorded = WriteRecord(record);
+  return SaveImage() && recorded;
 }
 
 }  // namespace orlenta

@@ -79,6 +79,11 @@ class ImageRescue {
   // Keeps the record and the mapfile. False when something could not be written, this time
   // or before.
   bool Keep();
+  // Keeps the record and the mapfile as they stand in the middle of a scan that the program
+  // ends at once: the files the scan finished straight in the output folder are recorded;
+  // those in a folder of their own stay there, and the run that goes on carves them again.
+  // The rescue goes on as before. False when something could not be written.
+  bool KeepMidScan();
 
   RescueImage& Image() { return image_; }
   const RescueImage& Image() const { return image_; }
@@ -95,6 +100,8 @@ class ImageRescue {
 
  private:
   MapfileRun About() const;
+  bool WriteRecord(const std::vector<RecordedFile>& record);
+  bool SaveImage();
 
   RescuePlan plan_;
   RescueMessages& messages_;

@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 
 #include "rescue/rescue_mapfile.h"
+#include "rescue/rescue_record.h"
 #include "support/raw_image.h"
 #include "window_fixture.h"
 
@@ -46,6 +49,19 @@ std::map<std::string, std::vector<uint8_t>> Files(const std::string& folder) {
   return files;
 }
 
+// A desktop that runs `atExit` when the program would end, and lets it go on.
+class ExitWatchingShell final : public RecordingShell {
+ public:
+  explicit ExitWatchingShell(std::function<void()> atExit) : atExit_(std::move(atExit)) {}
+  void EndProcess(int exitCode) override {
+    RecordingShell::EndProcess(exitCode);
+    atExit_();
+  }
+
+ private:
+  std::function<void()> atExit_;
+};
+
 class WindowDriveRescue : public WindowTest {
  protected:
   void SetUp() override {
@@ -66,15 +82,14 @@ class WindowDriveRescue : public WindowTest {
               static_cast<std::streamsize>(raw_.size()));
   }
 
-  // Starts a run and stops it as soon as it has recovered its first file.
-  void StartAndStopAtTheFirstFile() {
+  // Starts a run and clicks `id` (Stop, Exit) as soon as it has begun its `nth` file.
+  void StartAndClickAtAFile(ControlId id = kStopButtonId, int nth = 1) {
     auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
-    bool stopped = false;
+    int files = 0;
     const QMetaObject::Connection watch =
         QObject::connect(log->model(), &QAbstractItemModel::rowsInserted, [&] {
-          if (stopped || !window->IsRunning()) return;
-          stopped = true;
-          Click(kStopButtonId);
+          if (!window->IsRunning() || ++files != nth) return;
+          Click(id);
         });
     Click(kStartButtonId);
     QObject::disconnect(watch);
@@ -112,7 +127,7 @@ TEST_F(WindowDriveRescue, GoesOnWithAStoppedRunReadingOnlyWhatIsStillUnread) {
   ASSERT_THAT(oneRun, SizeIs(11));
   StartWindow();
   ClickTreeItem(DriveItem(0));
-  StartAndStopAtTheFirstFile();
+  StartAndClickAtAFile();
   EXPECT_THAT(shell.questions, IsEmpty());
   ASSERT_TRUE(fs::exists(Out("rescue-E.img.map")));
   ASSERT_TRUE(fs::exists(Out("rescue-E.tsv")));
@@ -147,7 +162,7 @@ TEST_F(WindowDriveRescue, StartingAfreshKeepsEverythingAnEarlierRunWrote) {
   shell.answer = false;
   StartWindow();
   ClickTreeItem(DriveItem(0));
-  StartAndStopAtTheFirstFile();
+  StartAndClickAtAFile();
   const auto firstFiles = Files(OutputFolder());
   const std::vector<uint8_t> firstMap = ReadFileBytes(Out("rescue-E.img.map"));
   const std::vector<uint8_t> firstImage = ReadFileBytes(Out("rescue-E.img"));
@@ -165,6 +180,29 @@ TEST_F(WindowDriveRescue, StartingAfreshKeepsEverythingAnEarlierRunWrote) {
   Click(kStartButtonId);
   EXPECT_THAT(shell.questions, SizeIs(1));
   EXPECT_TRUE(fs::exists(Out("rescue-E-3.img.map")));
+}
+
+TEST_F(WindowDriveRescue, ExitDuringARunKeepsTheRecordAndMapOfWhatWasWritten) {
+  std::size_t filesAtExit = 0;
+  std::optional<std::vector<RecordedFile>> recordAtExit;
+  std::vector<uint64_t> keptAtExit;
+  ExitWatchingShell desktop([&] {
+    filesAtExit = Files(OutputFolder()).size();
+    const std::vector<uint8_t> record = ReadFileBytes(Out("rescue-E.tsv"));
+    recordAtExit = ParseRescueRecord(std::string(record.begin(), record.end()));
+    keptAtExit = SectorsKept();
+  });
+  StartWindow(desktop);
+  ClickTreeItem(DriveItem(0));
+  StartAndClickAtAFile(kExitButtonId, 3);
+  ASSERT_THAT(desktop.exitCodes, SizeIs(1));
+  // The program ends there and then: what a run that goes on needs is on the disk already.
+  // Every file but the one being written then is recorded; that one stays as it was written.
+  EXPECT_EQ(filesAtExit, 3u);
+  ASSERT_TRUE(recordAtExit);
+  EXPECT_EQ(recordAtExit->size(), 2u);
+  EXPECT_FALSE(keptAtExit.empty());
+  window.reset();
 }
 
 TEST_F(WindowDriveRescue, AnImageOfAnotherDiscIsNeitherOfferedNorTouched) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "window_fixture.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QListWidget>
 #include <QTest>
@@ -156,6 +157,14 @@ QStringList WindowTest::LogLines() const {
   QStringList lines;
   for (int row = 0; row < log->count(); ++row) lines << log->item(row)->text();
   return lines;
+}
+
+void WindowTest::WatchLog() {
+  auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
+  QObject::connect(log->model(), &QAbstractItemModel::rowsInserted,
+                   [this, log](const QModelIndex&, int first, int last) {
+                     for (int row = first; row <= last; ++row) linesAdded << log->item(row)->text();
+                   });
 }
 
 bool WindowTest::Visible(ControlId id) const {

@@ -65,6 +65,10 @@ class WindowTest : public ::testing::Test {
   // Presses and releases `key` over the window.
   void Press(Qt::Key key);
   QStringList LogLines() const;
+  // From now on, records every line the log list is given in `linesAdded` (the run clears
+  // the list as it ends).
+  void WatchLog();
+  QStringList linesAdded;
   bool Visible(ControlId id) const;
 
   std::string OutputFolder() const { return temp.Folder() + "out/"; }

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "engine/recovery_choice.h"
+#include "support/disc_images.h"
 #include "window_fixture.h"
 
 namespace orlenta {
@@ -73,6 +74,41 @@ TEST_F(WindowRecoveryChoiceTest, WithoutAnOptionsFileTheFileRunsToTheNextHeader)
   // No other header follows the JPEG: its file runs to the end of the disc.
   EXPECT_THAT(ListFolder(OutputFolder()), ElementsAre("1REC.jpg"));
   EXPECT_EQ(ReadFileBytes(OutputFolder() + "1REC.jpg"), disc);
+}
+
+// Names chosen in confyg: the files of the disc's folders come back under their own names,
+// the log lists them as it lists carved files, and what no folder lists is carved beside.
+TEST_F(WindowRecoveryChoiceTest, NamesChosenInConfygGiveTheDiscsFilesBackByName) {
+  const std::string options = OptionsPathBeside(SettingsPath());
+  ASSERT_TRUE(SaveRecoveryChoice(options, RecoveryChoice::kExactAndMoreKinds));
+  ASSERT_TRUE(SaveNamesChoice(options, true));
+  WriteTree(temp.File("tree"),
+            {{"Holiday 2004/IMG_0042.JPG", {jpeg.begin(), jpeg.end()}},
+             {"music/take.flac", {flac.begin(), flac.end()}}},
+            1089806400);
+  ASSERT_EQ(RunTool({"xorriso", "-as", "mkisofs", "-R", "-J", "-V", "Family", "-o",
+                     temp.File("family.iso"), temp.File("tree")}),
+            0);
+  // A photo no folder lists any more, after the file system.
+  std::vector<uint8_t> image = ReadFileBytes(temp.File("family.iso"));
+  Lay(image, jpeg);
+  ASSERT_TRUE(WriteFileBytes(temp.File("disc.img"), image));
+  StartWindow();
+  WatchLog();
+  ClickTreeItem(DriveItem(0));
+  Click(kStartButtonId);
+  EXPECT_THAT(shell.messages, ElementsAre(ShellMessage{" Process completed!", "Orlenta"}));
+  const std::string named = OutputFolder() + "Family/";
+  EXPECT_EQ(ReadFileBytes(named + "Holiday 2004/IMG_0042.JPG"), jpeg);
+  EXPECT_EQ(ReadFileBytes(named + "music/take.flac"), flac);
+  EXPECT_THAT(ListFolder(OutputFolder()), ElementsAre("1REC.jpg", "Family"));
+  EXPECT_EQ(ReadFileBytes(OutputFolder() + "1REC.jpg"), jpeg);
+  for (const std::string& path : {named + "Holiday 2004/IMG_0042.JPG", named + "music/take.flac",
+                                  OutputFolder() + "1REC.jpg"}) {
+    EXPECT_TRUE(linesAdded.contains(QString::fromStdString("File recovered: " + path)))
+        << path << "\n"
+        << linesAdded.join("\n").toStdString();
+  }
 }
 
 }  // namespace

@@ -34,13 +34,7 @@ class WindowRunTest : public WindowTest {
   // Starts the window and records every line the log list is given from now on.
   void StartAndWatchLog() {
     StartWindow();
-    auto* log = static_cast<QListWidget*>(window->Control(kLogListId));
-    QObject::connect(log->model(), &QAbstractItemModel::rowsInserted,
-                     [this, log](const QModelIndex&, int first, int last) {
-                       for (int row = first; row <= last; ++row) {
-                         linesAdded << log->item(row)->text();
-                       }
-                     });
+    WatchLog();
   }
 
   // Clicks `id` as soon as the run shows its Stop button. The window answers from the
@@ -58,7 +52,6 @@ class WindowRunTest : public WindowTest {
     poll->start();
   }
 
-  QStringList linesAdded;
   bool clickedWhileRunning = false;
 };
 

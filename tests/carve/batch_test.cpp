@@ -255,6 +255,27 @@ TEST_F(BatchTest, EveryOptionOfASingleRunReachesEachSource) {
       << Err();
 }
 
+TEST_F(BatchTest, NamesArePassedOnAndCountedPerSource) {
+  const std::string first = CopyOfSampleDisc("a/disc.iso");
+  const std::string second = CopyOfSampleDisc("b/disc.iso");
+  ASSERT_EQ(RunCarve(Home(), {"--quiet", "--names", "-o", Path("root"), first, second}), 0)
+      << Err();
+  const std::string err = Err();
+  const auto rows = TableRows(err);
+  ASSERT_EQ(rows.size(), 2u) << err;
+  for (const std::string folder : {"disc", "disc-2"}) {
+    std::size_t named = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(Path("root/" + folder))) {
+      named += entry.is_regular_file() &&
+               entry.path().string().find("/ORLENTA_SAMPLES/") != std::string::npos;
+    }
+    EXPECT_GT(named, 10u) << folder;
+    EXPECT_EQ(rows[folder == "disc" ? 0 : 1].at("BY NAME"), std::to_string(named)) << err;
+    EXPECT_EQ(rows[folder == "disc" ? 0 : 1].at("FILES"), "0") << err;
+  }
+  EXPECT_NE(err.find(" files by name, 0 carved;"), std::string::npos) << err;
+}
+
 TEST_F(BatchTest, NeverWritesIntoAFolderThatIsThereAlready) {
   fs::create_directories(Path("root/sample-disc"));
   std::ofstream(Path("root/sample-disc/1REC.jpg")) << "earlier";
@@ -304,6 +325,9 @@ TEST(ChildSummary, ComesBackWholeOrNotAtAll) {
   summary.sectorsSkipped = 7;
   summary.sectorSize = 2324;
   summary.sourceSha256 = "";  // asked for, not taken
+  summary.namesAsked = true;
+  summary.namedWhole = 12;
+  summary.namedDamaged = {"a.jpg", "b.jpg"};
   const std::string text = EncodeSummary(summary);
   const std::optional<RunSummary> back = DecodeSummary(text);
   ASSERT_TRUE(back);
@@ -312,6 +336,7 @@ TEST(ChildSummary, ComesBackWholeOrNotAtAll) {
   EXPECT_EQ(back->sectorsSkipped, 7u);
   EXPECT_EQ(back->sectorSize, 2324u);
   EXPECT_EQ(back->sourceSha256, "");
+  EXPECT_EQ(FilesByName(*back), 14u);
   EXPECT_FALSE(DecodeSummary(text.substr(0, text.size() / 2)));  // a run that died telling it
 }
 

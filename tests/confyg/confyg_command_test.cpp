@@ -61,16 +61,18 @@ class ConfygCommandTest : public ::testing::Test {
 
 TEST_F(ConfygCommandTest, TheRecoveryChoiceIsStoredBesideTheSettingsAndShown) {
   EXPECT_EQ(std::get<int>(Parse({"--recovery", "fast"})), kConfygUsage);
-  const auto parsed = Parse({"--recovery", "EXACT"});
+  EXPECT_EQ(std::get<int>(Parse({"--names", "maybe"})), kConfygUsage);
+  const auto parsed = Parse({"--recovery", "EXACT", "--names", "on"});
   ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
   ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
-  EXPECT_EQ(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile)),
-            RecoveryChoice::kExactAndMoreKinds);
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  EXPECT_EQ(LoadRecoveryChoice(options), RecoveryChoice::kExactAndMoreKinds);
+  EXPECT_TRUE(NamesChosen(options));
   ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
-  EXPECT_THAT(out.str(), HasSubstr("recovery: exact\n"));
-  ASSERT_EQ(Run({.recovery = RecoveryChoice::kAsDescribed}), kConfygOk);
-  EXPECT_EQ(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile)),
-            RecoveryChoice::kAsDescribed);
+  EXPECT_THAT(out.str(), HasSubstr("recovery: exact\nnames: on\n"));
+  ASSERT_EQ(Run({.recovery = RecoveryChoice::kAsDescribed, .names = "off"}), kConfygOk);
+  EXPECT_EQ(LoadRecoveryChoice(options), RecoveryChoice::kAsDescribed);
+  EXPECT_FALSE(NamesChosen(options));
 }
 
 TEST_F(ConfygCommandTest, AudioTracksAndTheDriveSpeedAreStoredBesideTheSettingsAndShown) {

@@ -104,14 +104,18 @@ TEST_F(ConfygDialogTest, TheRecoveryChoiceGoesToTheOptionsFileAndNotTheRecord) {
   const std::string options = OptionsPathBeside(paths.settingsFile);
   Open();
   EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "as described");
+  EXPECT_FALSE(Find<QCheckBox>("names")->isChecked());
   Find<QComboBox>("recovery")->setCurrentIndex(1);
+  QTest::mouseClick(Find<QCheckBox>("names"), Qt::LeftButton);
   Click("save");
   EXPECT_THAT(problems, IsEmpty());
   EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
   EXPECT_EQ(LoadRecoveryChoice(options), RecoveryChoice::kExactAndMoreKinds);
+  EXPECT_TRUE(NamesChosen(options));
 
   Open();  // shown as stored; saving unchanged leaves the file alone
   EXPECT_EQ(Find<QComboBox>("recovery")->currentText(), "exact files and more kinds");
+  EXPECT_TRUE(Find<QCheckBox>("names")->isChecked());
   fs::remove(options);
   Click("save");
   EXPECT_FALSE(fs::exists(options));

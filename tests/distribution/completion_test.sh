@@ -51,7 +51,8 @@ expect "disc.iso" confyg --drive E = dis
 expect "E=disc.iso" confyg --drive E=dis
 expect "folder" confyg --output-folder ""
 expect "--show --stem --speed" confyg --s
-expect "--report --retries" orlenta-carve --re
+expect "--report --retries --report-only" orlenta-carve --re
+expect "--by-kind" orlenta-carve --by
 expect "--image" orlenta-carve --im
 expect "disc.iso" orlenta-carve dis
 expect "folder" orlenta-carve disc.iso ""

@@ -61,7 +61,9 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
                                                 {options.asDescribed, "--as-described"},
                                                 {options.skipBad, "--skip-bad"},
                                                 {options.noAudio, "--no-audio"},
-                                                {options.names, "--names"}};
+                                                {options.names, "--names"},
+                                                {options.byKind, "--by-kind"},
+                                                {options.reportOnly, "--report-only"}};
   for (const auto& [given, flag] : flags) {
     if (given) args.emplace_back(flag);
   }

@@ -63,6 +63,12 @@ std::vector<int> KindsFound(const std::vector<BatchRow>& rows) {
   return kinds;
 }
 
+// Whether some source of the batch gave files back by name.
+bool NamesAsked(const std::vector<BatchRow>& rows) {
+  return std::any_of(rows.begin(), rows.end(),
+                     [](const BatchRow& row) { return row.summary && row.summary->namesAsked; });
+}
+
 // Whether some source of the batch jumped over bad zones.
 bool SectorsSkipped(const std::vector<BatchRow>& rows) {
   return std::any_of(rows.begin(), rows.end(), [](const BatchRow& row) {
@@ -70,7 +76,7 @@ bool SectorsSkipped(const std::vector<BatchRow>& rows) {
   });
 }
 
-std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds,
+std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kinds, bool withNames,
                                bool withSkipped) {
   std::vector<std::string> cells{row.folder.empty() ? "-" : PrintableText(row.folder),
                                  StatusName(row.status)};
@@ -78,6 +84,9 @@ std::vector<std::string> Cells(const BatchRow& row, const std::vector<int>& kind
     return value ? Number(*value) : std::string("-");
   };
   const RunSummary* summary = row.summary ? &*row.summary : nullptr;
+  if (withNames) {
+    cells.push_back(count(summary ? std::optional(FilesByName(*summary)) : std::nullopt));
+  }
   cells.push_back(count(summary ? std::optional(FilesRecovered(*summary)) : std::nullopt));
   for (const int kind : kinds) {
     cells.push_back(count(summary
@@ -121,31 +130,36 @@ int WorstStatus(const std::vector<BatchRow>& rows) {
 std::string FormatBatchTable(const std::vector<BatchRow>& rows, double wallSeconds) {
   const std::vector<int> kinds = KindsFound(rows);
   const bool withSkipped = SectorsSkipped(rows);
+  const bool withNames = NamesAsked(rows);
   Table table(2);
-  std::vector<std::string> heading{"FOLDER", "STATUS", "FILES"};
+  std::vector<std::string> heading{"FOLDER", "STATUS"};
+  if (withNames) heading.emplace_back("BY NAME");
+  heading.emplace_back("FILES");
   for (const int kind : kinds) heading.emplace_back(FileKindName(kind));
   heading.emplace_back("UNREADABLE");
   if (withSkipped) heading.emplace_back("SKIPPED");
   heading.emplace_back("SOURCE");
   table.Add(heading);
-  uint64_t files = 0, unreadable = 0, skipped = 0, completed = 0;
+  uint64_t files = 0, named = 0, unreadable = 0, skipped = 0, completed = 0;
   double bytes = 0;
   for (const BatchRow& row : rows) {
-    table.Add(Cells(row, kinds, withSkipped));
+    table.Add(Cells(row, kinds, withNames, withSkipped));
     if (row.status == kExitCompleted) ++completed;
     if (!row.summary) continue;
     files += FilesRecovered(*row.summary);
+    named += FilesByName(*row.summary);
     unreadable += row.summary->sectorsUnreadable;
     skipped += row.summary->sectorsSkipped;
     bytes += static_cast<double>(row.summary->sectorsScanned) * row.summary->sectorSize;
   }
   std::string text = table.Text();
   char total[240];
-  std::snprintf(
-      total, sizeof total, "%zu source%s, %llu completed; %llu files; %llu sectors unreadable",
-      rows.size(), rows.size() == 1 ? "" : "s", static_cast<unsigned long long>(completed),
-      static_cast<unsigned long long>(files), static_cast<unsigned long long>(unreadable));
+  std::snprintf(total, sizeof total, "%zu source%s, %llu completed; ", rows.size(),
+                rows.size() == 1 ? "" : "s", static_cast<unsigned long long>(completed));
   text += total;
+  text += withNames ? Number(named) + " files by name, " + Number(files) + " carved"
+                    : Number(files) + " files";
+  text += "; " + Number(unreadable) + " sectors unreadable";
   if (withSkipped) text += ", " + Number(skipped) + " skipped";
   std::snprintf(total, sizeof total, "; %s (%.1f MB/s)\n", FormatDuration(wallSeconds).c_str(),
                 wallSeconds > 0 ? bytes / 1e6 / wallSeconds : 0.0);

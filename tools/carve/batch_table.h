@@ -25,7 +25,8 @@ std::string StatusName(const std::optional<int>& status);
 int WorstStatus(const std::vector<BatchRow>& rows);
 
 // The closing table of a batch, lines ending in '\n': one row per source with its folder,
-// status, files, files per kind (only kinds some source gave), unreadable sectors and, when
+// status, files by name (when some source gave files back by name), carved files, files per
+// kind (only kinds some source gave), unreadable sectors and, when
 // some source jumped over bad zones, skipped sectors, then
 // a total line with the wall time and throughput over all sources, then the sources'
 // SHA-256 when they were taken.

@@ -34,6 +34,7 @@
 #include "rescue_session.h"
 #include "run_summary.h"
 #include "source_digest.h"
+#include "unkept_files.h"
 
 namespace orlenta {
 namespace {
@@ -354,6 +355,15 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
   return summary;
 }
 
+// Each of `paths` under `carved` as if it lay under `shown`: the summary of a run that keeps
+// no file names them as the report does.
+void NameAsIn(const std::string& carved, const std::string& shown,
+              std::vector<std::string>& paths) {
+  for (std::string& path : paths) {
+    if (path.starts_with(carved)) path = shown + path.substr(carved.size());
+  }
+}
+
 bool Scanned(RunOutcome outcome) {
   return outcome == RunOutcome::kCompleted || outcome == RunOutcome::kAborted ||
          outcome == RunOutcome::kUnreadable || outcome == RunOutcome::kMediumGone;
@@ -422,7 +432,7 @@ bool PrepareOutputFolder(const std::string& folder, ConsoleStreams streams) {
 
 int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showProgress) {
   const std::optional<Defaults> settings =
-      DefaultsFromSettings(!options.outputFolder.has_value(), streams);
+      DefaultsFromSettings(!options.outputFolder.has_value() && !options.reportOnly, streams);
   if (!settings) return kExitUsage;
   const Defaults& defaults = *settings;
   const std::string stem = options.stem.value_or(defaults.stem);
@@ -441,8 +451,19 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout) return kExitUsage;
   // A run refused before it starts leaves nothing behind: no folder, no mapfile, no report.
-  const std::vector<std::filesystem::path> madeFolders = MissingFolders(folder);
-  if (!PrepareOutputFolder(folder, streams)) return kExitUsage;
+  // A run that keeps no file makes no output folder: its files go to a temporary one.
+  const std::vector<std::filesystem::path> madeFolders =
+      options.reportOnly ? std::vector<std::filesystem::path>{} : MissingFolders(folder);
+  if (!options.reportOnly && !PrepareOutputFolder(folder, streams)) return kExitUsage;
+  DfxmlReport report(options.digests);
+  UnkeptFiles unkept(&report);
+  if (options.reportOnly) {
+    if (const int error = unkept.Create(); error != 0) {
+      return Refuse(streams, std::string("cannot make a temporary folder for the files (") +
+                                 std::strerror(error) + ")");
+    }
+    report.NameCarvedFilesAs(unkept.Folder(), WithTrailingSeparator(folder));
+  }
   DriveMap drives;
   drives.Assign(ConsoleHost::kDrive, options.source, how);
   // With an image kept, it carries the mapfile, and the report is written at the end from
@@ -460,24 +481,28 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     DropEmptyFolders(madeFolders);
     return kExitUsage;
   }
-  DfxmlReport report(options.digests);
   if (options.report && !rescue && !BeginReport(report, options, *layout, streams)) {
     if (mapfile) mapfile->Remove();
     DropEmptyFolders(madeFolders);
     return kExitUsage;
   }
-  const std::string carveFolder = rescue ? rescue->CarveFolder() : folder;
+  const std::string carveFolder = options.reportOnly ? unkept.Folder()
+                                  : rescue           ? rescue->CarveFolder()
+                                                     : folder;
   ConsoleHost host(WithTrailingSeparator(carveFolder), stem, options.quiet, showProgress, streams);
   speedNotes.SetHost(&host);
   // In a batch, the batch tells how each source ended.
   if (options.summaryFd) host.HideRunEnd();
-  if (rescue && rescue->Staging()) host.HideFileLines();
+  if ((rescue && rescue->Staging()) || options.reportOnly) host.HideFileLines();
+  if (options.byKind) host.SortByKind();
   RecoveryRun run(rescue ? rescue->Volumes() : drives, host);
   const ChosenRules rules = RulesFor(options);
   run.SetRules(rules);
   run.SetFilter(options.filter);
   host.Watch(run);
-  if (options.report && !rescue) run.SetCarveObserver(&report);
+  if (options.report && !rescue) {
+    run.SetCarveObserver(options.reportOnly ? static_cast<CarveObserver*>(&unkept) : &report);
+  }
   if (rescue) run.SetCarveObserver(&rescue->Recorder());
   // Through an image, bad zones are jumped over where the image is read.
   run.SkipBadZones(options.skipBad && !rescue);
@@ -501,7 +526,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   std::map<int, AudioTrackResult> audio;
-  if (outcome == RunOutcome::kCompleted && AudioWanted(options)) {
+  if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
     audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder), host);
   }
   if (Scanned(outcome)) {
@@ -512,6 +537,10 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     // untried sectors, earlier runs' included.
     speedNotes.AddTo(summary);
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
+    if (options.reportOnly) {
+      NameAsIn(unkept.Folder(), WithTrailingSeparator(folder), summary.unverifiedFiles);
+      NameAsIn(unkept.Folder(), WithTrailingSeparator(folder), summary.incompleteFiles);
+    }
     TellSummary(options, summary, streams);
     if (rescue && !options.summaryFd) std::fputs(rescue->SummaryLines().c_str(), streams.err);
   }

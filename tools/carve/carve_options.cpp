@@ -150,6 +150,22 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
       });
 }
 
+// Why the options asked for cannot go together ("" when they can).
+std::string CombinationProblem(const CarveOptions& options) {
+  if (options.image && options.byKind) {
+    return "--by-kind is not with --image: a run that goes on takes its files in from one "
+           "folder";
+  }
+  if (options.reportOnly && !options.report) return "--report-only needs --report FILE";
+  if (options.reportOnly && options.image) {
+    return "--report-only keeps no file: not with --image, which completes its files";
+  }
+  if (options.reportOnly && options.names) {
+    return "--report-only keeps no file: not with --names, which writes the disc's files";
+  }
+  return "";
+}
+
 // Sorts the words of the command line into the single form (SOURCE [OUTPUT_FOLDER]) or the
 // batch form (SOURCE... -o ROOT). Returns why they fit neither, "" when they fit.
 std::string SortSources(const std::vector<std::string>& words, bool jobsGiven,
@@ -297,6 +313,14 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
       ->type_name("N")
       ->check(CLI::Range(0, 1000))
       ->needs(image);
+  app.add_flag("--by-kind", options.byKind,
+               "put each file in a folder of its kind inside the output folder, named after "
+               "the kind's extension (jpg, png, mov, ...)");
+  app.add_flag("--report-only", options.reportOnly,
+               "write the report (--report) of every file found, but keep no file: each is "
+               "carved into a temporary folder ($TMPDIR, else /tmp) for its size and digests "
+               "and emptied at once; the report names the files as a run into an empty output "
+               "folder would");
   AddFilterOptions(app, options);
   app.add_option("--table", options.tableRoot,
                  "carve nothing: print the table a batch closes with, of the runs whose "
@@ -316,6 +340,9 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
     return UsageError("orlenta-carve", "--table reads reports: it takes no SOURCE", kExitUsage);
   }
   if (words.empty()) return UsageError("orlenta-carve", "SOURCE is required", kExitUsage);
+  if (const std::string problem = CombinationProblem(options); !problem.empty()) {
+    return UsageError("orlenta-carve", problem, kExitUsage);
+  }
   if (const std::string problem = SortSources(words, jobs->count() > 0, options);
       !problem.empty()) {
     return UsageError("orlenta-carve", problem, kExitUsage);

@@ -41,10 +41,12 @@ struct CarveOptions {
   // Keep the source's image while carving, with its mapfile (`mapfile`, else the image's
   // path with ".map"); given again, the run goes on from where the image stands.
   std::optional<std::string> image;
-  unsigned retries = 0;  // passes over the sectors still not read, after the scan
-  std::string commandLine;             // the words the program was started with, for the report
-  std::optional<int> speed;            // an optical drive's read speed; else the options file's
-  bool noAudio = false;  // no WAV files of audio tracks, whatever the options file says
+  unsigned retries = 0;      // passes over the sectors still not read, after the scan
+  std::string commandLine;   // the words the program was started with, for the report
+  std::optional<int> speed;  // an optical drive's read speed; else the options file's
+  bool noAudio = false;      // no WAV files of audio tracks, whatever the options file says
+  bool byKind = false;       // each file in a folder of its kind inside the output folder
+  bool reportOnly = false;   // carve and report every file, but keep none of them
   // Which files are written (--kinds, --min-size, --min-pixels).
   FileFilter filter;
   // The digests taken beside SHA-256 ("md5", "sha1"), of each file and of the source.

@@ -4,6 +4,10 @@
 #include <sstream>
 
 namespace orlenta {
+namespace {
+// More files with unreadable sectors than any disc holds is no summary of ours.
+constexpr uint64_t kMaxDamagedTold = 100'000'000;
+}  // namespace
 
 std::string EncodeSummary(const RunSummary& summary) {
   std::ostringstream text;
@@ -12,6 +16,9 @@ std::string EncodeSummary(const RunSummary& summary) {
     if (summary.filesPerKind[kind] > 0) {
       text << "files " << kind << ' ' << summary.filesPerKind[kind] << '\n';
     }
+  }
+  if (summary.namesAsked) {
+    text << "named " << summary.namedWhole << ' ' << summary.namedDamaged.size() << '\n';
   }
   text << "scanned " << summary.sectorsScanned << '\n'
        << "total " << summary.sectorsTotal << '\n'
@@ -38,6 +45,13 @@ std::optional<RunSummary> DecodeSummary(std::string_view text) {
       lines >> kind >> count;
       if (kind < 1 || kind >= kKindSlots) return std::nullopt;
       summary.filesPerKind[kind] = count;
+    } else if (key == "named") {
+      // The batch counts the files by name; their paths stay in the source's own summary.
+      uint64_t damaged = 0;
+      lines >> summary.namedWhole >> damaged;
+      if (damaged > kMaxDamagedTold) return std::nullopt;
+      summary.namesAsked = true;
+      summary.namedDamaged.resize(damaged);
     } else if (key == "scanned") {
       lines >> summary.sectorsScanned;
     } else if (key == "total") {

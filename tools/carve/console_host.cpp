@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console_host.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -12,6 +14,19 @@
 #include "printable_text.h"
 
 namespace orlenta {
+
+std::string KindFolderName(FileKind kind) {
+  const std::string extension = FileKindExtension(kind);
+  return extension.empty() ? "other" : extension.substr(1);
+}
+
+std::optional<std::string> ConsoleHost::OutputFolderFor(FileKind kind) {
+  if (!byKind_) return outputFolder_;
+  const std::string folder = outputFolder_ + KindFolderName(kind) + "/";
+  // A folder that cannot be made fails the file's creation, which tells why.
+  ::mkdir(folder.c_str(), 0777);
+  return folder;
+}
 
 ConsoleHost::ConsoleHost(std::string outputFolder, std::string stem, bool quiet, bool showProgress,
                          ConsoleStreams streams)

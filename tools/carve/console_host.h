@@ -21,6 +21,10 @@ struct ConsoleStreams {
 
 // The command line as the host of a recovery run: the source is drive D, files go to one
 // fixed folder, file lines go to stdout, messages and progress to stderr.
+// The folder a file of `kind` goes to when files are sorted by kind: its extension without
+// the dot ("jpg"), so that kinds sharing an extension share a folder.
+std::string KindFolderName(FileKind kind);
+
 class ConsoleHost final : public RunHost {
  public:
   static constexpr char kDrive = 'D';
@@ -42,6 +46,9 @@ class ConsoleHost final : public RunHost {
 
   // No closing line ("Process completed!") at the end of the run.
   void HideRunEnd() { showRunEnd_ = false; }
+  // Each file goes to a folder of its kind inside the output folder, made when its first
+  // file comes: "jpg/", "mov/", named after the kind's extension.
+  void SortByKind() { byKind_ = true; }
   // No file lines: the files land in a folder of their own first, and are told once taken in.
   void HideFileLines() { showFileLines_ = false; }
 
@@ -50,6 +57,7 @@ class ConsoleHost final : public RunHost {
   std::string NameStem() const override { return stem_; }
   bool OpenFolderWhenDone() const override { return false; }
   std::optional<std::string> OutputFolderForNextFile() override { return outputFolder_; }
+  std::optional<std::string> OutputFolderFor(FileKind kind) override;
   void SetRunning(bool running) override;
   void SetProgress(int) override {}
   void ClearLog() override {}
@@ -80,6 +88,7 @@ class ConsoleHost final : public RunHost {
   bool fileListLost_ = false;  // a file line could not be written
   bool showRunEnd_ = true;
   bool showFileLines_ = true;
+  bool byKind_ = false;
   static constexpr std::chrono::milliseconds kLookEvery{50};
   std::chrono::steady_clock::time_point nextLook_;
   std::function<void()> task_;

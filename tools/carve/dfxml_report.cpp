@@ -119,6 +119,10 @@ void DfxmlReport::WriteSource(const ReportSource& source) {
   if (source.layout.dataPath != source.path) {
     xml_->Element("image_filename", source.layout.dataPath);
   }
+  // A split image's byte runs count its segments' bytes one after another, in this order.
+  for (std::size_t i = 1; i < source.layout.segments.size(); ++i) {
+    xml_->Element("image_filename", source.layout.segments[i]);
+  }
   xml_->End();
   // DFXML's source holds names only; what we know of its sectors follows it in an element
   // of our own, where the schema lets other namespaces in.
@@ -173,7 +177,8 @@ void DfxmlReport::WriteContainer(const SectorLayout& layout) {
 }
 
 void DfxmlReport::FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) {
-  path_ = NameFromReportFolder(path);
+  const bool elsewhere = !carvedFolder_.empty() && path.starts_with(carvedFolder_);
+  path_ = NameFromReportFolder(elsewhere ? shownFolder_ + path.substr(carvedFolder_.size()) : path);
   kind_ = kind;
   diskPath_ = path;
   firstSector_ = firstSector;

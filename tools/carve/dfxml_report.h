@@ -54,7 +54,8 @@ struct ReportRunEnd {
 class DfxmlReport final : public CarveObserver, public NamedFileObserver {
  public:
   // Each file's entry has its SHA-256 and the digests named in `otherDigests` ("md5", "sha1").
-  explicit DfxmlReport(const std::vector<std::string>& otherDigests = {}) : hash_(otherDigests), namedHash_(otherDigests) {}
+  explicit DfxmlReport(const std::vector<std::string>& otherDigests = {})
+      : hash_(otherDigests), namedHash_(otherDigests) {}
   ~DfxmlReport() override;
 
   // Creates the report at `reportPath`, which must not exist yet, and writes its creator and
@@ -62,6 +63,13 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
   // left as it was (Error() holds the errno).
   bool Begin(const std::string& reportPath, const ReportSource& source,
              const std::string& commandLine, std::time_t start);
+
+  // Files carved under `carvedFolder` are named as if they lay under `shownFolder` (both
+  // ending in a separator): a run that keeps no file reports where a kept one would be.
+  void NameCarvedFilesAs(std::string carvedFolder, std::string shownFolder) {
+    carvedFolder_ = std::move(carvedFolder);
+    shownFolder_ = std::move(shownFolder);
+  }
 
   void FileStarted(const std::string& path, FileKind kind, uint64_t firstSector) override;
   void BytesWritten(std::span<const uint8_t> bytes) override;
@@ -103,6 +111,8 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
 
   std::FILE* file_ = nullptr;
   std::unique_ptr<XmlWriter> xml_;
+  std::string carvedFolder_;
+  std::string shownFolder_;
   SectorLayout layout_;
   std::time_t start_ = 0;
   int error_ = 0;

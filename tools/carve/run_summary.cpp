@@ -23,6 +23,10 @@ uint64_t FilesRecovered(const RunSummary& summary) {
   return files;
 }
 
+uint64_t FilesByName(const RunSummary& summary) {
+  return summary.namedWhole + summary.namedDamaged.size();
+}
+
 namespace {
 
 // The files written by name, apart from the carved ones.
@@ -31,7 +35,7 @@ std::string NamedPart(const RunSummary& summary) {
   if (summary.namedFolder.empty()) {
     return "Files by name: none (no directory that can be read)\n";
   }
-  const uint64_t named = summary.namedWhole + summary.namedDamaged.size();
+  const uint64_t named = FilesByName(summary);
   std::string text = Line("Files by name: %llu, in ", static_cast<unsigned long long>(named)) +
                      summary.namedFolder + "\n";
   text += Line("  whole: %llu\n", static_cast<unsigned long long>(summary.namedWhole));

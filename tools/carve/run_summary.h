@@ -55,6 +55,8 @@ struct RunSummary {
 
 // The files written whole, of every kind.
 uint64_t FilesRecovered(const RunSummary& summary);
+// The files written by name, whole or not.
+uint64_t FilesByName(const RunSummary& summary);
 
 // Several lines, each ending in '\n': the tracks of a disc of several, files written whole per kind
 // (kinds with none left out; with the verified ends when ends were followed, then every file whose

@@ -94,6 +94,7 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << "install folder: " << record->InstallFolder() << '\n'
       << "recovery: "
       << RecoveryChoiceWord(LoadRecoveryChoice(OptionsPathBeside(paths.settingsFile))) << '\n'
+      << "names: " << (NamesChosen(OptionsPathBeside(paths.settingsFile)) ? "on" : "off") << '\n'
       << "audio: " << (AudioTracksWanted(OptionsPathBeside(paths.settingsFile)) ? "on" : "off")
       << '\n'
       << "speed: " << LoadOption(OptionsPathBeside(paths.settingsFile), "speed").value_or("0")
@@ -124,6 +125,7 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
       !StoreOption(paths, "recovery", RecoveryChoiceWord(*options.recovery), err)) {
     return kConfygFileError;
   }
+  if (options.names && !StoreOption(paths, "names", *options.names, err)) return kConfygFileError;
   if (options.audio && !StoreOption(paths, "audio", *options.audio, err)) return kConfygFileError;
   if (options.speed && !StoreOption(paths, "speed", std::to_string(*options.speed), err)) {
     return kConfygFileError;

@@ -43,6 +43,10 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
       language_(new QComboBox(this)),
       recovery_(new QComboBox(this)),
       shownRecovery_(LoadRecoveryChoice(OptionsPathBeside(paths_.settingsFile))),
+      names_(new QCheckBox(tr("Files back under their own names where the disc's folders can be "
+                              "read"),
+                           this)),
+      shownNames_(NamesChosen(OptionsPathBeside(paths_.settingsFile))),
       drives_(new DriveMapEditor(std::move(drives), this)) {
   setWindowTitle(tr("Orlenta settings"));
   setMinimumWidth(600);
@@ -61,6 +65,8 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   recovery_->addItem(tr("as described"));
   recovery_->addItem(tr("exact files and more kinds"));
   recovery_->setCurrentIndex(shownRecovery_ == RecoveryChoice::kExactAndMoreKinds ? 1 : 0);
+  names_->setObjectName("names");
+  names_->setChecked(shownNames_);
 
   auto* browse = new QPushButton(tr("Browse…"), this);
   browse->setObjectName("browseOutputFolder");
@@ -73,6 +79,7 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   form->addRow(QString(), openFolder_);
   form->addRow(tr("Language:"), language_);
   form->addRow(tr("Recovery:"), recovery_);
+  form->addRow(QString(), names_);
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -144,13 +151,17 @@ bool ConfygDialog::Told(EditOutcome outcome, const std::string& file) {
   return false;
 }
 
-// Stores the recovery choice when the user changed it. False, having said why, on failure.
+// Stores the recovery choice and the names when the user changed them. False, having said
+// why, on failure.
 bool ConfygDialog::SaveRecovery() {
   const RecoveryChoice chosen = recovery_->currentIndex() == 1 ? RecoveryChoice::kExactAndMoreKinds
                                                                : RecoveryChoice::kAsDescribed;
-  if (chosen == shownRecovery_) return true;
+  const bool names = names_->isChecked();
   const std::string file = OptionsPathBeside(paths_.settingsFile);
-  if (SaveRecoveryChoice(file, chosen)) return true;
+  if ((chosen == shownRecovery_ || SaveRecoveryChoice(file, chosen)) &&
+      (names == shownNames_ || SaveNamesChoice(file, names))) {
+    return true;
+  }
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
 }

@@ -22,7 +22,8 @@ class DriveMapEditor;
 
 // The configuration window: name stem, output folder, opening the folder after a run, the
 // interface language, the drives, and the recovery (as described, or exact files and more
-// kinds; kept in the options file beside the settings). Save writes only what the user changed,
+// kinds, and whether files come back under their own names; kept in the options file beside
+// the settings). Save writes only what the user changed,
 // into the settings file as it stands at that moment, and closes the window.
 class ConfygDialog : public QDialog {
   Q_OBJECT
@@ -52,6 +53,8 @@ class ConfygDialog : public QDialog {
   QComboBox* language_;
   QComboBox* recovery_;
   RecoveryChoice shownRecovery_;
+  QCheckBox* names_;
+  bool shownNames_;
   DriveMapEditor* drives_;
 };
 

@@ -70,6 +70,12 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
       ->type_name("HOW")
       ->transform(Lowered())
       ->check(OneOf({described, exact}));
+  app.add_option("--names", options.names,
+                 "give files back under their own names where the disc's folders can still be "
+                 "read, carving the rest beside them (on), or carve every file (off, the "
+                 "default)")
+      ->type_name("on|off")
+      ->check(OneOf({"on", "off"}));
   app.add_option("--audio", options.audio,
                  "write each audio track of a disc or cue sheet as a WAV file (on, the "
                  "default), or none (off)")

@@ -25,9 +25,12 @@ struct ConfygOptions {
   // (0: the drive's own choice), to store in the options file, when asked.
   std::optional<std::string> audio = {};
   std::optional<int> speed = {};
+  // Whether files come back under their own names ("on", "off"), to store beside the
+  // recovery, when asked.
+  std::optional<std::string> names = {};
 
   bool RunsWithoutWindow() const {
-    return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed;
+    return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed || names;
   }
 };
 

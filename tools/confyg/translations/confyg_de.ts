@@ -53,6 +53,10 @@
         <translation>genaue Dateien und mehr Arten</translation>
     </message>
     <message>
+        <source>Files back under their own names where the disc&apos;s folders can be read</source>
+        <translation>Dateien unter ihrem eigenen Namen zurück, wo die Ordner der Disc lesbar sind</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Laufwerke</translation>
     </message>

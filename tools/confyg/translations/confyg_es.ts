@@ -53,6 +53,10 @@
         <translation>archivos exactos y más tipos</translation>
     </message>
     <message>
+        <source>Files back under their own names where the disc&apos;s folders can be read</source>
+        <translation>Archivos devueltos con su propio nombre donde las carpetas del disco se leen</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unidades</translation>
     </message>

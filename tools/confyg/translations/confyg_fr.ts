@@ -53,6 +53,10 @@
         <translation>fichiers exacts et plus de types</translation>
     </message>
     <message>
+        <source>Files back under their own names where the disc&apos;s folders can be read</source>
+        <translation>Fichiers rendus sous leur propre nom là où les dossiers du disque se lisent</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Lecteurs</translation>
     </message>

@@ -53,6 +53,10 @@
         <translation>file esatti e più tipi</translation>
     </message>
     <message>
+        <source>Files back under their own names where the disc&apos;s folders can be read</source>
+        <translation>File restituiti con il proprio nome dove le cartelle del disco si leggono</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unità</translation>
     </message>

@@ -53,6 +53,10 @@
         <translation>fișiere exacte și mai multe tipuri</translation>
     </message>
     <message>
+        <source>Files back under their own names where the disc&apos;s folders can be read</source>
+        <translation>Fișiere înapoi cu numele lor, unde folderele discului se pot citi</translation>
+    </message>
+    <message>
         <source>Drives</source>
         <translation>Unități</translation>
     </message>
