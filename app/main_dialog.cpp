@@ -271,11 +271,11 @@ void CMainDialog::RunRecovery() {
   run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
-  if (keepingImage) EndDriveImage(outcome);
   // The run's end cleared the lines told as it went: the speed it ended at is told again.
   if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.TakeLast()) {
     AddLogLine(SpeedLine(*lowered));
   }
+  if (keepingImage) EndDriveImage(outcome);
   if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter);
   running_ = false;
   if (refillAfterReading_) {
