@@ -17,6 +17,7 @@
 
 #include "engine/chosen_rules.h"
 #include "engine/file_carver.h"
+#include "engine/filter_words.h"
 #include "engine/options_file.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
@@ -260,6 +261,8 @@ void CMainDialog::RunRecovery() {
   // The recovery chosen in confyg, read afresh at every start as the settings are.
   const ChosenRules rules(LoadRecoveryChoice(OptionsPathBeside(setup_.settingsPath)));
   run_.SetRules(rules);
+  // And the files to write (kinds, sizes) chosen there too.
+  run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
   const bool keepingImage = KeepDriveImage();
   const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
   loweredSpeeds_.TakeLast();
@@ -271,6 +274,7 @@ void CMainDialog::RunRecovery() {
   run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
+  run_.SetFilter(FileFilter());
   // The run's end cleared the lines told as it went: the speed it ended at is told again.
   if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.TakeLast()) {
     AddLogLine(SpeedLine(*lowered));

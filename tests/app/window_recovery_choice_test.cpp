@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The recovery chosen in confyg's options file, as the window runs it.
+// The recovery and the file filter chosen in confyg's options file, as the window runs them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "engine/options_file.h"
 #include "engine/recovery_choice.h"
 #include "support/disc_images.h"
 #include "window_fixture.h"
@@ -31,6 +32,11 @@ std::vector<uint8_t> Junk(std::size_t sectors) {
   std::vector<uint8_t> bytes(sectors * kSector);
   for (auto& b : bytes) b = static_cast<uint8_t>(generator());
   return bytes;
+}
+
+// Whether the JPEG sample is the larger of the two files on the disc.
+bool JpegLarger() {
+  return Sample("jfif-baseline.jpg").size() > Sample("flac-best.flac").size();
 }
 
 // A disc where the two recoveries differ: a JPEG followed by sectors of other data, then a
@@ -110,6 +116,50 @@ TEST_F(WindowRecoveryChoiceTest, NamesChosenInConfygGiveTheDiscsFilesBackByName)
         << linesAdded.join("\n").toStdString();
   }
 }
+
+// The filter stored beside the recovery: which of the two files the window writes.
+struct StoredFilter {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> lines;  // key, value; "<between>" for a
+                                                           // size between the two files'
+  std::vector<std::string> written;
+};
+
+void PrintTo(const StoredFilter& filter, std::ostream* out) {
+  *out << filter.name;
+}
+
+class WindowFilterTest : public WindowRecoveryChoiceTest,
+                         public ::testing::WithParamInterface<StoredFilter> {};
+
+TEST_P(WindowFilterTest, WritesOnlyTheFilesTheStoredFilterKeeps) {
+  const std::string options = OptionsPathBeside(SettingsPath());
+  ASSERT_TRUE(SaveRecoveryChoice(options, RecoveryChoice::kExactAndMoreKinds));
+  for (auto [key, value] : GetParam().lines) {
+    if (value == "<between>") value = std::to_string(std::min(jpeg.size(), flac.size()) + 1);
+    ASSERT_TRUE(SaveOption(options, key, value));
+  }
+  RecoverDriveE();
+  const std::vector<std::string> written = ListFolder(OutputFolder());
+  EXPECT_EQ(written, GetParam().written);
+  for (const std::string& name : written) {
+    EXPECT_EQ(ReadFileBytes(OutputFolder() + name), name.ends_with(".jpg") ? jpeg : flac) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters, WindowFilterTest,
+    ::testing::Values(
+        StoredFilter{"kinds", {{"kinds", "FLAC"}}, {"1REC.flac"}},
+        StoredFilter{
+            "minSize", {{"min-size", "<between>"}}, {JpegLarger() ? "1REC.jpg" : "1REC.flac"}},
+        StoredFilter{"minPixels", {{"min-pixels", "5000x5000"}}, {"1REC.flac"}},
+        // What cannot be read leaves nothing out.
+        StoredFilter{"damaged",
+                     {{"kinds", "pcx"}, {"min-size", "lots"}, {"min-pixels", "wide"}},
+                     {"1REC.flac", "1REC.jpg"}},
+        StoredFilter{"cleared", {{"kinds", ""}, {"min-size", "0"}}, {"1REC.flac", "1REC.jpg"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace orlenta

@@ -164,7 +164,7 @@ TEST_F(DiscTracksTest, AudioTracksBecomeWavFilesInEitherByteOrderUnlessTurnedOff
   const std::string cue = WriteText("music.cue",
                                     "FILE \"little.bin\" BINARY\n"
                                     "  TRACK 01 AUDIO\n"
-                                    "    TITLE \"Intro/Part 1\"\n"
+                                    "    TITLE \"Intro/Side 1\"\n"
                                     "    INDEX 01 00:00:00\n"
                                     "FILE \"big.bin\" MOTOROLA\n"
                                     "  TRACK 02 AUDIO\n"
@@ -176,7 +176,7 @@ TEST_F(DiscTracksTest, AudioTracksBecomeWavFilesInEitherByteOrderUnlessTurnedOff
   const std::string wav = WavHeaderOf(kFrames) + std::string(little.begin(), little.end());
   std::string summary, report;
   auto files = Carve(cue, "music", summary, report);
-  EXPECT_EQ(files["Track 01 - Intro_Part 1.wav"], wav);
+  EXPECT_EQ(files["Track 01 - Intro_Side 1.wav"], wav);
   EXPECT_EQ(files["Track 02.wav"], wav);
   EXPECT_TRUE(HasFile(files, Sample("photo1.jpg")));
   EXPECT_NE(summary.find("Track 2: audio, sectors 30-59 (session 1), Track 02.wav"),

@@ -91,6 +91,28 @@ TEST_F(ConfygCommandTest, AudioTracksAndTheDriveSpeedAreStoredBesideTheSettingsA
   EXPECT_EQ(LoadOption(options, "speed"), "4");
 }
 
+TEST_F(ConfygCommandTest, TheWindowsFileFilterIsStoredBesideTheSettingsShownAndCleared) {
+  for (const std::vector<const char*>& bad : {std::vector<const char*>{"--kinds", "jpeg,pcx"},
+                                              {"--min-size", "lots"},
+                                              {"--min-pixels", "640"}}) {
+    EXPECT_EQ(std::get<int>(Parse(bad)), kConfygUsage) << bad[0];
+  }
+  const auto parsed =
+      Parse({"--kinds", "JPEG,png", "--min-size", "64k", "--min-pixels", "640x480"});
+  ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
+  ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  EXPECT_EQ(LoadOption(options, "kinds"), "JPEG,png");
+  ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("kinds: JPEG,png\nmin size: 64k\nmin pixels: 640x480\n"));
+  const auto cleared = Parse({"--kinds", "", "--min-size", "0", "--min-pixels", "0x0", "--show"});
+  ASSERT_TRUE(std::holds_alternative<ConfygOptions>(cleared));
+  out.str("");
+  ASSERT_EQ(Run(std::get<ConfygOptions>(cleared)), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("kinds: all\nmin size: 0\nmin pixels: 0x0\n"));
+  EXPECT_EQ(LoadOption(options, "speed"), std::nullopt);  // the other lines untouched
+}
+
 TEST_F(ConfygCommandTest, ABadValueIsToldAndChangesNothing) {
   ASSERT_EQ(Run({.init = true}), kConfygOk);
   const auto before = ReadFileBytes(paths.settingsFile);

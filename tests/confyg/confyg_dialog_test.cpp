@@ -14,6 +14,7 @@
 
 #include "confyg_test_support.h"
 #include "confyg_translation.h"
+#include "engine/options_file.h"
 #include "engine/settings_file.h"
 #include "settings_store.h"
 #include "support/recording_host.h"
@@ -119,6 +120,46 @@ TEST_F(ConfygDialogTest, TheRecoveryChoiceGoesToTheOptionsFileAndNotTheRecord) {
   fs::remove(options);
   Click("save");
   EXPECT_FALSE(fs::exists(options));
+}
+
+TEST_F(ConfygDialogTest, TheFileFilterIsShownStoredOnlyWhenChangedAndCheckedFirst) {
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  fs::create_directories(fs::path(options).parent_path());
+  ASSERT_TRUE(SaveOption(options, "min-size", "64k"));
+  Open();
+  EXPECT_EQ(Find<QLineEdit>("kinds")->text(), "");
+  EXPECT_EQ(Find<QLineEdit>("min-size")->text(), "64k");
+  // Each bad value is told in turn, with nothing written, not even the good ones.
+  struct Bad {
+    const char* field;
+    const char* text;
+    const char* told;
+    const char* before;
+  };
+  for (const Bad& bad : {Bad{"kinds", "jpeg,pcx", "'jpeg,pcx' is not a kind", ""},
+                         Bad{"min-size", "lots", "'lots' is not a number of bytes", "64k"},
+                         Bad{"min-pixels", "640", "'640' is not a width and height", ""}}) {
+    problems.clear();
+    Retype("nameStem", "NEW");
+    Retype(bad.field, bad.text);
+    Click("save");
+    EXPECT_THAT(problems, ElementsAre(HasSubstr(bad.told))) << bad.field;
+    EXPECT_EQ(dialog->focusWidget(), Find<QLineEdit>(bad.field)) << bad.field;
+    EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord()) << bad.field;
+    EXPECT_EQ(LoadOption(options, "min-size"), "64k") << bad.field;
+    Retype(bad.field, bad.before);
+    EXPECT_EQ(Find<QLineEdit>(bad.field)->text(), bad.before);
+  }
+  Retype("kinds", "gif,PNG");
+  Retype("min-pixels", " 320x200 ");
+  fs::remove(options);  // "min-size" unchanged: not written again
+  ASSERT_TRUE(WriteFileBytes(options, {}));
+  problems.clear();
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  EXPECT_EQ(LoadOption(options, "kinds"), "gif,PNG");
+  EXPECT_EQ(LoadOption(options, "min-pixels"), "320x200");
+  EXPECT_EQ(LoadOption(options, "min-size"), std::nullopt);
 }
 
 TEST_F(ConfygDialogTest, AValueThatCannotBeStoredKeepsTheWindowOpenAndTheFileAsItWas) {

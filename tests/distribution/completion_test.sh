@@ -51,6 +51,8 @@ expect "disc.iso" confyg --drive E = dis
 expect "E=disc.iso" confyg --drive E=dis
 expect "folder" confyg --output-folder ""
 expect "--show --stem --speed" confyg --s
+expect "--min-size --min-pixels" confyg --m
+expect "gif,png" confyg --kinds gif,pn
 expect "--report --retries --report-only" orlenta-carve --re
 expect "--by-kind" orlenta-carve --by
 expect "--image" orlenta-carve --im

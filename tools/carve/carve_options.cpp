@@ -33,53 +33,6 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
   return "";
 }
 
-std::vector<std::string> CommaList(const std::string& text) {
-  std::vector<std::string> names;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = text.find(',', start);
-    names.push_back(text.substr(start, comma - start));
-    if (comma == std::string::npos) return names;
-    start = comma + 1;
-  }
-}
-
-std::optional<uint64_t> ByteCount(const std::string& text) {
-  std::size_t digits = 0;
-  while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
-  if (digits == 0 || digits > 15) return std::nullopt;
-  const std::string unit = text.substr(digits);
-  int shift = 0;
-  if (unit == "k" || unit == "K") {
-    shift = 10;
-  } else if (unit == "M") {
-    shift = 20;
-  } else if (unit == "G") {
-    shift = 30;
-  } else if (!unit.empty()) {
-    return std::nullopt;
-  }
-  const uint64_t count = std::stoull(text.substr(0, digits));
-  if (count > (UINT64_MAX >> shift)) return std::nullopt;  // more bytes than a number holds
-  return count << shift;
-}
-
-std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text) {
-  const std::size_t x = text.find_first_of("xX");
-  if (x == std::string::npos) return std::nullopt;
-  const std::string width = text.substr(0, x);
-  const std::string height = text.substr(x + 1);
-  for (const std::string* number : {&width, &height}) {
-    if (number->empty() || number->size() > 9 ||
-        !std::all_of(number->begin(), number->end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; })) {
-      return std::nullopt;
-    }
-  }
-  return std::pair{static_cast<uint32_t>(std::stoul(width)),
-                   static_cast<uint32_t>(std::stoul(height))};
-}
-
 namespace {
 
 std::string Lowered(std::string text) {
@@ -104,10 +57,7 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
          "ogg, ...; jpeg covers every JPEG kind); a kind left out still ends the file "
          "before it, so the other files stay as they are without this option")
       ->type_name("LIST")
-      ->check([](const std::string& list) -> std::string {
-        const std::string unknown = FileFilter().KeepFamilies(CommaList(list));
-        return unknown.empty() ? "" : "'" + unknown + "' is not a kind of file Orlenta recovers";
-      });
+      ->check(KindsProblem);
   app.add_option_function<std::string>(
          "--min-size",
          [&options, keep](const std::string& text) {
@@ -117,9 +67,7 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
          "keep only files of at least BYTES bytes (k, M, G: times 1,024 each); a smaller "
          "file is removed once it has ended, and its line comes only for files kept")
       ->type_name("BYTES")
-      ->check([](const std::string& text) -> std::string {
-        return ByteCount(text) ? "" : "'" + text + "' is not a number of bytes";
-      });
+      ->check(ByteCountProblem);
   app.add_option_function<std::string>(
          "--min-pixels",
          [&options, keep](const std::string& text) {
@@ -130,9 +78,7 @@ void AddFilterOptions(CLI::App& app, CarveOptions& options) {
          "write only pictures at least W pixels wide and H high, where their header tells "
          "(JPEG, PNG, GIF, BMP): thumbnails and icons are left out")
       ->type_name("WxH")
-      ->check([](const std::string& text) -> std::string {
-        return PixelCount(text) ? "" : "'" + text + "' is not WIDTHxHEIGHT, such as 640x480";
-      });
+      ->check(PixelCountProblem);
   app.add_option_function<std::string>(
          "--hash",
          [&options, keep](const std::string& list) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/file_filter.h"
+#include "engine/filter_words.h"
 #include "platform/image_reading.h"
 
 namespace orlenta {
@@ -70,14 +71,6 @@ std::string BatchFileNameProblem(const std::string& what, const std::string& nam
 // The options of the command line, or the exit status to end with at once (after --help,
 // --version, or a usage error, which has then been printed).
 std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* argv);
-
-// "jpeg,PNG" as the names in it, split at the commas; empty names are kept, to be refused.
-std::vector<std::string> CommaList(const std::string& text);
-// "100", "64k", "2M" as a number of bytes (k, M and G multiply by 1,024 each); nullopt when
-// it is none.
-std::optional<uint64_t> ByteCount(const std::string& text);
-// "640x480" as its two numbers; nullopt when it is not of that shape.
-std::optional<std::pair<uint32_t, uint32_t>> PixelCount(const std::string& text);
 
 // Why `stem` cannot be a name stem ("" when it can): at most 3 characters, no separator.
 std::string NameStemProblem(const std::string& stem);

@@ -99,6 +99,11 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << '\n'
       << "speed: " << LoadOption(OptionsPathBeside(paths.settingsFile), "speed").value_or("0")
       << '\n';
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  const std::string kinds = LoadOption(options, "kinds").value_or("");
+  out << "kinds: " << (kinds.empty() ? "all" : kinds) << '\n'
+      << "min size: " << LoadOption(options, "min-size").value_or("0") << '\n'
+      << "min pixels: " << LoadOption(options, "min-pixels").value_or("0x0") << '\n';
   for (const auto& [letter, path] : *drives) out << "drive " << letter << ": " << path << '\n';
   return true;
 }
@@ -129,6 +134,11 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
   if (options.audio && !StoreOption(paths, "audio", *options.audio, err)) return kConfygFileError;
   if (options.speed && !StoreOption(paths, "speed", std::to_string(*options.speed), err)) {
     return kConfygFileError;
+  }
+  const std::pair<const std::optional<std::string>&, const char*> filter[] = {
+      {options.kinds, "kinds"}, {options.minSize, "min-size"}, {options.minPixels, "min-pixels"}};
+  for (const auto& [value, key] : filter) {
+    if (value && !StoreOption(paths, key, *value, err)) return kConfygFileError;
   }
   if (options.show && !Show(paths, out, err)) return kConfygFileError;
   return kConfygOk;

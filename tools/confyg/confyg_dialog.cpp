@@ -17,6 +17,8 @@
 #include <filesystem>
 
 #include "drive_map_editor.h"
+#include "engine/filter_words.h"
+#include "engine/options_file.h"
 #include "languages.h"
 #include "platform/system_folders.h"
 #include "settings_store.h"
@@ -80,6 +82,22 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   form->addRow(tr("Language:"), language_);
   form->addRow(tr("Recovery:"), recovery_);
   form->addRow(QString(), names_);
+  const std::string options = OptionsPathBeside(paths_.settingsFile);
+  const std::pair<const char*, QString> filterRows[] = {
+      {"kinds", tr("all kinds (or e.g. jpeg,png)")},
+      {"min-size", tr("any size (or e.g. 64k)")},
+      {"min-pixels", tr("any size (or e.g. 640x480)")}};
+  const QString labels[] = {tr("Kinds of files to write:"), tr("Smallest file to write:"),
+                            tr("Smallest picture to write:")};
+  for (std::size_t i = 0; i < std::size(filterRows); ++i) {
+    const auto& [key, placeholder] = filterRows[i];
+    FilterField field{key, new QLineEdit(this), Text(LoadOption(options, key).value_or(""))};
+    field.edit->setObjectName(key);
+    field.edit->setText(field.shown);
+    field.edit->setPlaceholderText(placeholder);
+    form->addRow(labels[i], field.edit);
+    filter_.push_back(field);
+  }
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -120,7 +138,8 @@ void ConfygDialog::Save() {
     tellProblem_(ShownText(check));
     return;
   }
-  if (!SaveSettings(edit) || !SaveRecovery()) return;
+  if (!FilterValuesPass()) return;
+  if (!SaveSettings(edit) || !SaveRecovery() || !SaveFilter()) return;
   if (drives_->Changed() &&
       !Told(EditDriveMapFile(paths_.driveMapFile, drives_->Changes()), paths_.driveMapFile)) {
     return;
@@ -164,6 +183,40 @@ bool ConfygDialog::SaveRecovery() {
   }
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
+}
+
+// Whether every filter field holds a value that can be stored; tells the first that cannot.
+bool ConfygDialog::FilterValuesPass() {
+  for (const FilterField& field : filter_) {
+    const std::string value = field.edit->text().trimmed().toStdString();
+    if (value.empty()) continue;
+    const std::string key = field.key;
+    if (key == "kinds" && !KindsProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a kind of file Orlenta recovers.").arg(field.edit->text()));
+    } else if (key == "min-size" && !ByteCountProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a number of bytes, such as 64k.").arg(field.edit->text()));
+    } else if (key == "min-pixels" && !PixelCountProblem(value).empty()) {
+      tellProblem_(tr("'%1' is not a width and height, such as 640x480.").arg(field.edit->text()));
+    } else {
+      continue;
+    }
+    field.edit->setFocus();
+    return false;
+  }
+  return true;
+}
+
+// Stores the filter fields the user changed. False, having said why, on failure.
+bool ConfygDialog::SaveFilter() {
+  const std::string file = OptionsPathBeside(paths_.settingsFile);
+  for (const FilterField& field : filter_) {
+    if (field.edit->text().trimmed() == field.shown.trimmed()) continue;
+    if (!SaveOption(file, field.key, field.edit->text().trimmed().toStdString())) {
+      tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
+      return false;
+    }
+  }
+  return true;
 }
 
 // Lets the user pick the output folder.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "confyg_paths.h"
 #include "engine/recovery_choice.h"
@@ -21,9 +22,10 @@ namespace orlenta {
 class DriveMapEditor;
 
 // The configuration window: name stem, output folder, opening the folder after a run, the
-// interface language, the drives, and the recovery (as described, or exact files and more
-// kinds, and whether files come back under their own names; kept in the options file beside
-// the settings). Save writes only what the user changed,
+// interface language, the drives, the recovery (as described, or exact files and more
+// kinds, and whether files come back under their own names) and the files the window
+// writes (kinds, smallest file, smallest picture); those kept in the options file beside
+// the settings. Save writes only what the user changed,
 // into the settings file as it stands at that moment, and closes the window.
 class ConfygDialog : public QDialog {
   Q_OBJECT
@@ -40,6 +42,8 @@ class ConfygDialog : public QDialog {
   void Save();
   bool SaveSettings(const SettingsEdit& edit);
   bool SaveRecovery();
+  bool FilterValuesPass();
+  bool SaveFilter();
   bool Told(EditOutcome outcome, const std::string& file);
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
@@ -55,6 +59,14 @@ class ConfygDialog : public QDialog {
   RecoveryChoice shownRecovery_;
   QCheckBox* names_;
   bool shownNames_;
+  // The filter's fields with the options file's key of each and the text they were filled
+  // from.
+  struct FilterField {
+    const char* key;
+    QLineEdit* edit;
+    QString shown;
+  };
+  std::vector<FilterField> filter_;
   DriveMapEditor* drives_;
 };
 

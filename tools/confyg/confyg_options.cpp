@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "engine/filter_words.h"
 #include "gnu_help.h"
 #include "languages.h"
 #include "option_checks.h"
@@ -86,6 +87,22 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
                  "leaves it to the drive (the default)")
       ->type_name("N")
       ->check(CLI::Range(0, 255));
+  app.add_option("--kinds", options.kinds,
+                 "let the window write only files of the kinds in LIST, separated by commas, "
+                 "in any case (jpeg, png, gif, mp3, ...: as orlenta-carve --kinds); an empty "
+                 "LIST writes every kind (the default)")
+      ->type_name("LIST")
+      ->check([](const std::string& list) { return list.empty() ? "" : KindsProblem(list); });
+  app.add_option("--min-size", options.minSize,
+                 "let the window keep only files of at least BYTES bytes (k, M, G: times "
+                 "1,024 each); 0 keeps every file (the default)")
+      ->type_name("BYTES")
+      ->check(ByteCountProblem);
+  app.add_option("--min-pixels", options.minPixels,
+                 "let the window write only pictures at least W pixels wide and H high, where "
+                 "their header tells; 0x0 writes every picture (the default)")
+      ->type_name("WxH")
+      ->check(PixelCountProblem);
   app.add_option("--drive", drives,
                  "give drive letter B to M to a disc image or block device (LETTER=PATH), or "
                  "take it away (LETTER=); may be given again")

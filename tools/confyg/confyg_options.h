@@ -28,9 +28,15 @@ struct ConfygOptions {
   // Whether files come back under their own names ("on", "off"), to store beside the
   // recovery, when asked.
   std::optional<std::string> names = {};
+  // The window's file filter to store in the options file, when asked: kinds ("" every
+  // kind), the smallest file ("0" any) and the smallest picture ("0x0" any), as given.
+  std::optional<std::string> kinds = {};
+  std::optional<std::string> minSize = {};
+  std::optional<std::string> minPixels = {};
 
   bool RunsWithoutWindow() const {
-    return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed || names;
+    return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed ||
+           names || kinds || minSize || minPixels;
   }
 };
 

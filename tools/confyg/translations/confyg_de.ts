@@ -5,6 +5,42 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>all kinds (or e.g. jpeg,png)</source>
+        <translation>alle Arten (oder z. B. jpeg,png)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 64k)</source>
+        <translation>jede Größe (oder z. B. 64k)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 640x480)</source>
+        <translation>jede Größe (oder z. B. 640x480)</translation>
+    </message>
+    <message>
+        <source>Kinds of files to write:</source>
+        <translation>Zu schreibende Dateiarten:</translation>
+    </message>
+    <message>
+        <source>Smallest file to write:</source>
+        <translation>Kleinste zu schreibende Datei:</translation>
+    </message>
+    <message>
+        <source>Smallest picture to write:</source>
+        <translation>Kleinstes zu schreibendes Bild:</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a kind of file Orlenta recovers.</source>
+        <translation>„%1“ ist keine Dateiart, die Orlenta wiederherstellt.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a number of bytes, such as 64k.</source>
+        <translation>„%1“ ist keine Anzahl Bytes wie 64k.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a width and height, such as 640x480.</source>
+        <translation>„%1“ ist keine Breite und Höhe wie 640x480.</translation>
+    </message>
+    <message>
         <source>Save</source>
         <translation>Speichern</translation>
     </message>

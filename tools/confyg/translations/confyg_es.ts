@@ -5,6 +5,42 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>all kinds (or e.g. jpeg,png)</source>
+        <translation>todos los tipos (o p. ej. jpeg,png)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 64k)</source>
+        <translation>cualquier tamaño (o p. ej. 64k)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 640x480)</source>
+        <translation>cualquier tamaño (o p. ej. 640x480)</translation>
+    </message>
+    <message>
+        <source>Kinds of files to write:</source>
+        <translation>Tipos de archivo a escribir:</translation>
+    </message>
+    <message>
+        <source>Smallest file to write:</source>
+        <translation>Archivo más pequeño a escribir:</translation>
+    </message>
+    <message>
+        <source>Smallest picture to write:</source>
+        <translation>Imagen más pequeña a escribir:</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a kind of file Orlenta recovers.</source>
+        <translation>«%1» no es un tipo de archivo que Orlenta recupere.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a number of bytes, such as 64k.</source>
+        <translation>«%1» no es un número de bytes, como 64k.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a width and height, such as 640x480.</source>
+        <translation>«%1» no es un ancho y un alto, como 640x480.</translation>
+    </message>
+    <message>
         <source>Save</source>
         <translation>Guardar</translation>
     </message>

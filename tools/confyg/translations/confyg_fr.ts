@@ -5,6 +5,42 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>all kinds (or e.g. jpeg,png)</source>
+        <translation>tous les types (ou p. ex. jpeg,png)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 64k)</source>
+        <translation>toute taille (ou p. ex. 64k)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 640x480)</source>
+        <translation>toute taille (ou p. ex. 640x480)</translation>
+    </message>
+    <message>
+        <source>Kinds of files to write:</source>
+        <translation>Types de fichiers à écrire :</translation>
+    </message>
+    <message>
+        <source>Smallest file to write:</source>
+        <translation>Plus petit fichier à écrire :</translation>
+    </message>
+    <message>
+        <source>Smallest picture to write:</source>
+        <translation>Plus petite image à écrire :</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a kind of file Orlenta recovers.</source>
+        <translation>« %1 » n’est pas un type de fichier qu’Orlenta récupère.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a number of bytes, such as 64k.</source>
+        <translation>« %1 » n’est pas un nombre d’octets, comme 64k.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a width and height, such as 640x480.</source>
+        <translation>« %1 » n’est pas une largeur et une hauteur, comme 640x480.</translation>
+    </message>
+    <message>
         <source>Save</source>
         <translation>Enregistrer</translation>
     </message>

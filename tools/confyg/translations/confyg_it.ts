@@ -5,6 +5,42 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>all kinds (or e.g. jpeg,png)</source>
+        <translation>tutti i tipi (o ad es. jpeg,png)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 64k)</source>
+        <translation>qualsiasi dimensione (o ad es. 64k)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 640x480)</source>
+        <translation>qualsiasi dimensione (o ad es. 640x480)</translation>
+    </message>
+    <message>
+        <source>Kinds of files to write:</source>
+        <translation>Tipi di file da scrivere:</translation>
+    </message>
+    <message>
+        <source>Smallest file to write:</source>
+        <translation>File più piccolo da scrivere:</translation>
+    </message>
+    <message>
+        <source>Smallest picture to write:</source>
+        <translation>Immagine più piccola da scrivere:</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a kind of file Orlenta recovers.</source>
+        <translation>«%1» non è un tipo di file che Orlenta recupera.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a number of bytes, such as 64k.</source>
+        <translation>«%1» non è un numero di byte, come 64k.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a width and height, such as 640x480.</source>
+        <translation>«%1» non è una larghezza e un’altezza, come 640x480.</translation>
+    </message>
+    <message>
         <source>Save</source>
         <translation>Salva</translation>
     </message>

@@ -5,6 +5,42 @@
 <context>
     <name>orlenta::ConfygDialog</name>
     <message>
+        <source>all kinds (or e.g. jpeg,png)</source>
+        <translation>toate tipurile (sau de ex. jpeg,png)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 64k)</source>
+        <translation>orice mărime (sau de ex. 64k)</translation>
+    </message>
+    <message>
+        <source>any size (or e.g. 640x480)</source>
+        <translation>orice mărime (sau de ex. 640x480)</translation>
+    </message>
+    <message>
+        <source>Kinds of files to write:</source>
+        <translation>Tipuri de fișiere de scris:</translation>
+    </message>
+    <message>
+        <source>Smallest file to write:</source>
+        <translation>Cel mai mic fișier de scris:</translation>
+    </message>
+    <message>
+        <source>Smallest picture to write:</source>
+        <translation>Cea mai mică imagine de scris:</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a kind of file Orlenta recovers.</source>
+        <translation>„%1” nu este un tip de fișier pe care Orlenta îl recuperează.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a number of bytes, such as 64k.</source>
+        <translation>„%1” nu este un număr de octeți, ca 64k.</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; is not a width and height, such as 640x480.</source>
+        <translation>„%1” nu este o lățime și o înălțime, ca 640x480.</translation>
+    </message>
+    <message>
         <source>Save</source>
         <translation>Salvează</translation>
     </message>
