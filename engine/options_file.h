@@ -23,4 +23,8 @@ bool AudioTracksWanted(const std::string& path);
 // Whether the window sorts recovered files into a folder per kind: "by-kind=on".
 bool FilesSortedByKind(const std::string& path);
 
+// The optical drive's read speed the file asks for ("speed=N", 1 to 255); nullopt when it
+// asks for none, or for one out of that range.
+std::optional<int> DriveSpeedWanted(const std::string& path);
+
 }  // namespace orlenta
