@@ -140,6 +140,36 @@ const LocalizedText FileMendedText = {
     "Fisier completat: %s",
 };
 
+const LocalizedText SpeedLoweredText = {
+    "",
+    "Read errors: the drive now reads at %sx",
+    "Erreurs de lecture : le lecteur lit désormais à %sx",
+    "Lesefehler: das Laufwerk liest jetzt mit %sx",
+    "Errori di lettura: l'unità ora legge a %sx",
+    "Errores de lectura: la unidad lee ahora a %sx",
+    "Erori de citire: unitatea citeste acum la %sx",
+};
+
+const LocalizedText SpeedRefusedText = {
+    "",
+    "Read errors: the drive would not read slower",
+    "Erreurs de lecture : le lecteur refuse de lire plus lentement",
+    "Lesefehler: das Laufwerk liest nicht langsamer",
+    "Errori di lettura: l'unità non legge più lentamente",
+    "Errores de lectura: la unidad no lee más despacio",
+    "Erori de citire: unitatea nu citeste mai incet",
+};
+
+const LocalizedText FramesUnreadText = {
+    "",
+    "Frames unreadable, written as silence: %s",
+    "Trames illisibles, écrites comme silence : %s",
+    "Unlesbare Frames, als Stille geschrieben: %s",
+    "Frame illeggibili, scritti come silenzio: %s",
+    "Tramas ilegibles, escritas como silencio: %s",
+    "Cadre necitite, scrise ca liniste: %s",
+};
+
 const LocalizedText ImageNotKeptText = {
     "",
     "The disc's image cannot be kept; the files are recovered without it:",

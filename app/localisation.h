@@ -39,6 +39,14 @@ extern const LocalizedText FileMendedText;
 // The disc's image cannot be kept in the output folder; why follows on a line of its own.
 extern const LocalizedText ImageNotKeptText;
 
+// Read errors made the reader lower the drive's speed: "%s" is the new speed ("4" for 4x);
+// or the drive would not take a lower one.
+extern const LocalizedText SpeedLoweredText;
+extern const LocalizedText SpeedRefusedText;
+// An audio track written as a WAV file had frames that could not be read, written as
+// silence; "%s" is their count. Follows the file's own line.
+extern const LocalizedText FramesUnreadText;
+
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;
 inline constexpr int kLastLanguageCommand = 32776;

@@ -18,6 +18,7 @@
 #include "engine/chosen_rules.h"
 #include "engine/file_carver.h"
 #include "engine/filter_words.h"
+#include "engine/options_file.h"
 #include "engine/recovery_choice.h"
 #include "engine/sector_buffer.h"
 #include "engine/settings_file.h"
@@ -27,6 +28,7 @@
 #include "media/drive_tree.h"
 #include "media/media_properties.h"
 #include "off_thread_wait.h"
+#include "platform/drives/drive_reads.h"
 #include "platform/posix_volume.h"
 #include "platform/settings_lock.h"
 #include "platform/system_folders.h"
@@ -193,6 +195,9 @@ void CMainDialog::PrepareButton(CHoverButton* button, unsigned strip, const char
 
 void CMainDialog::BuildDriveTree() {
   drives_ = DiscoverDrives(setup_.drivePaths);
+  // The speed chosen in confyg, read afresh whenever the tree is, as after confyg ends.
+  drives_.SetDriveSpeed(DriveSpeedWanted(OptionsPathBeside(setup_.settingsPath)),
+                        [this](const SpeedLowered& lowered) { loweredSpeeds_.Tell(lowered); });
   unavailable_ = UnavailableMappedDrives(setup_.drivePaths.driveMapFile, drives_);
   std::map<char, bool> listed;  // letter order, whether the drive can be read
   for (const auto& [letter, path] : drives_.Paths()) listed[letter] = true;
@@ -259,6 +264,8 @@ void CMainDialog::RunRecovery() {
   // And the files to write (kinds, sizes) chosen there too.
   run_.SetFilter(LoadFileFilter(OptionsPathBeside(setup_.settingsPath)));
   const bool keepingImage = KeepDriveImage();
+  const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
+  loweredSpeeds_.TakeLast();
   run_.SetCarveObserver(rescue_.Recorder());
   // Files back under their own names where the disc's folders can be read, when chosen.
   NamedRecovery named;
@@ -268,7 +275,12 @@ void CMainDialog::RunRecovery() {
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());
+  // The run's end cleared the lines told as it went: the speed it ended at is told again.
+  if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.TakeLast()) {
+    AddLogLine(SpeedLine(*lowered));
+  }
   if (keepingImage) EndDriveImage(outcome);
+  if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter);
   running_ = false;
   if (refillAfterReading_) {
     refillAfterReading_ = false;
@@ -321,6 +333,54 @@ void CMainDialog::EndDriveImage(RunOutcome outcome) {
     }
   }
   AddLogLine(FormatText(PickText(SectorsUnreadText, languageIndex_), std::to_string(unread)));
+}
+
+void CMainDialog::WriteDiscAudio(char letter) {
+  const auto drive = drives_.Paths().find(letter);
+  if (drive == drives_.Paths().end()) return;
+  if (!AudioTracksWanted(OptionsPathBeside(setup_.settingsPath))) return;
+  std::optional<SectorLayout> disc;
+  WaitOffWindowThread([&] { disc = DescribePosixVolume(drive->second); });
+  if (!disc) return;
+  std::vector<const DiscTrack*> audio;
+  for (const DiscTrack& track : disc->tracks) {
+    if (track.kind == TrackKind::kAudio) audio.push_back(&track);
+  }
+  const std::optional<std::string> folder =
+      audio.empty() ? std::nullopt : OutputFolderForNextFile();
+  if (!folder) return;
+  // A disc's music takes minutes to read: Stop and the progress bar stay for it.
+  StopFlag = false;
+  SetRunning(true);
+  for (std::size_t done = 0; done < audio.size() && !StopFlag; ++done) {
+    SetProgress(static_cast<int>(done * 100 / audio.size()));
+    const DiscTrack& track = *audio[done];
+    AudioTrackResult result;
+    WaitOffWindowThread([&] {
+      result = WriteAudioTrack(*folder, track.number, track.title, track.sectorCount,
+                               AudioReaderFor(*disc, track));
+    });
+    if (result.path.empty()) result.path = *folder + AudioTrackFileName(track.number, track.title);
+    LogAudioTrack(result);
+  }
+  SetRunning(false);
+}
+
+void CMainDialog::LogAudioTrack(const AudioTrackResult& result) {
+  if (result.errnum != 0) {
+    FileError(result.path, result.errnum);
+    return;
+  }
+  AddLogLine(FormatText(PickText(FileRecoveredText, languageIndex_), result.path));
+  if (result.framesUnread > 0) {
+    AddLogLine(FormatText(PickText(FramesUnreadText, languageIndex_),
+                          std::to_string(result.framesUnread)));
+  }
+}
+
+std::string CMainDialog::SpeedLine(const SpeedLowered& lowered) const {
+  if (lowered.refused) return std::string(PickText(SpeedRefusedText, languageIndex_));
+  return FormatText(PickText(SpeedLoweredText, languageIndex_), std::to_string(lowered.speed));
 }
 
 void CMainDialog::OnStop() {
@@ -529,6 +589,7 @@ void CMainDialog::PumpOneMessage() {
   const auto now = std::chrono::steady_clock::now();
   if (now - lastPump_ < kPumpInterval) return;
   lastPump_ = now;
+  for (const SpeedLowered& lowered : loweredSpeeds_.TakeFresh()) AddLogLine(SpeedLine(lowered));
   QCoreApplication::processEvents();
 }
 

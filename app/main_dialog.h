@@ -14,6 +14,8 @@
 #include "drive_rescue.h"
 #include "engine/host.h"
 #include "engine/recovery_run.h"
+#include "lowered_speeds.h"
+#include "platform/audio_tracks.h"
 #include "platform/drive_discovery.h"
 #include "platform/drive_map.h"
 #include "responsive_volume.h"
@@ -105,6 +107,12 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   bool KeepDriveImage();
   // After a run that kept the image: its files taken in, and what is still unread logged.
   void EndDriveImage(RunOutcome outcome);
+  // After a completed run: each audio track of the disc of drive `letter` written as a WAV
+  // file in the output folder and logged, unless the options file turns audio off.
+  void WriteDiscAudio(char letter);
+  void LogAudioTrack(const AudioTrackResult& result);
+  // The log's line for the drive's speed lowered after read errors.
+  std::string SpeedLine(const SpeedLowered& lowered) const;
 
   // RunHost: the run reaches the window only through these.
   std::optional<char> SelectedDrive() override;
@@ -149,6 +157,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   ResponsiveVolumeSource volumes_{drives_};  // what the run and the figures read
   DriveRescue rescue_{volumes_};             // what the run reads: through a kept image
   RecoveryRun run_;
+  LoweredSpeeds loweredSpeeds_;  // by the reader, after read errors
   bool running_ = false;
   bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
   // The drive map is read again only while no drive is being read from it.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "options_file.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -66,6 +67,12 @@ bool SaveOption(const std::string& path, const std::string& key, const std::stri
 
 bool AudioTracksWanted(const std::string& path) {
   return LoadOption(path, "audio") != "off";
+}
+
+std::optional<int> DriveSpeedWanted(const std::string& path) {
+  const std::optional<std::string> stored = LoadOption(path, "speed");
+  const int speed = stored ? std::atoi(stored->c_str()) : 0;
+  return speed >= 1 && speed <= 255 ? std::optional(speed) : std::nullopt;
 }
 
 }  // namespace orlenta

@@ -20,4 +20,8 @@ bool SaveOption(const std::string& path, const std::string& key, const std::stri
 // Whether audio tracks are written as WAV files: on unless the options file says "audio=off".
 bool AudioTracksWanted(const std::string& path);
 
+// The optical drive's read speed the file asks for ("speed=N", 1 to 255); nullopt when it
+// asks for none, or for one out of that range.
+std::optional<int> DriveSpeedWanted(const std::string& path);
+
 }  // namespace orlenta

@@ -9,8 +9,12 @@ std::unique_ptr<Volume> DriveMap::Open(char driveLetter) {
   const auto found = paths_.find(driveLetter);
   if (found == paths_.end()) return nullptr;
   const auto how = readings_.find(driveLetter);
-  return OpenPosixVolume(found->second, nullptr,
-                         how == readings_.end() ? ImageReading{} : how->second);
+  ImageReading reading = how == readings_.end() ? ImageReading{} : how->second;
+  if (speedSet_) {
+    reading.speed = speed_;
+    reading.speedLowered = speedTold_;
+  }
+  return OpenPosixVolume(found->second, nullptr, reading);
 }
 
 }  // namespace orlenta

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "engine/volume.h"
@@ -18,12 +20,22 @@ class DriveMap final : public VolumeSource {
     readings_[driveLetter] = how;
   }
   const std::map<char, std::string>& Paths() const { return paths_; }
+  // Every optical drive opened from now on is asked for `speed` (its own when nullopt), and
+  // `told` hears when read errors lower it.
+  void SetDriveSpeed(std::optional<int> speed, std::function<void(const SpeedLowered&)> told) {
+    speed_ = speed;
+    speedTold_ = std::move(told);
+    speedSet_ = true;
+  }
 
   std::unique_ptr<Volume> Open(char driveLetter) override;
 
  private:
   std::map<char, std::string> paths_;
   std::map<char, ImageReading> readings_;
+  bool speedSet_ = false;
+  std::optional<int> speed_;
+  std::function<void(const SpeedLowered&)> speedTold_;
 };
 
 }  // namespace orlenta

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <optional>
 
 namespace orlenta {
@@ -12,6 +13,12 @@ enum class LayoutChoice {
   kRaw,    // raw CD sectors, even when the start of the image is damaged
 };
 
+// The reader asked an optical drive for a lower speed by itself, after read errors.
+struct SpeedLowered {
+  int speed = 0;         // what it asked for, in multiples of a music CD's speed
+  bool refused = false;  // the drive would not take it: no lower speed is asked again
+};
+
 // What the user asked of a source beyond its path.
 struct ImageReading {
   std::optional<int> track;  // a cue sheet's track; by default its first data track
@@ -19,6 +26,9 @@ struct ImageReading {
   // An optical drive's read speed, in multiples of a music CD's (1x = 176,400 bytes per
   // second); the drive's own choice when not given.
   std::optional<int> speed = std::nullopt;
+  // Told, on the thread that reads, each time an optical drive's speed is lowered after
+  // read errors; nothing is told when not given.
+  std::function<void(const SpeedLowered&)> speedLowered = nullptr;
 };
 
 }  // namespace orlenta

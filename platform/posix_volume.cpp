@@ -14,6 +14,7 @@
 #include "drives/direct_reads.h"
 #include "drives/drive_reads.h"
 #include "drives/drive_toc.h"
+#include "drives/speed_lowering.h"
 #include "ewf_volume.h"
 #include "image_layout.h"
 #include "raw_volume.h"
@@ -201,11 +202,14 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
     ::close(fd);
     return OpenSplitImage(path, error);
   }
-  if (layout && how.speed && (layout->inDrive || !layout->note.empty())) {
-    SelectDriveSpeed(fd, *how.speed);
-  }
+  const bool optical = layout && (layout->inDrive || !layout->note.empty());
+  if (optical && how.speed) SelectDriveSpeed(fd, *how.speed);
   if (layout && !layout->tracks.empty()) {
-    if (layout->inDrive) return OpenDriveDisc(fd, *layout);
+    if (layout->inDrive) {
+      const int speedFd = ::dup(fd);
+      return LowerSpeedOnReadErrors(OpenDriveDisc(fd, *layout), speedFd, how.speed,
+                                    how.speedLowered);
+    }
     ::close(fd);
     return OpenDiscImage(*layout, error);
   }
@@ -221,6 +225,12 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
   if (layout->rawMode != RawMode::kNone || layout->firstByte != 0 || !layout->Contiguous()) {
     return MakeRawVolume(fd, *layout);
+  }
+  if (optical) {  // a drive whose disc is read by its capacity
+    const int speedFd = ::dup(fd);
+    return LowerSpeedOnReadErrors(
+        std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount), speedFd,
+        how.speed, how.speedLowered);
   }
   return std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount);
 }

@@ -118,4 +118,8 @@ AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& trac
   };
 }
 
+AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track) {
+  return disc.inDrive ? DriveAudioReader(disc.dataPath, track) : ImageAudioReader(track);
+}
+
 }  // namespace orlenta

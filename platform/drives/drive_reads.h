@@ -46,4 +46,8 @@ std::unique_ptr<Volume> OpenDriveDisc(int fd, const SectorLayout& disc);
 // audio read (the kernel's CDROMREADAUDIO).
 AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track);
 
+// The frames of the audio track `track` of `disc`: from the drive the disc is in, or from
+// the data file its cue sheet names.
+AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track);
+
 }  // namespace orlenta

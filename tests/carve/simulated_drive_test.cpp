@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include "carve_runner.h"
 #include "support/raw_image.h"
@@ -16,6 +17,7 @@ namespace orlenta {
 namespace {
 
 constexpr uint64_t kAudioSectors = 150;
+constexpr uint64_t kSpareSectors = 40;
 
 class SimulatedDriveTest : public ::testing::Test {
  protected:
@@ -24,7 +26,8 @@ class SimulatedDriveTest : public ::testing::Test {
     const std::string mpeg = FileText(ORLENTA_SAMPLE_MEDIA "/clip.mpg");
     photo_.assign(photo.begin(), photo.end());
     mpeg_.assign(mpeg.begin(), mpeg.end());
-    dataSectors_ = (photo_.size() + 2047) / 2048 + 4;
+    // Room after the photo for a scratch that spoils no file.
+    dataSectors_ = (photo_.size() + 2047) / 2048 + kSpareSectors;
     secondStart_ = kAudioSectors + dataSectors_ + 11400;
     videoSectors_ = (mpeg_.size() + 2323) / 2324;
     // The disc as a raw image, sector N at N × 2,352; the sectors between sessions are holes.
@@ -153,6 +156,52 @@ TEST_F(SimulatedDriveTest, TheAudioTrackBecomesAWavFileAndScratchedFramesAreCoun
     EXPECT_TRUE(wav.substr(44) == Text(expected)) << label;
     const bool counted = Err().find("Track 01.wav, 3 frames unreadable") != std::string::npos;
     EXPECT_EQ(counted, scratched) << Err();
+  }
+}
+
+TEST_F(SimulatedDriveTest, ReadErrorsLowerTheDrivesSpeedAndTheRunSaysSo) {
+  struct Case {
+    const char* what;
+    uint64_t badSectors;  // after the photo
+    std::vector<std::string> args;
+    std::optional<uint64_t> speedCalls;  // all of them lowerings; not counted with --speed
+    std::vector<int> lowered;
+  };
+  const Case cases[] = {
+      {"a clean disc", 0, {}, 0, {}},
+      {"one bad sector", 1, {}, 1, {8}},
+      {"a long scratch: the first failure, the ninth and the seventeenth", 27, {}, 3, {8, 4, 2}},
+      {"a long scratch, from a speed asked", 27, {"--speed", "16"}, std::nullopt, {8, 4, 2}},
+  };
+  const uint64_t scratch = kAudioSectors + dataSectors_ - kSpareSectors + 4;
+  for (const Case& c : cases) {
+    const std::string failing = c.badSectors == 0
+                                    ? ""
+                                    : "fail " + std::to_string(scratch) + "-" +
+                                          std::to_string(scratch + c.badSectors - 1) + "\n";
+    const std::string drive = Drive(failing + "fail_ms 0\n", false);
+    std::vector<std::string> args{"--no-audio"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(Carve(drive, "speed", drive, args), 0) << c.what << Err();
+    EXPECT_EQ(CarvedFiles(Out("speed")).count("1REC.jpg"), 1u) << c.what;
+    auto stats = Stats();
+    if (c.speedCalls) {
+      EXPECT_EQ(stats["speeds"], *c.speedCalls) << c.what;
+    }
+    EXPECT_EQ(stats["speed"], c.lowered.empty() ? 0u : uint64_t(c.lowered.back())) << c.what;
+    const std::string err = Err();
+    std::size_t at = 0;
+    for (const int speed : c.lowered) {
+      at = err.find("read errors: the drive's speed is lowered to " + std::to_string(speed) + "x",
+                    at);
+      EXPECT_NE(at, std::string::npos) << c.what << err;
+    }
+    const bool summarised = !c.lowered.empty() &&
+                            err.find("Drive speed: lowered to " + std::to_string(c.lowered.back()) +
+                                     "x after read errors") != std::string::npos;
+    EXPECT_EQ(summarised, !c.lowered.empty()) << c.what << err;
+    EXPECT_EQ(err.find("Drive speed:") != std::string::npos, !c.lowered.empty()) << c.what << err;
+    std::filesystem::remove_all(Out("speed"));
   }
 }
 

@@ -12,7 +12,8 @@
 //     fail FIRST-LAST          sectors every read of which fails
 //     fail_ms MS               how long a failing read takes (default 20)
 //     toc unreadable           the table of contents cannot be read (a scratched lead-in)
-//     stats PATH               gets counts of what was asked when the program ends
+//     stats PATH               gets counts of what was asked when the program ends, and
+//                              after each speed asked (for a test in the same process)
 //
 // The counts: "block_reads", "raw_reads", "audio_reads", "failed_reads", "gap_reads" (reads of
 // sectors no track holds), "speed" (the last speed asked for, 0 when none), "speeds" (how many
@@ -139,7 +140,8 @@ const Disc& TheDisc() {
 struct Counts {
   uint64_t blockReads = 0, rawReads = 0, audioReads = 0, failedReads = 0, gapReads = 0, speeds = 0;
   int speed = 0;
-  ~Counts() {
+  ~Counts() { Write(); }
+  void Write() const {
     const std::string& path = TheDisc().stats;
     if (path.empty()) return;
     if (std::FILE* file = std::fopen(path.c_str(), "w")) {
@@ -305,6 +307,7 @@ int DriveIoctl(unsigned long request, void* argument) {
     case CDROM_SELECT_SPEED:
       counts.speed = static_cast<int>(reinterpret_cast<intptr_t>(argument));
       ++counts.speeds;
+      counts.Write();
       return 0;
     case CDROMREADTOCHDR: {
       if (disc.tocUnreadable || disc.tracks.empty()) return Fail(EIO);

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <vector>
 
 #include "child_summary.h"
@@ -205,10 +206,45 @@ bool FinishMapfile(MapfileKeeper& mapfile, const RecoveryRun& run, ConsoleStream
 // The drive speed asked for: --speed, else the options file's "speed=N" (1 to 255).
 std::optional<int> SpeedWanted(const CarveOptions& options) {
   if (options.speed) return options.speed;
-  const auto stored = LoadOption(OptionsPathBeside(SettingsPath()), "speed");
-  const int speed = stored ? std::atoi(stored->c_str()) : 0;
-  return speed >= 1 && speed <= 255 ? std::optional(speed) : std::nullopt;
+  return DriveSpeedWanted(OptionsPathBeside(SettingsPath()));
 }
+
+// What the run tells of an optical drive's speed lowered after read errors: a line at
+// once, and the lowest speed in the summary. Told on the thread that reads.
+class SpeedNotes {
+ public:
+  SpeedNotes(std::string source, ConsoleStreams streams)
+      : source_(std::move(source)), streams_(streams) {}
+  void SetHost(ConsoleHost* host) { host_ = host; }
+  void Tell(const SpeedLowered& lowered) {
+    const std::lock_guard hold(mutex_);
+    lowest_ = lowered.speed;
+    refused_ = lowered.refused;
+    const std::string line =
+        source_ + ": read errors: " +
+        (lowered.refused
+             ? "the drive would not read slower (asked for " + std::to_string(lowered.speed) + "x)"
+             : "the drive's speed is lowered to " + std::to_string(lowered.speed) + "x");
+    if (host_) {
+      host_->Note(line);
+    } else {
+      std::fprintf(streams_.err, "orlenta-carve: %s\n", PrintableText(line).c_str());
+    }
+  }
+  void AddTo(RunSummary& summary) {
+    const std::lock_guard hold(mutex_);
+    summary.speedLowered = lowest_;
+    summary.speedRefused = refused_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::string source_;
+  ConsoleStreams streams_;
+  ConsoleHost* host_ = nullptr;
+  std::optional<int> lowest_;
+  bool refused_ = false;
+};
 
 // Whether the disc's audio tracks become WAV files: not with --no-audio, nor when the
 // options file turns them off.
@@ -223,10 +259,8 @@ std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
   std::map<int, AudioTrackResult> written;
   for (const DiscTrack& track : layout.tracks) {
     if (track.kind != TrackKind::kAudio) continue;
-    const AudioFrameReader reader =
-        layout.inDrive ? DriveAudioReader(layout.dataPath, track) : ImageAudioReader(track);
-    AudioTrackResult result =
-        WriteAudioTrack(folder, track.number, track.title, track.sectorCount, reader);
+    AudioTrackResult result = WriteAudioTrack(folder, track.number, track.title, track.sectorCount,
+                                              AudioReaderFor(layout, track));
     if (result.errnum != 0) {
       host.FileError(result.path.empty() ? folder + AudioTrackFileName(track.number, track.title)
                                          : result.path,
@@ -408,8 +442,12 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                " (give another with --stem)");
   }
   const std::string folder = options.outputFolder.value_or(defaults.folder);
+  SpeedNotes speedNotes(options.source, streams);
   const ImageReading how{
-      .track = std::nullopt, .layout = options.layout, .speed = SpeedWanted(options)};
+      .track = std::nullopt,
+      .layout = options.layout,
+      .speed = SpeedWanted(options),
+      .speedLowered = [&speedNotes](const SpeedLowered& lowered) { speedNotes.Tell(lowered); }};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout) return kExitUsage;
   // A run refused before it starts leaves nothing behind: no folder, no mapfile, no report.
@@ -452,6 +490,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                   : rescue           ? rescue->CarveFolder()
                                                      : folder;
   ConsoleHost host(WithTrailingSeparator(carveFolder), stem, options.quiet, showProgress, streams);
+  speedNotes.SetHost(&host);
   // In a batch, the batch tells how each source ended.
   if (options.summaryFd) host.HideRunEnd();
   if ((rescue && rescue->Staging()) || options.reportOnly) host.HideFileLines();
@@ -496,6 +535,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
                                    sourceDigests, *layout, audio);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
+    speedNotes.AddTo(summary);
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
     if (options.reportOnly) {
       NameAsIn(unkept.Folder(), WithTrailingSeparator(folder), summary.unverifiedFiles);

@@ -83,6 +83,11 @@ void ConsoleHost::ShowMessage(std::string_view text, std::string_view caption) {
   std::fprintf(streams_.err, "orlenta-carve: %s\n", PrintableText(text).c_str());
 }
 
+void ConsoleHost::Note(std::string_view text) {
+  ClearProgress();
+  std::fprintf(streams_.err, "orlenta-carve: %s\n", PrintableText(text).c_str());
+}
+
 void ConsoleHost::CallEvery(std::chrono::milliseconds every, std::function<void()> task) {
   task_ = std::move(task);
   taskEvery_ = every;

@@ -41,6 +41,9 @@ class ConsoleHost final : public RunHost {
 
   bool ShowedError() const { return showedError_; }
 
+  // A line on stderr about the run that is no error (the drive's speed lowered).
+  void Note(std::string_view text);
+
   // No closing line ("Process completed!") at the end of the run.
   void HideRunEnd() { showRunEnd_ = false; }
   // Each file goes to a folder of its kind inside the output folder, made when its first

@@ -109,6 +109,11 @@ std::string FormatSummary(const RunSummary& summary) {
                static_cast<unsigned long long>(summary.sectorsTotal), summary.sectorSize);
   text += Line("Sectors unreadable: %llu\n",
                static_cast<unsigned long long>(summary.sectorsUnreadable));
+  if (summary.speedLowered) {
+    text += summary.speedRefused
+                ? "Drive speed: the drive would not read slower after read errors\n"
+                : Line("Drive speed: lowered to %dx after read errors\n", *summary.speedLowered);
+  }
   if (summary.sectorsSkipped > 0) {
     text += Line("Sectors skipped: %llu (bad zones jumped over, written as zeros)\n",
                  static_cast<unsigned long long>(summary.sectorsSkipped));

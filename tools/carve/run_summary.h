@@ -33,6 +33,10 @@ struct RunSummary {
   uint64_t sectorsSkipped = 0;  // jumped over in bad zones, never tried
   uint32_t sectorSize = 0;
   double elapsedSeconds = 0;
+  // The lowest speed an optical drive was asked for after read errors, and whether it
+  // refused it; nullopt when it was never lowered.
+  std::optional<int> speedLowered;
+  bool speedRefused = false;
   // With --names: the folder of the files by name ("" when the disc listed none), the files
   // written whole, those with unreadable sectors (zeros in their place) or cut short, those
   // that could not be written, and what of the directories could not be read.

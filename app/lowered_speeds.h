@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/image_reading.h"
+
+namespace orlenta {
+
+// The drive speeds the reader lowered to during a run: told on the thread that reads,
+// taken on the window's.
+class LoweredSpeeds {
+ public:
+  void Tell(const SpeedLowered& lowered) {
+    const std::lock_guard hold(mutex_);
+    fresh_.push_back(lowered);
+    last_ = lowered;
+  }
+  // What was told since last taken.
+  std::vector<SpeedLowered> TakeFresh() {
+    const std::lock_guard hold(mutex_);
+    return std::exchange(fresh_, {});
+  }
+  // The last speed told, if any; everything told is forgotten.
+  std::optional<SpeedLowered> TakeLast() {
+    const std::lock_guard hold(mutex_);
+    fresh_.clear();
+    return std::exchange(last_, std::nullopt);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<SpeedLowered> fresh_;
+  std::optional<SpeedLowered> last_;
+};
+
+}  // namespace orlenta
