@@ -5,8 +5,10 @@
 
 namespace orlenta {
 namespace {
-// Directories are small; a few thousand blocks kept cover every copy of a large one.
-constexpr std::size_t kBlocksKept = 4096;
+// Each directory block is read once in each copy; those kept serve the few read again (a
+// folder's first block, Rock Ridge continuations). More would only hold memory a disc of
+// many files needs for its names.
+constexpr std::size_t kBlocksKept = 512;
 }  // namespace
 
 uint32_t LogicalBytesPerSector(uint32_t sectorSize) {

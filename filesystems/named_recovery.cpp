@@ -17,6 +17,18 @@ namespace orlenta {
 namespace {
 constexpr int kMaxRootNumber = 1000;
 
+// Where each file of the listing goes under `root`. The tree of names taken is let go before
+// the files are planned, so that a disc of many files never holds both at once.
+std::vector<std::string> PlacedPaths(const FileListing& listing, const std::string& root) {
+  NamedTree tree;
+  std::vector<std::string> paths;
+  paths.reserve(listing.files.size());
+  for (const ListedFile& file : listing.files) {
+    paths.push_back(root + tree.Place(file.path, OlderSessionMark(file.olderSession)));
+  }
+  return paths;
+}
+
 }  // namespace
 
 NamedRecovery::~NamedRecovery() {
@@ -30,6 +42,7 @@ void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
   sectorSize_ = volume.SectorSize();
   BlockReader blocks(volume);
   listing_ = ReadDiscListing(blocks, limits_);
+  listing_.files.shrink_to_fit();
   directoryBytes_ = blocks.BytesRead();
   const std::optional<std::string> folder = host.OutputFolderForNextFile();
   if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;
@@ -54,13 +67,15 @@ bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
 }
 
 void NamedRecovery::PlanFiles(const std::string& root) {
-  NamedTree tree;
+  std::vector<std::string> paths = PlacedPaths(listing_, root);
   targets_.reserve(listing_.files.size());
+  pieces_.reserve(listing_.files.size());
+  spans_.reserve(listing_.files.size());
   for (std::size_t i = 0; i < listing_.files.size(); ++i) {
     const ListedFile& file = listing_.files[i];
     Target target;
     target.file = i;
-    target.path = root + tree.Place(file.path, OlderSessionMark(file.olderSession));
+    target.path = std::move(paths[i]);
     const std::size_t index = targets_.size();
     uint64_t offset = 0;
     for (const FileExtent& extent : file.extents) {
