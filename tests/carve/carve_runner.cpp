@@ -23,10 +23,16 @@ pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
 
 std::vector<std::string> DamagedDrive(const std::string& image, double rate, const std::string& bad,
                                       int failMs) {
-  return {"LD_PRELOAD=" ORLENTA_DAMAGED_DRIVE, "ORLENTA_DAMAGED_IMAGE=" + image,
-          "ORLENTA_DAMAGED_RATE=" + std::to_string(rate), "ORLENTA_DAMAGED_BAD=" + bad,
-          "ORLENTA_DAMAGED_FAIL_MS=" + std::to_string(failMs),
-          // A sanitizer build wants its runtime first; the preloaded library has none.
+  std::vector<std::string> environment = Preloading(ORLENTA_DAMAGED_DRIVE);
+  environment.insert(
+      environment.end(),
+      {"ORLENTA_DAMAGED_IMAGE=" + image, "ORLENTA_DAMAGED_RATE=" + std::to_string(rate),
+       "ORLENTA_DAMAGED_BAD=" + bad, "ORLENTA_DAMAGED_FAIL_MS=" + std::to_string(failMs)});
+  return environment;
+}
+
+std::vector<std::string> Preloading(const std::string& library) {
+  return {"LD_PRELOAD=" + library,
           "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=1"};
 }
 

@@ -25,6 +25,10 @@ struct CarveLaunch {
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
                  const std::string& stdoutPath, const CarveLaunch& launch);
 
+// The environment that loads `library` into the program under test (LD_PRELOAD). A
+// sanitizer build wants its runtime loaded first, and the preloaded library has none.
+std::vector<std::string> Preloading(const std::string& library);
+
 // The environment that makes `image` read like a worn drive (see damaged_drive_preload):
 // `rate` bytes per second, sectors `bad` ("FIRST-LAST,...") failing after `failMs`.
 std::vector<std::string> DamagedDrive(const std::string& image, double rate, const std::string& bad,

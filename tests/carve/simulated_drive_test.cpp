@@ -70,8 +70,8 @@ class SimulatedDriveTest : public ::testing::Test {
     args.insert(args.end(), {source, Out(label)});
     CarveLaunch launch;
     if (!drive.empty()) {
-      launch.environment = {"LD_PRELOAD=" ORLENTA_SIMULATED_DRIVE,
-                            "ORLENTA_SIMULATED_DRIVE=" + drive};
+      launch.environment = Preloading(ORLENTA_SIMULATED_DRIVE);
+      launch.environment.push_back("ORLENTA_SIMULATED_DRIVE=" + drive);
     }
     return WaitForCarve(StartCarve(Home(), args, dir_.File("stdout.txt"), launch));
   }
