@@ -170,6 +170,16 @@ const LocalizedText FramesUnreadText = {
     "Cadre necitite, scrise ca liniste: %s",
 };
 
+const LocalizedText FramesUnrepairedText = {
+    "",
+    "Frames that could not be repaired: %s",
+    "Trames qui n'ont pas pu être réparées : %s",
+    "Frames, die nicht repariert werden konnten: %s",
+    "Frame che non è stato possibile riparare: %s",
+    "Tramas que no se pudieron reparar: %s",
+    "Cadre care nu au putut fi reparate: %s",
+};
+
 const LocalizedText ImageNotKeptText = {
     "",
     "The disc's image cannot be kept; the files are recovered without it:",

@@ -46,6 +46,7 @@ extern const LocalizedText SpeedRefusedText;
 // An audio track written as a WAV file had frames that could not be read, written as
 // silence; "%s" is their count. Follows the file's own line.
 extern const LocalizedText FramesUnreadText;
+extern const LocalizedText FramesUnrepairedText;
 
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;

@@ -29,6 +29,7 @@
 #include "media/media_properties.h"
 #include "off_thread_wait.h"
 #include "platform/drives/drive_reads.h"
+#include "platform/drives/speed_lowering.h"
 #include "platform/posix_volume.h"
 #include "platform/settings_lock.h"
 #include "platform/system_folders.h"
@@ -277,11 +278,13 @@ void CMainDialog::RunRecovery() {
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());
   // The run's end cleared the lines told as it went: the speed it ended at is told again.
+  std::optional<int> speedNow = DriveSpeedWanted(OptionsPathBeside(setup_.settingsPath));
   if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.TakeLast()) {
     AddLogLine(SpeedLine(*lowered));
+    speedNow = lowered->speed;
   }
   if (keepingImage) EndDriveImage(outcome);
-  if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter);
+  if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter, speedNow);
   running_ = false;
   if (refillAfterReading_) {
     refillAfterReading_ = false;
@@ -336,10 +339,11 @@ void CMainDialog::EndDriveImage(RunOutcome outcome) {
   AddLogLine(FormatText(PickText(SectorsUnreadText, languageIndex_), std::to_string(unread)));
 }
 
-void CMainDialog::WriteDiscAudio(char letter) {
+void CMainDialog::WriteDiscAudio(char letter, std::optional<int> speedNow) {
   const auto drive = drives_.Paths().find(letter);
   if (drive == drives_.Paths().end()) return;
-  if (!AudioTracksWanted(OptionsPathBeside(setup_.settingsPath))) return;
+  const std::string options = OptionsPathBeside(setup_.settingsPath);
+  if (!AudioTracksWanted(options)) return;
   std::optional<SectorLayout> disc;
   WaitOffWindowThread([&] { disc = DescribePosixVolume(drive->second); });
   if (!disc) return;
@@ -350,6 +354,15 @@ void CMainDialog::WriteDiscAudio(char letter) {
   const std::optional<std::string> folder =
       audio.empty() ? std::nullopt : OutputFolderForNextFile();
   if (!folder) return;
+  // Through the error correction unless turned off; failing reads lower the drive's speed
+  // further, from where the data's reads left it.
+  DriveAudioReading how;
+  how.paranoia = AudioErrorCorrectionWanted(options);
+  if (disc->inDrive) {
+    how.readFailed = LowerSpeedOnAudioErrors(
+        disc->dataPath, speedNow,
+        [this](const SpeedLowered& lowered) { loweredSpeeds_.Tell(lowered); });
+  }
   // A disc's music takes minutes to read: Stop and the progress bar stay for it.
   StopFlag = false;
   SetRunning(true);
@@ -359,7 +372,7 @@ void CMainDialog::WriteDiscAudio(char letter) {
     AudioTrackResult result;
     WaitOffWindowThread([&] {
       result = WriteAudioTrack(*folder, track.number, track.title, track.sectorCount,
-                               AudioReaderFor(*disc, track));
+                               AudioReaderFor(*disc, track, how));
     });
     if (result.path.empty()) result.path = *folder + AudioTrackFileName(track.number, track.title);
     LogAudioTrack(result);
@@ -376,6 +389,10 @@ void CMainDialog::LogAudioTrack(const AudioTrackResult& result) {
   if (result.framesUnread > 0) {
     AddLogLine(FormatText(PickText(FramesUnreadText, languageIndex_),
                           std::to_string(result.framesUnread)));
+  }
+  if (result.framesUnrepaired > 0) {
+    AddLogLine(FormatText(PickText(FramesUnrepairedText, languageIndex_),
+                          std::to_string(result.framesUnrepaired)));
   }
 }
 

@@ -109,7 +109,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void EndDriveImage(RunOutcome outcome);
   // After a completed run: each audio track of the disc of drive `letter` written as a WAV
   // file in the output folder and logged, unless the options file turns audio off.
-  void WriteDiscAudio(char letter);
+  void WriteDiscAudio(char letter, std::optional<int> speedNow);
   void LogAudioTrack(const AudioTrackResult& result);
   // The log's line for the drive's speed lowered after read errors.
   std::string SpeedLine(const SpeedLowered& lowered) const;

@@ -69,6 +69,10 @@ bool AudioTracksWanted(const std::string& path) {
   return LoadOption(path, "audio") != "off";
 }
 
+bool AudioErrorCorrectionWanted(const std::string& path) {
+  return LoadOption(path, "paranoia") != "off";
+}
+
 bool FilesSortedByKind(const std::string& path) {
   return LoadOption(path, "by-kind") == "on";
 }

@@ -20,6 +20,10 @@ bool SaveOption(const std::string& path, const std::string& key, const std::stri
 // Whether audio tracks are written as WAV files: on unless the options file says "audio=off".
 bool AudioTracksWanted(const std::string& path);
 
+// Whether a drive's audio is read through the error correction: on unless the options file
+// says "paranoia=off".
+bool AudioErrorCorrectionWanted(const std::string& path);
+
 // Whether the window sorts recovered files into a folder per kind: "by-kind=on".
 bool FilesSortedByKind(const std::string& path);
 

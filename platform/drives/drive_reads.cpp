@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "direct_reads.h"
+#include "paranoia_reads.h"
 #include "platform/disc_volume.h"
 #include "platform/raw_sectors.h"
 #include "platform/read_fully.h"
@@ -102,24 +103,35 @@ std::unique_ptr<Volume> OpenDriveDisc(int fd, const SectorLayout& disc) {
   return MakeDiscVolume(std::move(tracks), disc.sectorCount, MediumTracks(disc));
 }
 
-AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track) {
+AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track,
+                                  std::function<void()> readFailed) {
   const auto drive = std::make_shared<DriveHandle>(OpenBlockDeviceDirect(path));
   const uint64_t start = track.firstSector;
-  return [drive, start](uint64_t first, uint32_t count,
-                        std::span<uint8_t> into) -> std::optional<uint64_t> {
+  return [drive, start, readFailed = std::move(readFailed)](
+             uint64_t first, uint32_t count, std::span<uint8_t> into) -> std::optional<uint64_t> {
     if (drive->Fd() < 0 || into.size() < std::size_t{count} * kRawSectorBytes) return std::nullopt;
     cdrom_read_audio read{};
     read.addr.lba = static_cast<int>(start + first);
     read.addr_format = CDROM_LBA;
     read.nframes = static_cast<int>(count);
     read.buf = into.data();
-    if (::ioctl(drive->Fd(), CDROMREADAUDIO, &read) != 0) return std::nullopt;
+    if (::ioctl(drive->Fd(), CDROMREADAUDIO, &read) != 0) {
+      if (readFailed) readFailed();
+      return std::nullopt;
+    }
     return 0;
   };
 }
 
-AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track) {
-  return disc.inDrive ? DriveAudioReader(disc.dataPath, track) : ImageAudioReader(track);
+AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track,
+                                const DriveAudioReading& how) {
+  if (!disc.inDrive) return ImageAudioReader(track);
+  if (how.paranoia) {
+    if (AudioFrameReader corrected = ParanoiaAudioReader(disc.dataPath, track, how.readFailed)) {
+      return corrected;
+    }
+  }
+  return DriveAudioReader(disc.dataPath, track, how.readFailed);
 }
 
 }  // namespace orlenta

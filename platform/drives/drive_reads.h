@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -43,11 +44,23 @@ std::unique_ptr<FramedSource> DriveTrackSource(std::shared_ptr<DriveHandle> driv
 std::unique_ptr<Volume> OpenDriveDisc(int fd, const SectorLayout& disc);
 
 // Reads the frames of the audio track `track` from the drive at `path` with the drive's
-// audio read (the kernel's CDROMREADAUDIO).
-AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track);
+// plain audio read (the kernel's CDROMREADAUDIO); `readFailed` (when given) hears of each
+// read that fails.
+AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& track,
+                                  std::function<void()> readFailed = nullptr);
 
-// The frames of the audio track `track` of `disc`: from the drive the disc is in, or from
-// the data file its cue sheet names.
-AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track);
+// How the audio of a disc in a drive is read.
+struct DriveAudioReading {
+  // Through the error correction (ParanoiaAudioReader); else, or when it cannot open the
+  // drive, with the drive's plain audio reads.
+  bool paranoia = true;
+  // Told of every read of the drive's audio that fails.
+  std::function<void()> readFailed = nullptr;
+};
+
+// The frames of the audio track `track` of `disc`: from the drive the disc is in, read as
+// `how` says, or from the data file its cue sheet names.
+AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track,
+                                const DriveAudioReading& how = {});
 
 }  // namespace orlenta

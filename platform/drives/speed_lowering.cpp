@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "speed_lowering.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,27 @@
 
 namespace orlenta {
 namespace {
+
+// Asks the drive open as `fd` for the speed `lowering` says after a failed read, and tells
+// `told` of it.
+void LowerAfterFailure(int fd, SpeedLowering& lowering,
+                       const std::function<void(const SpeedLowered&)>& told) {
+  const std::optional<int> speed = lowering.ReadFailed();
+  if (!speed) return;
+  const bool taken = SelectDriveSpeed(fd, *speed);
+  if (!taken) lowering.Refused();
+  if (told) told({*speed, !taken});
+}
+
+// The drive and its lowering, shared by the copies of an audio reader's failure call.
+struct AudioSpeedLowering {
+  AudioSpeedLowering(int fd, std::optional<int> speedNow,
+                     std::function<void(const SpeedLowered&)> toldOf)
+      : drive(fd), lowering(speedNow), told(std::move(toldOf)) {}
+  DriveHandle drive;
+  SpeedLowering lowering;
+  std::function<void(const SpeedLowered&)> told;
+};
 
 class SpeedLoweringVolume final : public Volume {
  public:
@@ -42,13 +64,7 @@ class SpeedLoweringVolume final : public Volume {
     return static_cast<std::size_t>(got) < asked && offset + static_cast<uint64_t>(got) < end;
   }
 
-  void Lower() {
-    const std::optional<int> speed = lowering_.ReadFailed();
-    if (!speed) return;
-    const bool taken = SelectDriveSpeed(drive_.Fd(), *speed);
-    if (!taken) lowering_.Refused();
-    if (told_) told_({*speed, !taken});
-  }
+  void Lower() { LowerAfterFailure(drive_.Fd(), lowering_, told_); }
 
   std::unique_ptr<Volume> volume_;
   DriveHandle drive_;
@@ -75,6 +91,13 @@ std::unique_ptr<Volume> LowerSpeedOnReadErrors(std::unique_ptr<Volume> volume, i
     return nullptr;
   }
   return std::make_unique<SpeedLoweringVolume>(std::move(volume), fd, asked, std::move(told));
+}
+
+std::function<void()> LowerSpeedOnAudioErrors(const std::string& path, std::optional<int> speedNow,
+                                              std::function<void(const SpeedLowered&)> told) {
+  const auto state = std::make_shared<AudioSpeedLowering>(
+      ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), speedNow, std::move(told));
+  return [state] { LowerAfterFailure(state->drive.Fd(), state->lowering, state->told); };
 }
 
 }  // namespace orlenta

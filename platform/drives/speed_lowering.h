@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "engine/volume.h"
 #include "platform/image_reading.h"
@@ -41,5 +42,12 @@ class SpeedLowering {
 std::unique_ptr<Volume> LowerSpeedOnReadErrors(std::unique_ptr<Volume> volume, int fd,
                                                std::optional<int> asked,
                                                std::function<void(const SpeedLowered&)> told);
+
+// For the reads of the audio tracks of the disc in the drive at `path`, once its data is
+// read: a call for each read that fails, which lowers the drive's speed as SpeedLowering
+// says, from `speedNow` (the speed the drive was last asked for; nullopt when it chose its
+// own). `told` hears of each lowering.
+std::function<void()> LowerSpeedOnAudioErrors(const std::string& path, std::optional<int> speedNow,
+                                              std::function<void(const SpeedLowered&)> told);
 
 }  // namespace orlenta

@@ -13,6 +13,7 @@
 
 #include "engine/options_file.h"
 #include "engine/recovery_choice.h"
+#include "support/disc_images.h"
 #include "support/raw_image.h"
 #include "window_fixture.h"
 
@@ -47,9 +48,9 @@ class WindowDriveAudio : public WindowTest {
     const char* drive = std::getenv("ORLENTA_SIMULATED_DRIVE");
     if (!drive) GTEST_SKIP() << "runs only with the simulated-drive library loaded";
     drive_ = drive;
-    audio_.resize(kAudioSectors * 2352);
-    for (std::size_t i = 0; i < audio_.size(); ++i)
-      audio_[i] = static_cast<uint8_t>(i * 7 + i / 991);
+    // Noise, as music is to the error correction, which lines reads up by their samples.
+    const std::string noise = Pattern(kAudioSectors * 2352, 3);
+    audio_.assign(noise.begin(), noise.end());
     std::vector<uint8_t> data = ReadFileBytes(ORLENTA_SAMPLE_DISC);
     data.resize(kDataSectors * 2048);
     std::vector<uint8_t> raw = audio_;

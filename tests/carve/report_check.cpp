@@ -47,6 +47,8 @@ std::string BytesOfRuns(const Report& report, const std::string& object, const s
   return bytes;
 }
 
+}  // namespace
+
 // What `xmllint --schema` says of the report against the DFXML schema the report declares
 // (1.2.0, kept beside the tests); "" when it is valid.
 std::string SchemaProblems(const std::string& path) {
@@ -60,8 +62,6 @@ std::string SchemaProblems(const std::string& path) {
     said.append(piece, got);
   return ::pclose(pipe) == 0 ? "" : said;
 }
-
-}  // namespace
 
 Report::Report(const std::string& path)
     : path_(path), doc_(xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET), xmlFreeDoc) {

@@ -32,6 +32,10 @@ class Report {
   std::unique_ptr<xmlXPathContext, ContextFree> context_;
 };
 
+// What `xmllint --schema` says of the report at `path` against the DFXML schema; "" when it
+// is valid.
+std::string SchemaProblems(const std::string& path);
+
 // The SHA-256 of the file at `path` as sha256sum gives it; "" when it cannot be run.
 std::string Sha256Sum(const std::string& path);
 // The digest `tool` (md5sum, sha1sum, sha256sum) gives of the file at `path`.

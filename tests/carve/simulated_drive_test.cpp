@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "carve_runner.h"
+#include "report_check.h"
+#include "support/disc_images.h"
 #include "support/raw_image.h"
 #include "support/temp_dir.h"
 
@@ -18,6 +20,13 @@ namespace {
 
 constexpr uint64_t kAudioSectors = 150;
 constexpr uint64_t kSpareSectors = 40;
+
+// Sound for a disc: noise, as music is to the error correction, which lines reads up by
+// their samples (a pattern repeating every few samples would line up anywhere).
+std::vector<uint8_t> Noise(std::size_t bytes, uint32_t seed) {
+  const std::string noise = Pattern(bytes, seed);
+  return {noise.begin(), noise.end()};
+}
 
 class SimulatedDriveTest : public ::testing::Test {
  protected:
@@ -32,9 +41,7 @@ class SimulatedDriveTest : public ::testing::Test {
     videoSectors_ = (mpeg_.size() + 2323) / 2324;
     // The disc as a raw image, sector N at N × 2,352; the sectors between sessions are holes.
     image_ = dir_.File("disc.raw");
-    audio_.resize(kAudioSectors * 2352);
-    for (std::size_t i = 0; i < audio_.size(); ++i)
-      audio_[i] = static_cast<uint8_t>(i * 7 + i / 991);
+    audio_ = Noise(kAudioSectors * 2352, 1);
     photo_.resize(dataSectors_ * 2048, 0);
     Place(0, audio_);
     Place(kAudioSectors, FrameRawSectors(photo_, RawMode::kMode1, kAudioSectors));
@@ -143,19 +150,67 @@ TEST_F(SimulatedDriveTest, ATableOfContentsThatCannotBeReadFallsBackToTheCapacit
   EXPECT_EQ(CarvedFiles(Out("no-toc")).count("1REC.jpg"), 1u);
 }
 
-TEST_F(SimulatedDriveTest, TheAudioTrackBecomesAWavFileAndScratchedFramesAreCounted) {
-  for (const bool scratched : {false, true}) {
-    const std::string label = scratched ? "scratched" : "clean";
-    const std::string drive = Drive(scratched ? "fail 10-12\nfail_ms 0\n" : "");
-    ASSERT_EQ(Carve(drive, label, drive), 0) << Err();
-    std::vector<uint8_t> expected = audio_;
-    if (scratched) std::fill(expected.begin() + 10 * 2352, expected.begin() + 13 * 2352, 0);
-    const std::string wav = CarvedFiles(Out(label)).at("Track 01.wav");
-    ASSERT_EQ(wav.size(), 44 + expected.size()) << label;
-    EXPECT_EQ(wav.substr(0, 4), "RIFF");
-    EXPECT_TRUE(wav.substr(44) == Text(expected)) << label;
-    const bool counted = Err().find("Track 01.wav, 3 frames unreadable") != std::string::npos;
-    EXPECT_EQ(counted, scratched) << Err();
+TEST_F(SimulatedDriveTest, EachTrackOfAScratchedMusicCdBecomesAWavWithItsDamageCounted) {
+  // Three tracks of 60 frames; a scratch over frames 30 and 31 of the second.
+  constexpr uint64_t kFrames = 60;
+  const std::vector<uint8_t> music = Noise(3 * kFrames * 2352, 2);
+  image_ = dir_.File("music.raw");
+  Place(0, music);
+  const std::string drive = dir_.File("music-drive");
+  std::ofstream(drive) << "image " << image_ << "\n"
+                       << "track 1 1 audio 0 60\ntrack 2 1 audio 60 60\ntrack 3 1 audio 120 60\n"
+                       << "fail 90-91\nfail_ms 0\nstats " << dir_.File("stats.txt") << "\n";
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    std::string told;       // the second track's line in the summary
+    const char* reads;      // the drive's reads that took the audio
+    const char* notReads;   // and those that took none
+    const char* countedAs;  // the report's count of the scratch
+  };
+  const Case cases[] = {
+      {"through the error correction",
+       {},
+       "Track 02.wav, 2 frames could not be repaired",
+       "packet_reads",
+       "audio_reads",
+       "frames_unrepaired"},
+      {"with the drive's plain reads",
+       {"--no-paranoia"},
+       "Track 02.wav, 2 frames unreadable (silence)",
+       "audio_reads",
+       "packet_reads",
+       "frames_unreadable"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"--report", dir_.File(std::string(c.reads) + ".xml")};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(Carve(drive, c.reads, drive, args), 0) << c.what << Err();
+    const auto files = CarvedFiles(Out(c.reads));
+    ASSERT_EQ(files.size(), 3u) << c.what;
+    for (uint64_t track = 0; track < 3; ++track) {
+      std::string expected(
+          music.begin() + static_cast<std::ptrdiff_t>(track * kFrames * 2352),
+          music.begin() + static_cast<std::ptrdiff_t>((track + 1) * kFrames * 2352));
+      if (track == 1) std::fill_n(expected.begin() + 30 * 2352, 2 * 2352, '\0');
+      const std::string wav = files.at("Track 0" + std::to_string(track + 1) + ".wav");
+      ASSERT_EQ(wav.size(), 44 + expected.size()) << c.what;
+      EXPECT_TRUE(wav.substr(44) == expected) << c.what << ", track " << track + 1;
+    }
+    const std::string err = Err();
+    EXPECT_NE(err.find(c.told), std::string::npos) << c.what << err;
+    EXPECT_EQ(err.find("Track 01.wav,"), std::string::npos) << c.what << err;
+    // The failing reads lowered the drive's speed, as the data's do.
+    EXPECT_NE(err.find("Drive speed: lowered to"), std::string::npos) << c.what << err;
+    auto stats = Stats();
+    EXPECT_GT(stats[c.reads], 0u) << c.what;
+    EXPECT_EQ(stats[c.notReads], 0u) << c.what;
+    EXPECT_GT(stats["speeds"], 0u) << c.what;
+    const Report report(dir_.File(std::string(c.reads) + ".xml"));
+    const std::string entry = "//d:fileobject/x:audio_track[@number='2']/@";
+    EXPECT_EQ(report.One(entry + c.countedAs), "2") << c.what;
+    EXPECT_EQ(report.One("//d:fileobject/x:audio_track[@number='1']/@frames_unrepaired"), "0");
+    EXPECT_EQ(SchemaProblems(report.Path()), "") << c.what;
   }
 }
 

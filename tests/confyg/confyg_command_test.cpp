@@ -78,16 +78,19 @@ TEST_F(ConfygCommandTest, TheRecoveryChoiceIsStoredBesideTheSettingsAndShown) {
 TEST_F(ConfygCommandTest, AudioTracksAndTheDriveSpeedAreStoredBesideTheSettingsAndShown) {
   EXPECT_EQ(std::get<int>(Parse({"--audio", "maybe"})), kConfygUsage);
   EXPECT_EQ(std::get<int>(Parse({"--speed", "256"})), kConfygUsage);
-  const auto parsed = Parse({"--audio", "off", "--speed", "4"});
+  EXPECT_EQ(std::get<int>(Parse({"--paranoia", "1"})), kConfygUsage);
+  const auto parsed = Parse({"--audio", "off", "--speed", "4", "--paranoia", "off"});
   ASSERT_TRUE(std::holds_alternative<ConfygOptions>(parsed));
   ASSERT_EQ(Run(std::get<ConfygOptions>(parsed)), kConfygOk);
   const std::string options = OptionsPathBeside(paths.settingsFile);
   EXPECT_FALSE(AudioTracksWanted(options));
   EXPECT_EQ(LoadOption(options, "speed"), "4");
+  EXPECT_FALSE(AudioErrorCorrectionWanted(options));
   ASSERT_EQ(Run({.init = true, .show = true}), kConfygOk);
-  EXPECT_THAT(out.str(), HasSubstr("audio: off\nspeed: 4\n"));
-  ASSERT_EQ(Run({.audio = "on"}), kConfygOk);
+  EXPECT_THAT(out.str(), HasSubstr("audio: off\nspeed: 4\nparanoia: off\n"));
+  ASSERT_EQ(Run({.audio = "on", .paranoia = "on"}), kConfygOk);
   EXPECT_TRUE(AudioTracksWanted(options));
+  EXPECT_TRUE(AudioErrorCorrectionWanted(options));
   EXPECT_EQ(LoadOption(options, "speed"), "4");
 }
 

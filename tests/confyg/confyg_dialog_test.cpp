@@ -122,6 +122,37 @@ TEST_F(ConfygDialogTest, TheRecoveryChoiceGoesToTheOptionsFileAndNotTheRecord) {
   EXPECT_FALSE(fs::exists(options));
 }
 
+TEST_F(ConfygDialogTest, TheAudioChoicesAndTheDriveSpeedGoToTheOptionsFile) {
+  const std::string options = OptionsPathBeside(paths.settingsFile);
+  fs::create_directories(fs::path(options).parent_path());
+  ASSERT_TRUE(SaveOption(options, "speed", "12"));  // as confyg --speed 12 stores it
+  Open();
+  EXPECT_TRUE(Find<QCheckBox>("audio")->isChecked());
+  EXPECT_TRUE(Find<QCheckBox>("paranoia")->isChecked());
+  auto* speed = Find<QComboBox>("speed");
+  EXPECT_EQ(speed->currentText(), "12x");
+  EXPECT_EQ(speed->itemText(speed->currentIndex() + 1), "16x");  // in its place in the list
+  // Without audio tracks there is no audio to correct.
+  QTest::mouseClick(Find<QCheckBox>("audio"), Qt::LeftButton);
+  EXPECT_FALSE(Find<QCheckBox>("paranoia")->isEnabled());
+  QTest::mouseClick(Find<QCheckBox>("audio"), Qt::LeftButton);
+  QTest::mouseClick(Find<QCheckBox>("paranoia"), Qt::LeftButton);
+  speed->setCurrentIndex(speed->findText("4x"));
+  Click("save");
+  EXPECT_THAT(problems, IsEmpty());
+  EXPECT_EQ(ReadFileBytes(paths.settingsFile), PatternRecord());
+  EXPECT_TRUE(AudioTracksWanted(options));
+  EXPECT_FALSE(AudioErrorCorrectionWanted(options));
+  EXPECT_EQ(DriveSpeedWanted(options), 4);
+
+  Open();  // shown as stored; the drive's own choice stores 0
+  EXPECT_FALSE(Find<QCheckBox>("paranoia")->isChecked());
+  Find<QComboBox>("speed")->setCurrentIndex(0);
+  Click("save");
+  EXPECT_EQ(LoadOption(options, "speed"), "0");
+  EXPECT_EQ(DriveSpeedWanted(options), std::nullopt);
+}
+
 TEST_F(ConfygDialogTest, TheFileFilterIsShownStoredOnlyWhenChangedAndCheckedFirst) {
   const std::string options = OptionsPathBeside(paths.settingsFile);
   fs::create_directories(fs::path(options).parent_path());

@@ -2,9 +2,13 @@
 // A CD drive for machines without one: loaded with LD_PRELOAD, it makes one file (the
 // drive) look like an optical drive's block device holding the disc its text describes,
 // and answers the kernel's CD-ROM calls the program makes of it: capacity, table of
-// contents, last session, drive status, raw and audio reads, speed. Like the kernel's own driver, a
-// 2,048-byte read gives only Mode 1 and Mode 2 Form 1 sectors: an audio sector, a Form 2
-// sector, a sector between sessions or a failing sector fails with EIO.
+// contents, last session, drive status, raw and audio reads, speed, and the packet commands
+// sent through CDROM_SEND_PACKET (INQUIRY and READ CD; any other is refused with ILLEGAL
+// REQUEST sense). Like the kernel's own driver, a 2,048-byte read gives only Mode 1 and
+// Mode 2 Form 1 sectors: an audio sector, a Form 2 sector, a sector between sessions or a
+// failing sector fails with EIO; a READ CD that meets a failing sector fails with EIO and
+// MEDIUM ERROR sense (unrecovered read error). The drive shows as a SCSI CD-ROM device
+// (major 11).
 //
 //   ORLENTA_SIMULATED_DRIVE  the drive file, whose lines say:
 //     image PATH               2,352-byte raw sectors of the whole disc, sector N at N × 2,352
@@ -15,17 +19,19 @@
 //     stats PATH               gets counts of what was asked when the program ends, and
 //                              after each speed asked (for a test in the same process)
 //
-// The counts: "block_reads", "raw_reads", "audio_reads", "failed_reads", "gap_reads" (reads of
-// sectors no track holds), "speed" (the last speed asked for, 0 when none), "speeds" (how many
-// times).
+// The counts: "block_reads", "raw_reads", "audio_reads", "packet_reads" (READ CD commands),
+// "failed_reads", "gap_reads" (reads of sectors no track holds), "speed" (the last speed asked
+// for, 0 when none), "speeds" (how many times).
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <linux/fs.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdint>
@@ -138,7 +144,8 @@ const Disc& TheDisc() {
 }
 
 struct Counts {
-  uint64_t blockReads = 0, rawReads = 0, audioReads = 0, failedReads = 0, gapReads = 0, speeds = 0;
+  uint64_t blockReads = 0, rawReads = 0, audioReads = 0, packetReads = 0, failedReads = 0,
+           gapReads = 0, speeds = 0;
   int speed = 0;
   ~Counts() { Write(); }
   void Write() const {
@@ -147,12 +154,12 @@ struct Counts {
     if (std::FILE* file = std::fopen(path.c_str(), "w")) {
       std::fprintf(
           file,
-          "block_reads %llu\nraw_reads %llu\naudio_reads %llu\nfailed_reads %llu\n"
-          "gap_reads %llu\nspeed %d\nspeeds %llu\n",
+          "block_reads %llu\nraw_reads %llu\naudio_reads %llu\npacket_reads %llu\n"
+          "failed_reads %llu\ngap_reads %llu\nspeed %d\nspeeds %llu\n",
           static_cast<unsigned long long>(blockReads), static_cast<unsigned long long>(rawReads),
-          static_cast<unsigned long long>(audioReads), static_cast<unsigned long long>(failedReads),
-          static_cast<unsigned long long>(gapReads), speed,
-          static_cast<unsigned long long>(speeds));
+          static_cast<unsigned long long>(audioReads), static_cast<unsigned long long>(packetReads),
+          static_cast<unsigned long long>(failedReads), static_cast<unsigned long long>(gapReads),
+          speed, static_cast<unsigned long long>(speeds));
       std::fclose(file);
     }
   }
@@ -170,10 +177,11 @@ bool IsTheDriveFd(int fd) {
   return TheDisc().active && realFstat(fd, &info) == 0 && IsTheDrive(info);
 }
 
-// The drive file shows as a block device of the disc's size.
+// The drive file shows as a SCSI CD-ROM's block device.
 void AsBlockDevice(struct stat* info) {
   info->st_mode = (info->st_mode & ~S_IFMT) | S_IFBLK;
   info->st_size = 0;
+  info->st_rdev = makedev(11, 0);
 }
 
 void SleepThrough(double seconds) {
@@ -291,6 +299,48 @@ int LastSession(cdrom_multisession* session) {
   return 0;
 }
 
+// Fails a packet command with `key`/`asc` as its sense data.
+int PacketFails(cdrom_generic_command* command, uint8_t key, uint8_t asc) {
+  if (command->sense) {
+    auto* sense = reinterpret_cast<uint8_t*>(command->sense);
+    std::memset(sense, 0, sizeof(request_sense));
+    sense[0] = 0x70;
+    sense[2] = key;
+    sense[7] = 10;
+    sense[12] = asc;
+  }
+  command->stat = 2;  // CHECK CONDITION
+  return Fail(EIO);
+}
+
+// READ CD: `count` sectors from `first`, the whole 2,352 bytes of each (how audio is read).
+int ReadCd(cdrom_generic_command* command) {
+  const uint8_t* cdb = command->cmd;
+  const uint64_t first = uint64_t{cdb[2]} << 24 | uint64_t{cdb[3]} << 16 | cdb[4] << 8 | cdb[5];
+  const uint32_t count = uint32_t{cdb[6]} << 16 | cdb[7] << 8 | cdb[8];
+  ++counts.packetReads;
+  if (uint64_t{count} * kRaw > command->buflen) return PacketFails(command, 5, 0x24);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (!RawSector(first + i, command->buffer + i * kRaw)) return PacketFails(command, 3, 0x11);
+  }
+  return 0;
+}
+
+int SendPacket(cdrom_generic_command* command) {
+  switch (command->cmd[0]) {
+    case 0x12: {  // INQUIRY
+      static const char kInquiry[] = "\x05\x80\x05\x32\x1f\0\0\0ORLENTA SIMULATEDDRIVE  1.0 ";
+      std::memset(command->buffer, 0, command->buflen);
+      std::memcpy(command->buffer, kInquiry, std::min<std::size_t>(36, command->buflen));
+      return 0;
+    }
+    case 0xBE:
+      return ReadCd(command);
+    default:
+      return PacketFails(command, 5, 0x20);  // ILLEGAL REQUEST: invalid command
+  }
+}
+
 int DriveIoctl(unsigned long request, void* argument) {
   const Disc& disc = TheDisc();
   switch (request) {
@@ -338,6 +388,8 @@ int DriveIoctl(unsigned long request, void* argument) {
       }
       return 0;
     }
+    case CDROM_SEND_PACKET:
+      return SendPacket(static_cast<cdrom_generic_command*>(argument));
     default:
       return Fail(ENOTTY);
   }

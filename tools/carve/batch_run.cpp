@@ -61,6 +61,7 @@ std::vector<std::string> ChildArguments(const CarveOptions& options, const std::
                                                 {options.asDescribed, "--as-described"},
                                                 {options.skipBad, "--skip-bad"},
                                                 {options.noAudio, "--no-audio"},
+                                                {options.noParanoia, "--no-paranoia"},
                                                 {options.names, "--names"},
                                                 {options.byKind, "--by-kind"},
                                                 {options.reportOnly, "--report-only"}};

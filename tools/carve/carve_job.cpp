@@ -28,6 +28,7 @@
 #include "platform/audio_tracks.h"
 #include "platform/drive_map.h"
 #include "platform/drives/drive_reads.h"
+#include "platform/drives/speed_lowering.h"
 #include "platform/posix_volume.h"
 #include "platform/system_folders.h"
 #include "printable_text.h"
@@ -231,6 +232,11 @@ class SpeedNotes {
       std::fprintf(streams_.err, "orlenta-carve: %s\n", PrintableText(line).c_str());
     }
   }
+  // The speed the drive was last asked for: the last lowering, else `asked`.
+  std::optional<int> SpeedNow(std::optional<int> asked) {
+    const std::lock_guard hold(mutex_);
+    return lowest_ ? lowest_ : asked;
+  }
   void AddTo(RunSummary& summary) {
     const std::lock_guard hold(mutex_);
     summary.speedLowered = lowest_;
@@ -252,15 +258,33 @@ bool AudioWanted(const CarveOptions& options) {
   return !options.noAudio && AudioTracksWanted(OptionsPathBeside(SettingsPath()));
 }
 
-// Writes each audio track of the disc as a WAV file in `folder`, by track number. Returns
-// what became of each, by track number; a track not written whole is told as a file error.
+// How a drive's audio is read: through the error correction unless --no-paranoia or the
+// options file turns it off; its failing reads lower the drive's speed further, from where
+// the data's reads left it.
+DriveAudioReading AudioReading(const CarveOptions& options, const SectorLayout& layout,
+                               SpeedNotes& speedNotes) {
+  DriveAudioReading how;
+  how.paranoia =
+      !options.noParanoia && AudioErrorCorrectionWanted(OptionsPathBeside(SettingsPath()));
+  if (layout.inDrive) {
+    how.readFailed = LowerSpeedOnAudioErrors(
+        layout.dataPath, speedNotes.SpeedNow(SpeedWanted(options)),
+        [&speedNotes](const SpeedLowered& lowered) { speedNotes.Tell(lowered); });
+  }
+  return how;
+}
+
+// Writes each audio track of the disc as a WAV file in `folder`, by track number, read as
+// `how` says. Returns what became of each, by track number; a track not written whole is
+// told as a file error.
 std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
-                                                 const std::string& folder, RunHost& host) {
+                                                 const std::string& folder,
+                                                 const DriveAudioReading& how, RunHost& host) {
   std::map<int, AudioTrackResult> written;
   for (const DiscTrack& track : layout.tracks) {
     if (track.kind != TrackKind::kAudio) continue;
     AudioTrackResult result = WriteAudioTrack(folder, track.number, track.title, track.sectorCount,
-                                              AudioReaderFor(layout, track));
+                                              AudioReaderFor(layout, track, how));
     if (result.errnum != 0) {
       host.FileError(result.path.empty() ? folder + AudioTrackFileName(track.number, track.title)
                                          : result.path,
@@ -282,6 +306,9 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
   line += ", " + std::filesystem::path(result.path).filename().string();
   if (result.framesUnread > 0) {
     line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
+  }
+  if (result.framesUnrepaired > 0) {
+    line += ", " + std::to_string(result.framesUnrepaired) + " frames could not be repaired";
   }
   return line;
 }
@@ -527,7 +554,11 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   }
   std::map<int, AudioTrackResult> audio;
   if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
-    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder), host);
+    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder),
+                             AudioReading(options, *layout, speedNotes), host);
+    if (options.report && !rescue) {
+      for (const auto& [number, result] : audio) report.AudioTrackWritten(number, result);
+    }
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;

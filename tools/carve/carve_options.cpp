@@ -245,6 +245,11 @@ std::variant<CarveOptions, int> ParseCarveOptions(int argc, const char* const* a
   app.add_flag("--no-audio", options.noAudio,
                "write no WAV file of a disc's audio tracks (by default each audio track of a "
                "cue sheet or drive becomes one, unless the options file says audio=off)");
+  app.add_flag("--no-paranoia", options.noParanoia,
+               "read a drive's audio tracks with the drive's plain reads, without the error "
+               "correction that reads each stretch again until the reads agree (faster on a "
+               "scratched disc, but misreads stay in; default: the options file's "
+               "paranoia=off, else on)");
   CLI::Option* image =
       app.add_option(
              "--image", options.image,

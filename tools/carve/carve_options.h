@@ -46,6 +46,7 @@ struct CarveOptions {
   std::string commandLine;   // the words the program was started with, for the report
   std::optional<int> speed;  // an optical drive's read speed; else the options file's
   bool noAudio = false;      // no WAV files of audio tracks, whatever the options file says
+  bool noParanoia = false;   // a drive's audio read without error correction, likewise
   bool byKind = false;       // each file in a folder of its kind inside the output folder
   bool reportOnly = false;   // carve and report every file, but keep none of them
   // Which files are written (--kinds, --min-size, --min-pixels).

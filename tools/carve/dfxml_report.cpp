@@ -275,17 +275,21 @@ void DfxmlReport::WriteFileObject() {
   xml_->Start("byte_runs");
   WriteByteRuns();
   xml_->End();
-  for (const auto& [name, hex] : hash_.HexDigests()) {
-    xml_->Start("hashdigest");
-    xml_->Attribute("type", name);
-    xml_->Text(hex);
-    xml_->End();
-  }
+  WriteHashDigests(hash_);
   // true: the file ends where its own structure says; false: where the next header was
   // met, or the volume ended.
   xml_->Element("dfxmlext:end_verified", verified_ ? "true" : "false");
   xml_->Element("dfxmlext:kind", FileKindName(kind_));  // as the summary names it
   xml_->End();
+}
+
+void DfxmlReport::WriteHashDigests(Digests& hash) {
+  for (const auto& [name, hex] : hash.HexDigests()) {
+    xml_->Start("hashdigest");
+    xml_->Attribute("type", name);
+    xml_->Text(hex);
+    xml_->End();
+  }
 }
 
 void DfxmlReport::WriteByteRuns() {
@@ -353,14 +357,33 @@ void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   xml_->Start("byte_runs");
   WriteNamedRuns(result.runs);
   xml_->End();
-  for (const auto& [name, hex] : namedHash_.HexDigests()) {
-    xml_->Start("hashdigest");
-    xml_->Attribute("type", name);
-    xml_->Text(hex);
-    xml_->End();
-  }
+  WriteHashDigests(namedHash_);
   // A file listed bigger than what could be written (a stop, an extent past the end).
   if (!result.complete) xml_->Element("dfxmlext:listed_size", Number(result.size));
+  xml_->End();
+  xml_->Flush();
+  std::fflush(file_);
+}
+
+void DfxmlReport::AudioTrackWritten(int number, const AudioTrackResult& result) {
+  if (!xml_) return;
+  std::error_code error;
+  const uint64_t size = std::filesystem::file_size(result.path, error);
+  if (result.errnum != 0 || error || !HashFileBytes(result.path, size, namedHash_)) {
+    ++filesNotWritten_;
+    return;
+  }
+  xml_->Start("fileobject");
+  xml_->Element("filename", NameFromReportFolder(result.path));
+  xml_->Element("filesize", Number(size));
+  // The track it holds; frames that could not be read (silence in the file) and frames read
+  // with errors the drive's reads could not put right.
+  xml_->Start("dfxmlext:audio_track");
+  xml_->Attribute("number", Number(static_cast<uint64_t>(number)));
+  xml_->Attribute("frames_unreadable", Number(result.framesUnread));
+  xml_->Attribute("frames_unrepaired", Number(result.framesUnrepaired));
+  xml_->End();
+  WriteHashDigests(namedHash_);
   xml_->End();
   xml_->Flush();
   std::fflush(file_);

@@ -12,6 +12,7 @@
 
 #include "engine/carve_observer.h"
 #include "filesystems/named_recovery.h"
+#include "platform/audio_tracks.h"
 #include "platform/sector_layout.h"
 #include "platform/sha256.h"
 #include "xml_writer.h"
@@ -79,6 +80,8 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
   void FileEnded(bool written) override;
   void FileDropped() override {}  // its entry is written only when a file ends
   void NamedFileWritten(const NamedFileResult& result) override;
+  // An audio track written as a WAV file: its entry, with what could not be read or repaired.
+  void AudioTrackWritten(int number, const AudioTrackResult& result);
 
   // Writes the run's end and closes the report. Return values: true when the whole report
   // reached the disk, false otherwise (Error() holds the errno when there is one).
@@ -96,6 +99,8 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
   void WriteTracks(const std::vector<DiscTrack>& tracks);
   void WriteFileObject();
   void WriteByteRuns();
+  // A file's digests, one hashdigest each.
+  void WriteHashDigests(Digests& hash);
   void WriteSourceDigest(const ReportRunEnd& end);
   struct ByteRun {
     uint64_t fileOffset;

@@ -98,7 +98,9 @@ bool Show(const ConfygPaths& paths, std::ostream& out, std::ostream& err) {
       << "audio: " << (AudioTracksWanted(OptionsPathBeside(paths.settingsFile)) ? "on" : "off")
       << '\n'
       << "speed: " << LoadOption(OptionsPathBeside(paths.settingsFile), "speed").value_or("0")
-      << '\n';
+      << '\n'
+      << "paranoia: "
+      << (AudioErrorCorrectionWanted(OptionsPathBeside(paths.settingsFile)) ? "on" : "off") << '\n';
   const std::string options = OptionsPathBeside(paths.settingsFile);
   const std::string kinds = LoadOption(options, "kinds").value_or("");
   out << "kinds: " << (kinds.empty() ? "all" : kinds) << '\n'
@@ -133,6 +135,9 @@ int RunConfygCommand(const ConfygOptions& options, const ConfygPaths& paths, std
   }
   if (options.names && !StoreOption(paths, "names", *options.names, err)) return kConfygFileError;
   if (options.audio && !StoreOption(paths, "audio", *options.audio, err)) return kConfygFileError;
+  if (options.paranoia && !StoreOption(paths, "paranoia", *options.paranoia, err)) {
+    return kConfygFileError;
+  }
   if (options.speed && !StoreOption(paths, "speed", std::to_string(*options.speed), err)) {
     return kConfygFileError;
   }

@@ -103,6 +103,7 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   shownByKind_ = FilesSortedByKind(options);
   byKind_->setChecked(shownByKind_);
   form->addRow(QString(), byKind_);
+  AddAudioRows(form, options);
 
   auto* driveBox = new QGroupBox(tr("Drives"), this);
   (new QVBoxLayout(driveBox))->addWidget(drives_);
@@ -144,7 +145,7 @@ void ConfygDialog::Save() {
     return;
   }
   if (!FilterValuesPass()) return;
-  if (!SaveSettings(edit) || !SaveRecovery() || !SaveFilter()) return;
+  if (!SaveSettings(edit) || !SaveRecovery() || !SaveFilter() || !SaveAudio()) return;
   if (drives_->Changed() &&
       !Told(EditDriveMapFile(paths_.driveMapFile, drives_->Changes()), paths_.driveMapFile)) {
     return;
@@ -223,6 +224,55 @@ bool ConfygDialog::SaveFilter() {
   }
   const bool byKind = byKind_->isChecked();
   if (byKind == shownByKind_ || SaveOption(file, "by-kind", byKind ? "on" : "off")) return true;
+  tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
+  return false;
+}
+
+// The rows of a disc's audio and the drive's speed, filled from the options file at
+// `options`. The error correction is offered only while audio tracks are written.
+void ConfygDialog::AddAudioRows(QFormLayout* form, const std::string& options) {
+  shownAudio_ = AudioTracksWanted(options);
+  shownParanoia_ = AudioErrorCorrectionWanted(options);
+  shownSpeed_ = DriveSpeedWanted(options).value_or(0);
+  audio_ = new QCheckBox(tr("Write each audio track of a disc as a WAV file"), this);
+  audio_->setObjectName("audio");
+  audio_->setChecked(shownAudio_);
+  paranoia_ = new QCheckBox(
+      tr("Read a drive's audio with error correction (slow on a scratched disc)"), this);
+  paranoia_->setObjectName("paranoia");
+  paranoia_->setChecked(shownParanoia_);
+  paranoia_->setEnabled(shownAudio_);
+  connect(audio_, &QCheckBox::toggled, paranoia_, &QCheckBox::setEnabled);
+  speed_ = new QComboBox(this);
+  speed_->setObjectName("speed");
+  speed_->addItem(tr("the drive's own choice"), 0);
+  for (const int speed : {1, 2, 4, 8, 16, 24, 32, 48}) {
+    // A speed stored by hand or by confyg --speed keeps its place in the list.
+    if (shownSpeed_ != 0 && shownSpeed_ < speed && speed_->findData(shownSpeed_) < 0) {
+      speed_->addItem(QString("%1x").arg(shownSpeed_), shownSpeed_);
+    }
+    speed_->addItem(QString("%1x").arg(speed), speed);
+  }
+  if (speed_->findData(shownSpeed_) < 0)
+    speed_->addItem(QString("%1x").arg(shownSpeed_), shownSpeed_);
+  speed_->setCurrentIndex(speed_->findData(shownSpeed_));
+  form->addRow(QString(), audio_);
+  form->addRow(QString(), paranoia_);
+  form->addRow(tr("Drive read speed:"), speed_);
+}
+
+// Stores the audio choices and the speed the user changed. False, having said why, on
+// failure.
+bool ConfygDialog::SaveAudio() {
+  const std::string file = OptionsPathBeside(paths_.settingsFile);
+  const bool audio = audio_->isChecked();
+  const bool paranoia = paranoia_->isChecked();
+  const int speed = speed_->currentData().toInt();
+  if ((audio == shownAudio_ || SaveOption(file, "audio", audio ? "on" : "off")) &&
+      (paranoia == shownParanoia_ || SaveOption(file, "paranoia", paranoia ? "on" : "off")) &&
+      (speed == shownSpeed_ || SaveOption(file, "speed", std::to_string(speed)))) {
+    return true;
+  }
   tellProblem_(tr("Could not write %1; it is left as it was.").arg(Text(file)));
   return false;
 }

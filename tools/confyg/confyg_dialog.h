@@ -14,6 +14,7 @@
 #include "settings_store.h"
 
 class QCheckBox;
+class QFormLayout;
 class QComboBox;
 class QLineEdit;
 
@@ -44,6 +45,8 @@ class ConfygDialog : public QDialog {
   bool SaveRecovery();
   bool FilterValuesPass();
   bool SaveFilter();
+  void AddAudioRows(QFormLayout* form, const std::string& options);
+  bool SaveAudio();
   bool Told(EditOutcome outcome, const std::string& file);
   void BrowseOutputFolder();
   SettingsEdit CollectEdit() const;
@@ -69,6 +72,14 @@ class ConfygDialog : public QDialog {
   std::vector<FilterField> filter_;
   QCheckBox* byKind_;
   bool shownByKind_;
+  // A disc's audio tracks: written as WAV files or not, read from a drive through the error
+  // correction or not, and the drive's read speed (0: its own choice), as shown.
+  QCheckBox* audio_ = nullptr;
+  QCheckBox* paranoia_ = nullptr;
+  QComboBox* speed_ = nullptr;
+  bool shownAudio_ = true;
+  bool shownParanoia_ = true;
+  int shownSpeed_ = 0;
   DriveMapEditor* drives_;
 };
 

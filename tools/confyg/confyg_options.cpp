@@ -82,6 +82,12 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
                  "default), or none (off)")
       ->type_name("on|off")
       ->check(OneOf({"on", "off"}));
+  app.add_option("--paranoia", options.paranoia,
+                 "read a drive's audio tracks through the error correction, which reads each "
+                 "stretch again until the reads agree (on, the default), or with the drive's "
+                 "plain reads (off)")
+      ->type_name("on|off")
+      ->check(OneOf({"on", "off"}));
   app.add_option("--speed", options.speed,
                  "ask an optical drive to read at N times a music CD's speed (1 to 255); 0 "
                  "leaves it to the drive (the default)")

@@ -25,6 +25,8 @@ struct ConfygOptions {
   // (0: the drive's own choice), to store in the options file, when asked.
   std::optional<std::string> audio = {};
   std::optional<int> speed = {};
+  // Whether a drive's audio is read through the error correction ("on", "off"), when asked.
+  std::optional<std::string> paranoia = {};
   // Whether files come back under their own names ("on", "off"), to store beside the
   // recovery, when asked.
   std::optional<std::string> names = {};
@@ -38,7 +40,7 @@ struct ConfygOptions {
 
   bool RunsWithoutWindow() const {
     return init || show || !edit.Empty() || !drives.empty() || recovery || audio || speed ||
-           names || kinds || minSize || minPixels || byKind;
+           paranoia || names || kinds || minSize || minPixels || byKind;
   }
 };
 

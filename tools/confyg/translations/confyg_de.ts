@@ -9,6 +9,22 @@
         <translation>Jede Dateiart in einen eigenen Ordner legen (jpg, png, …)</translation>
     </message>
     <message>
+        <source>Write each audio track of a disc as a WAV file</source>
+        <translation>Jede Audiospur einer CD als WAV-Datei schreiben</translation>
+    </message>
+    <message>
+        <source>Read a drive&apos;s audio with error correction (slow on a scratched disc)</source>
+        <translation>Audio eines Laufwerks mit Fehlerkorrektur lesen (langsam bei zerkratzter CD)</translation>
+    </message>
+    <message>
+        <source>Drive read speed:</source>
+        <translation>Lesegeschwindigkeit des Laufwerks:</translation>
+    </message>
+    <message>
+        <source>the drive&apos;s own choice</source>
+        <translation>nach Wahl des Laufwerks</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>alle Arten (oder z. B. jpeg,png)</translation>
     </message>

@@ -9,6 +9,22 @@
         <translation>Poner cada tipo de archivo en una carpeta propia (jpg, png, …)</translation>
     </message>
     <message>
+        <source>Write each audio track of a disc as a WAV file</source>
+        <translation>Escribir cada pista de audio de un disco como archivo WAV</translation>
+    </message>
+    <message>
+        <source>Read a drive&apos;s audio with error correction (slow on a scratched disc)</source>
+        <translation>Leer el audio de una unidad con corrección de errores (lento en un disco rayado)</translation>
+    </message>
+    <message>
+        <source>Drive read speed:</source>
+        <translation>Velocidad de lectura de la unidad:</translation>
+    </message>
+    <message>
+        <source>the drive&apos;s own choice</source>
+        <translation>la que elija la unidad</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>todos los tipos (o p. ej. jpeg,png)</translation>
     </message>

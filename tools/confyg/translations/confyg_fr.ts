@@ -9,6 +9,22 @@
         <translation>Mettre chaque type de fichier dans un dossier à lui (jpg, png, …)</translation>
     </message>
     <message>
+        <source>Write each audio track of a disc as a WAV file</source>
+        <translation>Écrire chaque piste audio d&apos;un disque en fichier WAV</translation>
+    </message>
+    <message>
+        <source>Read a drive&apos;s audio with error correction (slow on a scratched disc)</source>
+        <translation>Lire l&apos;audio d&apos;un lecteur avec correction d&apos;erreurs (lent sur un disque rayé)</translation>
+    </message>
+    <message>
+        <source>Drive read speed:</source>
+        <translation>Vitesse de lecture du lecteur :</translation>
+    </message>
+    <message>
+        <source>the drive&apos;s own choice</source>
+        <translation>au choix du lecteur</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>tous les types (ou p. ex. jpeg,png)</translation>
     </message>

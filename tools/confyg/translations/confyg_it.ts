@@ -9,6 +9,22 @@
         <translation>Mettere ogni tipo di file in una cartella a sé (jpg, png, …)</translation>
     </message>
     <message>
+        <source>Write each audio track of a disc as a WAV file</source>
+        <translation>Scrivere ogni traccia audio di un disco come file WAV</translation>
+    </message>
+    <message>
+        <source>Read a drive&apos;s audio with error correction (slow on a scratched disc)</source>
+        <translation>Leggere l&apos;audio di un&apos;unità con correzione degli errori (lento su un disco graffiato)</translation>
+    </message>
+    <message>
+        <source>Drive read speed:</source>
+        <translation>Velocità di lettura dell&apos;unità:</translation>
+    </message>
+    <message>
+        <source>the drive&apos;s own choice</source>
+        <translation>a scelta dell&apos;unità</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>tutti i tipi (o ad es. jpeg,png)</translation>
     </message>

@@ -9,6 +9,22 @@
         <translation>Pune fiecare tip de fișier într-un dosar propriu (jpg, png, …)</translation>
     </message>
     <message>
+        <source>Write each audio track of a disc as a WAV file</source>
+        <translation>Scrie fiecare pistă audio a unui disc ca fișier WAV</translation>
+    </message>
+    <message>
+        <source>Read a drive&apos;s audio with error correction (slow on a scratched disc)</source>
+        <translation>Citește sunetul unei unități cu corectarea erorilor (lent pe un disc zgâriat)</translation>
+    </message>
+    <message>
+        <source>Drive read speed:</source>
+        <translation>Viteza de citire a unității:</translation>
+    </message>
+    <message>
+        <source>the drive&apos;s own choice</source>
+        <translation>alegerea unității</translation>
+    </message>
+    <message>
         <source>all kinds (or e.g. jpeg,png)</source>
         <translation>toate tipurile (sau de ex. jpeg,png)</translation>
     </message>
