@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "checksums.h"
 #include "flac_frame_walk.h"
 #include "format_families.h"
 #include "record_walk.h"
@@ -26,20 +27,7 @@ constexpr std::array<uint8_t, 256> MakeCrc8Table() {
   return table;
 }
 
-constexpr std::array<uint16_t, 256> MakeCrc16Table() {
-  std::array<uint16_t, 256> table{};
-  for (int i = 0; i < 256; ++i) {
-    uint16_t crc = static_cast<uint16_t>(i << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
-    }
-    table[i] = crc;
-  }
-  return table;
-}
-
 constexpr std::array<uint8_t, 256> kCrc8 = MakeCrc8Table();
-constexpr std::array<uint16_t, 256> kCrc16 = MakeCrc16Table();
 
 constexpr uint32_t kLongestFrameHeader = 16;
 
@@ -196,9 +184,7 @@ class FlacEndFinder : public RecordWalk {
       const uint64_t from = std::max(pos, frameBits_);
       end = from + walk_.Take(w.At(from), static_cast<std::size_t>(w.End() - from));
     }
-    for (uint64_t at = pos; at < end; ++at) {
-      crc_ = static_cast<uint16_t>(crc_ << 8 ^ kCrc16[(crc_ >> 8) ^ *w.At(at)]);
-    }
+    if (end > pos) crc_ = Crc16(crc_, w.At(pos), static_cast<std::size_t>(end - pos));
     switch (walk_.Current()) {
       case FlacFrameWalk::State::kEnded:
         return crc_ == 0 ? EndAt(end) : Broken();
