@@ -84,6 +84,10 @@ TEST_F(WindowDriveAudio, MusicBecomesWavFilesAndReadErrorsLowerTheSpeed) {
     }
     StartWindow();
     ClickTreeItem(DriveItem(0));
+    // The drive's figures come from its table of contents: its audio track and its length.
+    const QStringList figures = LogLines();
+    EXPECT_TRUE(figures.contains("Audio tracks 1") && figures.contains("Length 0:02"))
+        << c.what << figures.join("\n").toStdString();
     Click(kStartButtonId);
     ASSERT_FALSE(window->IsRunning()) << c.what;
     const QStringList log = LogLines();
