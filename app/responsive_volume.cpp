@@ -13,6 +13,7 @@ class ResponsiveVolume final : public Volume {
   uint32_t SectorSize() const override { return volume_->SectorSize(); }
   uint64_t SectorCount() const override { return volume_->SectorCount(); }
   uint32_t SectorDataBytes(uint64_t sector) override { return volume_->SectorDataBytes(sector); }
+  std::vector<MediumTrack> Tracks() const override { return volume_->Tracks(); }
 
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     int64_t got = -1;

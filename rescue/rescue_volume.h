@@ -22,6 +22,7 @@ class RescueVolume final : public Volume {
 
   uint32_t SectorSize() const override { return medium_->SectorSize(); }
   uint64_t SectorCount() const override { return image_.SectorCount(); }
+  std::vector<MediumTrack> Tracks() const override { return medium_->Tracks(); }
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override;
 
  private:
