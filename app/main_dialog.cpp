@@ -447,6 +447,12 @@ void CMainDialog::OnLanguageButton() {
       menuClosedOverGlobe_ && menuClosed_.elapsed() < QApplication::doubleClickInterval();
   menuClosedOverGlobe_ = false;
   if (closedByThisClick) return;
+  // Under a window manager the click reaches the window while the menu is still up (the
+  // window takes the activation from it as the button goes down): that click closes it.
+  if (openMenu_ != nullptr) {
+    openMenu_->CloseChain();
+    return;
+  }
   CBmpMenu menu(0, false, QImage(), false);
   menu.LoadMenu(LanguageMenuDefinition());
   for (int position = 0; position < kLanguageCount; ++position) {
@@ -456,7 +462,9 @@ void CMainDialog::OnLanguageButton() {
     menu.SetMenuItemBitmaps(position, BmpMenuByPosition, picture, picture);
   }
   const QPoint at = LanguageMenuAnchor();
+  openMenu_ = &menu;
   menu.TrackPopupMenu(0, at.x(), at.y(), this, this, nullptr);
+  openMenu_ = nullptr;
   menuClosed_.start();
   menuClosedOverGlobe_ = PointerOverGlobe();
 }
