@@ -57,4 +57,15 @@ std::optional<int64_t> LongDiscTime(std::span<const uint8_t> bytes) {
   return CivilToUnix(*year, *month, *day, *hour, *minute, *second, ZoneMinutes(bytes[16]));
 }
 
+std::optional<int64_t> UdfDiscTime(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 12) return std::nullopt;
+  const int typeAndZone = bytes[0] | (bytes[1] << 8);
+  int zone = typeAndZone & 0x0FFF;
+  if (zone >= 0x800) zone -= 0x1000;  // twelve bits, signed
+  if (zone == -2047) zone = 0;        // no zone recorded
+  const int year = static_cast<int16_t>(bytes[2] | (bytes[3] << 8));
+  if (year == 0) return std::nullopt;
+  return CivilToUnix(year, bytes[4], bytes[5], bytes[6], bytes[7], bytes[8], zone);
+}
+
 }  // namespace orlenta

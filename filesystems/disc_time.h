@@ -20,4 +20,9 @@ std::optional<int64_t> ShortDiscTime(std::span<const uint8_t> bytes);
 // All zeros (or digits) mean no time at all.
 std::optional<int64_t> LongDiscTime(std::span<const uint8_t> bytes);
 
+// A UDF entry's 12-byte time: its zone (minutes east of UTC, in the low 12 bits of its first
+// field), year, month, day, hour, minute, second and fractions. A time in no zone is taken
+// as UTC.
+std::optional<int64_t> UdfDiscTime(std::span<const uint8_t> bytes);
+
 }  // namespace orlenta

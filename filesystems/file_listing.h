@@ -35,6 +35,8 @@ struct ListedFile {
   // The number of the older session whose directory alone lists it (the file was removed or
   // replaced in a later session); 0 when the disc's last session lists it.
   uint32_t olderSession = 0;
+  // The disc's directory marks the entry as deleted; its data may since have been reused.
+  bool deleted = false;
 };
 
 // A symbolic link a disc records: noted, never followed or created.

@@ -29,10 +29,11 @@ struct PendingDirectory {
 
 class IsoWalk {
  public:
-  IsoWalk(BlockReader& blocks, const DirectoryLimits& limits, FileListing& listing)
-      : blocks_(blocks), limits_(limits), listing_(listing), merge_(listing) {
-    merge_.SetVolumeBytes(blocks.LogicalBytes());
-  }
+  IsoWalk(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge& merge,
+          std::vector<std::string>& problems)
+      : blocks_(blocks), limits_(limits), problems_(problems), merge_(merge) {}
+
+  uint64_t Entries() const { return entries_; }
 
   void ReadTree(const IsoTree& tree, int copy) {
     tree_ = &tree;
@@ -49,8 +50,6 @@ class IsoWalk {
     merge_.BeginSession(olderSession);
     problemPrefix_ = olderSession == 0 ? "" : "session " + std::to_string(olderSession) + ": ";
   }
-
-  void Finish() { merge_.MarkOverlaps(); }
 
  private:
   std::optional<uint32_t> RootRockRidgeSkip(const IsoTree& tree) {
@@ -253,7 +252,7 @@ class IsoWalk {
     return bytes;
   }
 
-  void Problem(const std::string& text) { listing_.problems.push_back(problemPrefix_ + text); }
+  void Problem(const std::string& text) { problems_.push_back(problemPrefix_ + text); }
 
   static Path Joined(const Path& path, std::string name) {
     Path joined = path;
@@ -263,8 +262,8 @@ class IsoWalk {
 
   BlockReader& blocks_;
   const DirectoryLimits& limits_;
-  FileListing& listing_;
-  ListingMerge merge_;
+  std::vector<std::string>& problems_;
+  ListingMerge& merge_;
   const IsoTree* tree_ = nullptr;
   int copy_ = 0;
   std::optional<uint32_t> rockRidgeSkip_;
@@ -282,15 +281,17 @@ bool HasIso9660(BlockReader& blocks) {
   return block && std::memcmp(block->data() + 1, "CD001", 5) == 0;
 }
 
-FileListing ReadIso9660(BlockReader& blocks, const DirectoryLimits& limits) {
-  FileListing listing;
+IsoRead ReadIso9660Into(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge& merge,
+                        std::vector<std::string>& problems) {
+  IsoRead read;
   const std::vector<IsoSession> sessions = FindIsoSessions(blocks, blocks.DataTrackStarts());
-  if (sessions.empty()) return listing;
+  if (sessions.empty()) return read;
   const IsoSession& last = sessions.back();
-  listing.label = last.label;
-  listing.system = last.joliet ? "ISO 9660 + Joliet" : "ISO 9660";
-  if (sessions.size() > 1) listing.system += ", " + std::to_string(sessions.size()) + " sessions";
-  IsoWalk walk(blocks, limits, listing);
+  read.found = true;
+  read.label = last.label;
+  read.system = last.joliet ? "ISO 9660 + Joliet" : "ISO 9660";
+  if (sessions.size() > 1) read.system += ", " + std::to_string(sessions.size()) + " sessions";
+  IsoWalk walk(blocks, limits, merge, problems);
   // The last session first: it names every file the disc still holds. Older sessions add
   // only what was removed or replaced after them, newest first.
   for (auto session = sessions.rbegin(); session != sessions.rend(); ++session) {
@@ -298,7 +299,19 @@ FileListing ReadIso9660(BlockReader& blocks, const DirectoryLimits& limits) {
     if (session->primary) walk.ReadTree(*session->primary, 2 * session->number);
     if (session->joliet) walk.ReadTree(*session->joliet, 2 * session->number + 1);
   }
-  walk.Finish();
+  merge.BeginSession(0);
+  read.entries = walk.Entries();
+  return read;
+}
+
+FileListing ReadIso9660(BlockReader& blocks, const DirectoryLimits& limits) {
+  FileListing listing;
+  ListingMerge merge(listing);
+  merge.SetVolumeBytes(blocks.LogicalBytes());
+  const IsoRead read = ReadIso9660Into(blocks, limits, merge, listing.problems);
+  merge.MarkOverlaps();
+  listing.label = read.label;
+  listing.system = read.system;
   return listing;
 }
 

@@ -3,6 +3,7 @@
 
 #include "block_reader.h"
 #include "file_listing.h"
+#include "listing_merge.h"
 
 namespace orlenta {
 
@@ -24,5 +25,18 @@ bool HasIso9660(BlockReader& blocks);
 // several copies is listed once, under its most faithful name. Names are as the disc spells
 // them: untrusted, to be made safe before use.
 FileListing ReadIso9660(BlockReader& blocks, const DirectoryLimits& limits = {});
+
+// What reading a volume's ISO 9660 file system gave, beside the files added to a merge.
+struct IsoRead {
+  bool found = false;
+  std::string label;
+  std::string system;  // "ISO 9660 + Joliet, 2 sessions"
+  uint64_t entries = 0;
+};
+
+// As ReadIso9660, adding the files to `merge` (beside another file system's copy of the same
+// directories) and the problems to `problems`.
+IsoRead ReadIso9660Into(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge& merge,
+                        std::vector<std::string>& problems);
 
 }  // namespace orlenta

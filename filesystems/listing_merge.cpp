@@ -48,7 +48,7 @@ void ListingMerge::AddLink(ListedLink link) {
 
 void ListingMerge::Add(ListedFile file, int copy) {
   // A copy without Rock Ridge shows a link as an empty file.
-  if (file.extents.empty() && links_.contains(FoldedPath(file.path))) return;
+  if (file.extents.empty() && (skipEmpty_ || links_.contains(FoldedPath(file.path)))) return;
   CutAtVolumeEnd(file);
   file.olderSession = session_;
   // An empty file has no data to know it by; its copies share its path, in any case.
@@ -76,6 +76,16 @@ void ListingMerge::Add(ListedFile file, int copy) {
   }
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(copy);
+  sessionOf_.push_back(session_);
+}
+
+void ListingMerge::AddIfUnlisted(ListedFile file) {
+  CutAtVolumeEnd(file);
+  if (file.extents.empty() || byData_.contains(Key{file.extents.front().offset, file.size})) return;
+  file.olderSession = session_;
+  byData_.emplace(Key{file.extents.front().offset, file.size}, listing_.files.size());
+  listing_.files.push_back(std::move(file));
+  copyOf_.push_back(-1);
   sessionOf_.push_back(session_);
 }
 

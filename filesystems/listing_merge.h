@@ -27,6 +27,14 @@ class ListingMerge {
   // (0: the last session).
   void BeginSession(uint32_t olderSession) { session_ = olderSession; }
 
+  // Adds `file` only when no file added so far lists its data (a deleted entry, whose data
+  // may since have become another file's); a file without data is not added.
+  void AddIfUnlisted(ListedFile file);
+
+  // From now on, files without data are not added: a copy read whole listed every one of
+  // them already, and another copy's spelling of the same name would make a second file.
+  void SkipEmptyFiles() { skipEmpty_ = true; }
+
   // Adds a symbolic link, which copies that cannot tell links list as an empty file.
   void AddLink(ListedLink link);
 
@@ -59,6 +67,7 @@ class ListingMerge {
   std::vector<uint32_t> sessionOf_;
   uint32_t session_ = 0;
   uint64_t volumeBytes_ = UINT64_MAX;
+  bool skipEmpty_ = false;
 };
 
 }  // namespace orlenta

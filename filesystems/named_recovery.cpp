@@ -24,7 +24,8 @@ std::vector<std::string> PlacedPaths(const FileListing& listing, const std::stri
   std::vector<std::string> paths;
   paths.reserve(listing.files.size());
   for (const ListedFile& file : listing.files) {
-    paths.push_back(root + tree.Place(file.path, OlderSessionMark(file.olderSession)));
+    paths.push_back(root + tree.Place(file.path, OlderSessionMark(file.olderSession) +
+                                                     DeletedMark(file.deleted)));
   }
   return paths;
 }
@@ -220,8 +221,10 @@ void NamedRecovery::Conclude(Target& target) {
   result.complete = target.delivered == target.toDeliver && target.toDeliver == file.size;
   result.written = target.created && !target.failed;
   result.olderSession = file.olderSession;
+  result.deleted = file.deleted;
   if (!target.created) return;
   if (file.olderSession != 0) ++older_;
+  if (file.deleted) ++deleted_;
   if (target.failed) {
     if (failed_.empty() || failed_.back() != target.path) failed_.push_back(target.path);
   } else if (result.complete && result.unreadableBytes == 0) {

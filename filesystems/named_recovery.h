@@ -34,6 +34,7 @@ struct NamedFileResult {
   bool complete = false;      // every byte was written (zeros for unreadable sectors)
   bool written = true;        // false when creating or writing failed
   uint32_t olderSession = 0;  // see ListedFile
+  bool deleted = false;       // see ListedFile
 };
 
 // Sees each file written by name once it is closed: for records kept beside them.
@@ -71,6 +72,8 @@ class NamedRecovery final : public ListedFiles {
   uint64_t FilesWhole() const { return whole_; }
   // Of the files written, those only an older session's directory lists.
   uint64_t FilesFromOlderSessions() const { return older_; }
+  // Of the files written, those whose entries the disc marks as deleted.
+  uint64_t FilesDeleted() const { return deleted_; }
   const std::vector<std::string>& FilesDamaged() const { return damaged_; }
   const std::vector<std::string>& FilesFailed() const { return failed_; }
 
@@ -127,6 +130,7 @@ class NamedRecovery final : public ListedFiles {
   std::unordered_set<std::string> folders_;
   uint64_t whole_ = 0;
   uint64_t older_ = 0;
+  uint64_t deleted_ = 0;
   std::vector<std::string> damaged_;
   std::vector<std::string> failed_;
   bool finished_ = false;

@@ -72,6 +72,10 @@ std::string OlderSessionMark(uint32_t olderSession) {
   return olderSession == 0 ? "" : " (session " + std::to_string(olderSession) + ")";
 }
 
+std::string DeletedMark(bool deleted) {
+  return deleted ? " (deleted)" : "";
+}
+
 std::string SafeName(std::string_view raw) {
   std::string safe;
   for (std::size_t at = 0; at < raw.size();) {

@@ -24,6 +24,10 @@ std::string SafeName(std::string_view raw);
 // 1)"), so that it is told at a glance from the newer version beside it; "" for 0.
 std::string OlderSessionMark(uint32_t olderSession);
 
+// What marks the name of a file whose entry the disc marks as deleted (" (deleted)"), so that
+// it never takes the name of a file the disc still holds; "" for one that is not.
+std::string DeletedMark(bool deleted);
+
 // The relative paths under which the files of a listing are written: each component made
 // safe, and names that would clash in one folder (also when they differ only in case, as
 // they would on a disc formatted for another system) made distinct with " (2)", " (3)".

@@ -11,6 +11,7 @@
 #include "carve_process_fixture.h"
 #include "report_check.h"
 #include "support/disc_images.h"
+#include "support/udf_image.h"
 
 namespace orlenta {
 namespace {
@@ -140,6 +141,51 @@ TEST_F(NamesCarveTest, FilesOnlyAnOlderSessionListsAreCountedAndReported) {
   ExpectReportChecksOut(report, {Out() + "/SESSIONS"}, image);
   EXPECT_EQ(report.One("/d:dfxml/d:fileobject[d:filename='out/SESSIONS/gone (session 1).txt']"
                        "/x:older_session"),
+            "1");
+}
+
+TEST_F(NamesCarveTest, UdfNamesComeBackWhereOnlyUdfCarriesThemAndDeletedEntriesToo) {
+  // A bridge disc without Joliet or Rock Ridge: its long names are UDF's alone.
+  const DiscTree tree = {{"Été 2004/IMG_0042 (the one at the lake).JPG", Sample("photo1.jpg")},
+                         {"music/song.mp3", Sample("song.mp3")}};
+  WriteTree(Folder("tree").string(), tree, 1089806400);
+  const std::string bridge = Folder("bridge.iso").string();
+  ASSERT_EQ(RunTool({"genisoimage", "-quiet", "-udf", "-input-charset", "utf-8", "-V", "Family",
+                     "-o", bridge, Folder("tree").string()}),
+            0);
+  CarveOutcome outcome = Run({"--names", "--exact", bridge, Out()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  for (const auto& [path, bytes] : tree) {
+    EXPECT_TRUE(FileText(Folder("out") / "Family" / path) == bytes) << path;
+  }
+  EXPECT_TRUE(Contains(outcome.err, "Files by name: 2, in " + Out() + "/Family/\n  whole: 2\n"))
+      << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Files recovered by carving: 0")) << outcome.err;
+
+  // A packet-written disc (virtual allocation table) where a photo was deleted.
+  const std::string packets = Folder("packets.udf").string();
+  ASSERT_EQ(RunTool({"mkudffs", "--new-file", "--blocksize=2048", "--media-type=cdr", "--vat",
+                     "--label=Camcorder", packets, "600"}),
+            0);
+  UdfImage made(ReadFileBytes(packets));
+  made.Add("DCIM/IMG_0001.JPG", Sample("photo1.jpg"));
+  made.Add("DCIM/IMG_0002.JPG", Sample("photo2-exif.jpg"), {.deleted = true});
+  const std::vector<uint8_t> image = made.Finish();
+  WriteAll(packets, std::string(image.begin(), image.end()));
+  outcome = Run({"--names", "--exact", "--report", Folder("report.xml").string(), packets, Out()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(FileText(Folder("out") / "Camcorder/DCIM/IMG_0001.JPG") == Sample("photo1.jpg"));
+  EXPECT_TRUE(FileText(Folder("out") / "Camcorder/DCIM/IMG_0002 (deleted).JPG") ==
+              Sample("photo2-exif.jpg"));
+  EXPECT_TRUE(Contains(outcome.err, "Files by name: 2, in " + Out() +
+                                        "/Camcorder/\n  whole: 2\n"
+                                        "  deleted (their entries marked so on the disc): 1\n"))
+      << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Files recovered by carving: 0")) << outcome.err;
+  const Report report(Folder("report.xml").string());
+  ExpectReportChecksOut(report, {Out() + "/Camcorder/DCIM"}, packets);
+  EXPECT_EQ(report.One("/d:dfxml/d:fileobject[d:filename='out/Camcorder/DCIM/IMG_0002 "
+                       "(deleted).JPG']/x:deleted"),
             "1");
 }
 

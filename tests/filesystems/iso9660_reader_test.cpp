@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "listed_data.h"
 #include "support/disc_images.h"
 #include "support/memory_volume.h"
 #include "support/temp_dir.h"
@@ -28,20 +29,6 @@ const DiscTree& HolidayTree() {
       {"deep/a/b/c/d/e/f/g/h/i/file.bin", Pattern(3'000, 3)},
   };
   return tree;
-}
-
-std::string JoinPath(const std::vector<std::string>& path) {
-  std::string joined;
-  for (const std::string& name : path) joined += (joined.empty() ? "" : "/") + name;
-  return joined;
-}
-
-std::string DataOf(const ListedFile& file, const std::vector<uint8_t>& image) {
-  std::string data;
-  for (const FileExtent& extent : file.extents) {
-    data.append(reinterpret_cast<const char*>(image.data() + extent.offset), extent.length);
-  }
-  return data.substr(0, file.size);
 }
 
 // Builds an image of HolidayTree with `tool` (xorriso's mkisofs emulation, which always
@@ -98,7 +85,7 @@ TEST(Iso9660Reader, EveryFileOfARealImageUnderItsBestName) {
     EXPECT_EQ(listing.label, c.names == NameSource::kIso9660 ? "Holiday 2004" : "Holiday 2004");
     ASSERT_EQ(listing.files.size(), HolidayTree().size());
     for (const ListedFile& file : listing.files) {
-      const std::string path = JoinPath(file.path);
+      const std::string path = PathText(file.path);
       EXPECT_EQ(file.nameSource, c.names) << path;
       EXPECT_FALSE(file.suspect) << path;
       EXPECT_EQ(file.mtime, kTime) << path;
@@ -114,7 +101,7 @@ TEST(Iso9660Reader, EveryFileOfARealImageUnderItsBestName) {
     }
     if (c.exactPaths) {
       ASSERT_EQ(listing.links.size(), 1u);
-      EXPECT_EQ(JoinPath(listing.links[0].path), "link");
+      EXPECT_EQ(PathText(listing.links[0].path), "link");
       EXPECT_EQ(listing.links[0].target, "Holiday 2004/IMG_0042.JPG");
     }
   }
@@ -128,7 +115,7 @@ TEST(Iso9660Reader, OtherCopiesNameFilesWhoseDirectorySectorIsLost) {
   auto namesOf = [&](const std::vector<uint64_t>& failing) {
     std::vector<std::string> names;
     for (const ListedFile& file : ListingOf(image, failing).files) {
-      names.push_back(JoinPath(file.path));
+      names.push_back(PathText(file.path));
     }
     return names;
   };
@@ -243,7 +230,7 @@ TEST(Iso9660Reader, RockRidgeNamesAndPathTablesOfHandMadeImages) {
   iso.PathTable(60, {{20, 1, ""}, {30, 1, "LOST"}, {31, 2, "INNER"}});
   const FileListing listing = ListingOf(iso.Bytes(), {30});
   std::vector<std::string> names;
-  for (const ListedFile& file : listing.files) names.push_back(JoinPath(file.path));
+  for (const ListedFile& file : listing.files) names.push_back(PathText(file.path));
   // Names stay as the disc spells them here; they are made safe where they are written.
   EXPECT_THAT(names, ::testing::UnorderedElementsAre("../../etc/passwd",
                                                      "Lost folder/INNER/Found again.txt"));
@@ -255,7 +242,7 @@ using Listed = std::tuple<std::string, uint32_t, std::string>;
 std::vector<Listed> EntriesOf(const FileListing& listing, const std::vector<uint8_t>& image) {
   std::vector<Listed> entries;
   for (const ListedFile& file : listing.files) {
-    entries.emplace_back(JoinPath(file.path), file.olderSession, DataOf(file, image));
+    entries.emplace_back(PathText(file.path), file.olderSession, DataOf(file, image));
   }
   std::sort(entries.begin(), entries.end());
   return entries;

@@ -331,6 +331,7 @@ RunSummary Summarise(const RecoveryRun& run, const NamedRecovery* named, double 
     summary.namedFolder = named->Root();
     summary.namedWhole = named->FilesWhole();
     summary.namedOlder = named->FilesFromOlderSessions();
+    summary.namedDeleted = named->FilesDeleted();
     summary.namedDamaged = named->FilesDamaged();
     summary.namedFailed = named->FilesFailed();
     summary.directoryProblems = named->Listing().problems;

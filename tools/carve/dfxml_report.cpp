@@ -350,6 +350,8 @@ void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   if (result.olderSession != 0) {
     xml_->Element("dfxmlext:older_session", Number(uint64_t{result.olderSession}));
   }
+  // Its directory entry is marked deleted: its data may since be another file's.
+  if (result.deleted) xml_->Element("dfxmlext:deleted", "1");
   xml_->Start("byte_runs");
   WriteNamedRuns(result.runs);
   xml_->End();

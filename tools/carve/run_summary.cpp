@@ -43,6 +43,10 @@ std::string NamedPart(const RunSummary& summary) {
     text += Line("  from older sessions (removed or replaced since): %llu\n",
                  static_cast<unsigned long long>(summary.namedOlder));
   }
+  if (summary.namedDeleted != 0) {
+    text += Line("  deleted (their entries marked so on the disc): %llu\n",
+                 static_cast<unsigned long long>(summary.namedDeleted));
+  }
   if (!summary.namedDamaged.empty()) {
     text +=
         Line("  with unreadable sectors (zeros) or cut short: %zu\n", summary.namedDamaged.size());

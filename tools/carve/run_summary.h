@@ -43,7 +43,8 @@ struct RunSummary {
   bool namesAsked = false;
   std::string namedFolder;
   uint64_t namedWhole = 0;
-  uint64_t namedOlder = 0;  // of them all, the files only an older session lists
+  uint64_t namedOlder = 0;    // of them all, the files only an older session lists
+  uint64_t namedDeleted = 0;  // of them all, the files whose entries are marked deleted
   std::vector<std::string> namedDamaged;
   std::vector<std::string> namedFailed;
   std::vector<std::string> directoryProblems;

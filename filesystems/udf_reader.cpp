@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "udf_reader.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+#include "iso_record.h"
+#include "udf_entry.h"
+#include "udf_tables.h"
+#include "udf_text.h"
+
+namespace orlenta {
+namespace {
+
+using Path = std::vector<std::string>;
+
+constexpr std::size_t kIdentifierHead = 38;
+constexpr uint8_t kDeleted = 0x04;
+constexpr uint8_t kParent = 0x08;
+constexpr uint64_t kMaxLinkBytes = 4096;
+
+struct PendingFolder {
+  UdfAddress at;
+  Path path;
+  bool deleted = false;
+};
+
+// One name a folder's data lists: a file identifier.
+struct Identifier {
+  std::string name;
+  UdfAddress at;
+  uint32_t uniqueId = 0;  // the low half of the entry's, or 0
+  uint8_t characteristics = 0;
+};
+
+std::string RevisionText(uint16_t revision) {
+  char text[16];
+  std::snprintf(text, sizeof text, "UDF %x.%02x", revision >> 8, revision & 0xFF);
+  return text;
+}
+
+// A link's target from its path components.
+std::string LinkTarget(std::span<const uint8_t> data) {
+  std::string target;
+  for (std::size_t at = 0; at + 4 <= data.size();) {
+    const uint8_t type = data[at];
+    const uint8_t length = data[at + 1];
+    if (at + 4 + length > data.size()) break;
+    const std::string name = UdfNameToUtf8(data.subspan(at + 4, length));
+    at += 4 + length;
+    if (type == 1 || type == 2) {
+      target.assign(1, '/');
+      continue;
+    }
+    if (!target.empty() && target.back() != '/') target.push_back('/');
+    if (type == 3) {
+      target.append("..");
+    } else if (type == 4) {
+      target.push_back('.');
+    } else {
+      target.append(name);
+    }
+  }
+  return target;
+}
+
+class UdfWalk {
+ public:
+  UdfWalk(UdfSpace& space, const DirectoryLimits& limits, ListingMerge& merge,
+          std::vector<std::string>& problems, UdfRead& read)
+      : space_(space), limits_(limits), merge_(merge), problems_(problems), read_(read) {}
+
+  void Walk(UdfAddress root) {
+    std::vector<PendingFolder> pending{{root, {}, false}};
+    while (!pending.empty() && !OverEntries()) {
+      PendingFolder folder = std::move(pending.back());
+      pending.pop_back();
+      // A folder met twice (a loop, or two entries naming one folder) is read once.
+      const uint64_t key = (uint64_t{folder.at.partition} << 32) | folder.at.block;
+      if (!visited_.insert(key).second) continue;
+      const std::optional<UdfEntry> entry =
+          ReadUdfEntry(space_, folder.at, limits_.maxExtentsPerFile);
+      if (!entry || entry->type != UdfEntry::kDirectory) {
+        if (!folder.deleted) Problem(FolderText(folder.path) + ": its entry cannot be read");
+        continue;
+      }
+      for (const Identifier& identifier : ReadIdentifiers(*entry, folder)) {
+        Take(identifier, folder, pending);
+      }
+    }
+  }
+
+ private:
+  bool OverEntries() {
+    if (read_.entries <= limits_.maxEntries) return false;
+    if (!toldEntries_) Problem("too many directory entries; the rest is not read");
+    toldEntries_ = true;
+    return true;
+  }
+
+  std::vector<Identifier> ReadIdentifiers(const UdfEntry& entry, const PendingFolder& folder) {
+    const uint64_t most = uint64_t{limits_.maxDirectoryBlocks} * BlockReader::kBlockBytes;
+    if (entry.size > most) Problem(FolderText(folder.path) + ": directory too large, cut");
+    uint32_t unreadable = 0;
+    const std::vector<uint8_t> data = ReadUdfData(space_, entry, most, unreadable);
+    if (unreadable != 0 && !folder.deleted) {
+      Problem(FolderText(folder.path) + ": a directory sector cannot be read");
+    }
+    std::vector<Identifier> identifiers;
+    const std::span<const uint8_t> bytes(data);
+    // Identifiers lie on 4-byte steps; past a bad sector the next whole one is looked for.
+    for (std::size_t at = 0; at + kIdentifierHead <= bytes.size();) {
+      const std::span<const uint8_t> rest = bytes.subspan(at);
+      if (!IsUdfDescriptor(rest, UdfTagId::kFileIdentifier, std::nullopt)) {
+        at += 4;
+        continue;
+      }
+      const uint8_t nameBytes = rest[19];
+      const uint16_t useBytes = Le16(rest, 36);
+      const std::size_t length = kIdentifierHead + useBytes + nameBytes;
+      if (length > rest.size()) break;
+      at += (length + 3) & ~std::size_t{3};
+      ++read_.entries;
+      if (OverEntries()) break;
+      const UdfAllocation icb = ParseLongAllocation(rest.subspan(20, 16));
+      identifiers.push_back({UdfNameToUtf8(rest.subspan(kIdentifierHead + useBytes, nameBytes)),
+                             icb.at, Le32(rest, 20 + 12), rest[18]});
+    }
+    return identifiers;
+  }
+
+  void Take(const Identifier& identifier, const PendingFolder& folder,
+            std::vector<PendingFolder>& pending) {
+    if ((identifier.characteristics & kParent) != 0) return;
+    const bool deleted = folder.deleted || (identifier.characteristics & kDeleted) != 0;
+    Path path = folder.path;
+    path.push_back(identifier.name);
+    const std::optional<UdfEntry> entry =
+        ReadUdfEntry(space_, identifier.at, limits_.maxExtentsPerFile);
+    if (!entry) {
+      if (!deleted) Problem(PathText(path) + ": its entry cannot be read");
+      return;
+    }
+    // A deleted name whose entry now belongs to another file.
+    if (deleted && identifier.uniqueId != 0 &&
+        identifier.uniqueId != static_cast<uint32_t>(entry->uniqueId)) {
+      return;
+    }
+    switch (entry->type) {
+      case UdfEntry::kDirectory:
+        if (path.size() > limits_.maxDepth) {
+          Problem(PathText(path) + ": folders nested too deep; not read");
+        } else {
+          pending.push_back({identifier.at, std::move(path), deleted});
+        }
+        return;
+      case UdfEntry::kLink:
+        if (!deleted) TakeLink(*entry, std::move(path));
+        return;
+      case UdfEntry::kUnspecified:
+      case UdfEntry::kFile:
+      case UdfEntry::kRealTimeFile:
+        TakeFile(*entry, std::move(path), deleted);
+        return;
+      default:
+        return;  // devices, pipes, tables: no data of a file
+    }
+  }
+
+  void TakeLink(const UdfEntry& entry, Path path) {
+    uint32_t unreadable = 0;
+    const std::vector<uint8_t> data = ReadUdfData(space_, entry, kMaxLinkBytes, unreadable);
+    merge_.AddLink({std::move(path), LinkTarget(data)});
+  }
+
+  void TakeFile(const UdfEntry& entry, Path path, bool deleted) {
+    UdfExtents placed = UdfDataExtents(space_, entry, limits_.maxExtentsPerFile);
+    ListedFile file;
+    file.path = std::move(path);
+    file.size = entry.size;
+    file.mtime = entry.mtime;
+    file.nameSource = NameSource::kUdf;
+    file.deleted = deleted;
+    if (placed.cut) {
+      uint64_t held = 0;
+      for (const FileExtent& extent : placed.extents) held += extent.length;
+      if (!deleted) Problem(PathText(file.path) + ": part of its data is not recorded; cut");
+      // A size beyond what the disc could hold is not believed.
+      if (file.size > space_.Blocks().LogicalBytes()) file.size = held;
+      file.suspect = true;
+    }
+    file.extents = std::move(placed.extents);
+    if (deleted) {
+      read_.deleted.push_back(std::move(file));
+    } else {
+      merge_.Add(std::move(file), kCopy);
+    }
+  }
+
+  static std::string FolderText(const Path& path) { return path.empty() ? "/" : PathText(path); }
+
+  void Problem(const std::string& text) {
+    read_.whole = false;
+    problems_.push_back("UDF: " + text);
+  }
+
+  static constexpr int kCopy = -1;
+  UdfSpace& space_;
+  const DirectoryLimits& limits_;
+  ListingMerge& merge_;
+  std::vector<std::string>& problems_;
+  UdfRead& read_;
+  std::unordered_set<uint64_t> visited_;
+  bool toldEntries_ = false;
+};
+
+// The root folder the file set descriptor names.
+std::optional<UdfAddress> RootOf(UdfSpace& space) {
+  const UdfAllocation fileSet = space.Volume().fileSet;
+  const BlockReader::Block* block = space.Read(fileSet.at);
+  if (!block || !IsUdfDescriptor(*block, UdfTagId::kFileSet, fileSet.at.block)) return std::nullopt;
+  return ParseLongAllocation(std::span(*block).subspan(400, 16)).at;
+}
+
+}  // namespace
+
+UdfRead ReadUdf(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge& merge,
+                std::vector<std::string>& problems) {
+  UdfRead read;
+  std::optional<UdfVolume> volume = ReadUdfVolume(blocks, blocks.DataTrackStarts(), problems);
+  if (!volume) return read;
+  read.found = true;
+  read.whole = true;
+  read.label = volume->label;
+  read.system = RevisionText(volume->revision);
+  UdfSpace space(blocks, std::move(*volume));
+  const std::size_t problemsBefore = problems.size();
+  LoadUdfTables(space, problems);
+  const std::optional<UdfAddress> root = RootOf(space);
+  if (!root) {
+    problems.push_back("UDF: the file set descriptor cannot be read");
+    read.whole = false;
+    return read;
+  }
+  UdfWalk(space, limits, merge, problems, read).Walk(*root);
+  read.whole = read.whole && problems.size() == problemsBefore;
+  return read;
+}
+
+}  // namespace orlenta
