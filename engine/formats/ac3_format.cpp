@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "checksums.h"
 #include "format_families.h"
 #include "record_walk.h"
 
@@ -44,17 +45,6 @@ std::optional<SyncFrame> ParseSyncFrame(const uint8_t* d) {
 
 bool Agree(const SyncFrame& a, const SyncFrame& b) {
   return a.rateCode == b.rateCode && a.enhanced == b.enhanced;
-}
-
-// CRC-16 with the polynomial x^16 + x^15 + x^2 + 1, most significant bit first.
-uint16_t Crc16(uint16_t crc, const uint8_t* bytes, std::size_t size) {
-  for (std::size_t i = 0; i < size; ++i) {
-    crc ^= static_cast<uint16_t>(bytes[i] << 8);
-    for (int k = 0; k < 8; ++k) {
-      crc = static_cast<uint16_t>((crc & 0x8000) != 0 ? (crc << 1) ^ 0x8005 : crc << 1);
-    }
-  }
-  return crc;
 }
 
 class Ac3EndFinder : public RecordWalk {

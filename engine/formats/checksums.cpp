@@ -36,8 +36,21 @@ constexpr Tables DirectTables() {
   return t;
 }
 
+constexpr std::array<uint16_t, 256> Crc16Table() {
+  std::array<uint16_t, 256> t{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint16_t c = static_cast<uint16_t>(i << 8);
+    for (int k = 0; k < 8; ++k) {
+      c = static_cast<uint16_t>((c & 0x8000) != 0 ? (c << 1) ^ 0x8005 : c << 1);
+    }
+    t[i] = c;
+  }
+  return t;
+}
+
 constexpr Tables kReflected = ReflectedTables();
 constexpr Tables kDirect = DirectTables();
+constexpr std::array<uint16_t, 256> kCrc16 = Crc16Table();
 
 }  // namespace
 
@@ -63,6 +76,22 @@ uint32_t OggCrc(uint32_t crc, const uint8_t* bytes, std::size_t size) {
   }
   for (; size > 0; --size, ++bytes) c = (c << 8) ^ kDirect[0][(c >> 24) ^ *bytes];
   return c;
+}
+
+uint16_t Crc16(uint16_t crc, const uint8_t* bytes, std::size_t size) {
+  for (; size > 0; --size, ++bytes) {
+    crc = static_cast<uint16_t>(crc << 8 ^ kCrc16[(crc >> 8) ^ *bytes]);
+  }
+  return crc;
+}
+
+uint16_t Crc16Bits(uint16_t crc, uint8_t byte, uint32_t bits) {
+  for (uint32_t i = 0; i < bits; ++i) {
+    const bool feedback = ((crc >> 15) ^ (byte >> (7 - i))) & 1;
+    crc = static_cast<uint16_t>(crc << 1);
+    if (feedback) crc ^= 0x8005;
+  }
+  return crc;
 }
 
 }  // namespace orlenta

@@ -16,4 +16,13 @@ uint32_t Crc32(uint32_t crc, const uint8_t* bytes, std::size_t size);
 // with 0, the result is the checksum.
 uint32_t OggCrc(uint32_t crc, const uint8_t* bytes, std::size_t size);
 
+// CRC-16 with the polynomial x^16 + x^15 + x^2 + 1 (0x8005), most significant bit first,
+// no inversion, as FLAC frames, AC-3 frames and MPEG audio frames use it; each format
+// chooses its start value.
+uint16_t Crc16(uint16_t crc, const uint8_t* bytes, std::size_t size);
+
+// The same CRC over the first `bits` bits (most significant first) of `byte`: for data
+// that ends inside a byte.
+uint16_t Crc16Bits(uint16_t crc, uint8_t byte, uint32_t bits);
+
 }  // namespace orlenta

@@ -3,11 +3,14 @@
 // samples), then audio frames. Frames carry no length: each starts with a sync code and a
 // header protected by a CRC-8, and ends with a CRC-16 over the whole frame. The finder
 // counts samples frame by frame until the stream info's total is reached, then walks the
-// last frame's subframes to its end and checks its CRC-16 there.
+// last frame's subframes to its end and checks its CRC-16 there. Every frame before it is
+// checked by its CRC-16 once the next frame's header is found: a frame that fails leaves
+// the end in place, but not verified.
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "checksums.h"
 #include "flac_frame_walk.h"
 #include "format_families.h"
 #include "record_walk.h"
@@ -26,20 +29,7 @@ constexpr std::array<uint8_t, 256> MakeCrc8Table() {
   return table;
 }
 
-constexpr std::array<uint16_t, 256> MakeCrc16Table() {
-  std::array<uint16_t, 256> table{};
-  for (int i = 0; i < 256; ++i) {
-    uint16_t crc = static_cast<uint16_t>(i << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<uint16_t>(crc & 0x8000 ? (crc << 1) ^ 0x8005 : crc << 1);
-    }
-    table[i] = crc;
-  }
-  return table;
-}
-
 constexpr std::array<uint8_t, 256> kCrc8 = MakeCrc8Table();
-constexpr std::array<uint16_t, 256> kCrc16 = MakeCrc16Table();
 
 constexpr uint32_t kLongestFrameHeader = 16;
 
@@ -149,9 +139,13 @@ class FlacEndFinder : public RecordWalk {
     if (!read || header.number != expected) {
       // Not the next frame after all: a sync pattern inside the previous frame's data.
       if (frames_ == 0) return Broken();
+      crc_ = Crc16(crc_, d, 1);
       state_ = State::kSeekFrame;
       return ScanFrom(pos + 1);
     }
+    // The frame before ends here; its CRC-16 over all of it, the CRC itself last, is zero.
+    if (frames_ > 0 && crc_ != 0) crcFailed_ = true;
+    crc_ = 0;
     ++frames_;
     samplesSeen_ += header.samples;
     if (samplesSeen_ >= totalSamples_) {
@@ -165,26 +159,34 @@ class FlacEndFinder : public RecordWalk {
       crc_ = 0;
       return ScanFrom(pos);
     }
+    crc_ = Crc16(crc_, d, 2);
     state_ = State::kSeekFrame;
     return ScanFrom(pos + 2);
   }
 
-  // The next frame's sync code: 0xFF then 0xF8 or 0xF9.
+  // The next frame's sync code: 0xFF then 0xF8 or 0xF9. Every byte before it goes into the
+  // running frame's CRC-16 exactly once.
   Step SeekFrame(const ByteWindow& w, uint64_t pos) {
+    const uint64_t at = FindSync(w, pos);
+    crc_ = Crc16(crc_, w.At(pos), static_cast<std::size_t>(at - pos));
+    if (!w.Holds(at, 1)) return ScanFrom(at);
+    if (!w.Holds(at, 2)) return ReadAt(at, kLongestFrameHeader);
+    state_ = State::kFrameHeader;
+    return ReadAt(at, kLongestFrameHeader);
+  }
+
+  // Where the next sync code starts in the window from `pos`: the window's end when there
+  // is none, its last byte when that is a 0xFF whose follower has not arrived.
+  static uint64_t FindSync(const ByteWindow& w, uint64_t pos) {
     uint64_t at = pos;
     while (w.Holds(at, 1)) {
-      const uint64_t left = w.End() - at;
-      const auto* p = static_cast<const uint8_t*>(std::memchr(w.At(at), 0xFF, left));
-      if (p == nullptr) return ScanFrom(w.End());
+      const auto* p = static_cast<const uint8_t*>(std::memchr(w.At(at), 0xFF, w.End() - at));
+      if (p == nullptr) return w.End();
       at += static_cast<uint64_t>(p - w.At(at));
-      if (!w.Holds(at, 2)) return ReadAt(at, kLongestFrameHeader);
-      if ((p[1] & 0xFE) == 0xF8) {
-        state_ = State::kFrameHeader;
-        return ReadAt(at, kLongestFrameHeader);
-      }
+      if (!w.Holds(at, 2) || (p[1] & 0xFE) == 0xF8) return at;
       ++at;
     }
-    return ScanFrom(at);
+    return at;
   }
 
   // Frames carry no length, and a CRC-16 that comes out right by chance inside a frame of
@@ -196,12 +198,11 @@ class FlacEndFinder : public RecordWalk {
       const uint64_t from = std::max(pos, frameBits_);
       end = from + walk_.Take(w.At(from), static_cast<std::size_t>(w.End() - from));
     }
-    for (uint64_t at = pos; at < end; ++at) {
-      crc_ = static_cast<uint16_t>(crc_ << 8 ^ kCrc16[(crc_ >> 8) ^ *w.At(at)]);
-    }
+    if (end > pos) crc_ = Crc16(crc_, w.At(pos), static_cast<std::size_t>(end - pos));
     switch (walk_.Current()) {
       case FlacFrameWalk::State::kEnded:
-        return crc_ == 0 ? EndAt(end) : Broken();
+        if (crc_ != 0) return Broken();
+        return crcFailed_ ? LikelyEndAt(end) : EndAt(end);
       case FlacFrameWalk::State::kBroken:
         return Broken();
       case FlacFrameWalk::State::kFollowing:
@@ -231,7 +232,9 @@ class FlacEndFinder : public RecordWalk {
   uint64_t frameBits_ = 0;
   uint64_t longestFrame_ = 0;
   FlacFrameWalk walk_;
+  // The CRC-16 of the current frame's bytes so far, and whether an earlier frame failed it.
   uint16_t crc_ = 0;
+  bool crcFailed_ = false;
 };
 
 // "fLaC" and a stream info block of its fixed length with sane block sizes and rate.

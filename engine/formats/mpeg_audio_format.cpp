@@ -2,10 +2,13 @@
 // MP3 and the other MPEG audio layers: an optional ID3v2 tag (its size in the header, a
 // footer when flagged), a chain of frames whose headers give their length and agree with
 // each other, then optional tags at the end: an APE tag and the 128-byte ID3v1 "TAG".
+// Frames whose header flags a CRC must pass it for the end to count as verified.
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
 #include "format_families.h"
+#include "mpeg_audio_crc.h"
 #include "record_walk.h"
 
 namespace orlenta {
@@ -15,6 +18,8 @@ struct FrameHeader {
   uint8_t version;  // 0: 2.5, 2: 2, 3: 1
   uint8_t layer;    // 1: III, 2: II, 3: I
   uint8_t rateIndex;
+  bool hasCrc;
+  uint32_t bitRate;
   uint32_t length;
 };
 
@@ -50,7 +55,7 @@ std::optional<FrameHeader> ParseFrame(const uint8_t* d) {
     const uint32_t perSample = layer == 1 && version != 3 ? 72 : 144;
     length = perSample * bitRate / sampleRate + padding;
   }
-  return FrameHeader{version, layer, rateIndex, length};
+  return FrameHeader{version, layer, rateIndex, (d[1] & 1) == 0, bitRate, length};
 }
 
 // Encoders put an information frame ("Xing" or "Info", after the side information) first
@@ -118,24 +123,30 @@ class MpegAudioEndFinder : public RecordWalk {
         }
         first_ = ParseFrame(d);
         if (!first_) return Broken();
+        if (const uint32_t wanted = BytesToExamine(*first_, pos); step.length < wanted) {
+          return ReadAt(pos, wanted);
+        }
+        CheckCrc(*first_, d, step.length);
         return Frame(pos + first_->length);
       case State::kFrame:
         if (const std::optional<FrameHeader> frame = ParseFrame(d);
             frame && Agree(*frame, *first_)) {
-          if (pos % kSectorAlignment == 0 && frame->layer == 1) {
-            if (step.length < kInfoFrameBytes) return ReadAt(pos, kInfoFrameBytes);
-            if (IsInfoFrame(d)) return EndAt(pos);
+          const uint32_t wanted = BytesToExamine(*frame, pos);
+          if (step.length < wanted) return ReadAt(pos, wanted);
+          if (pos % kSectorAlignment == 0 && frame->layer == 1 && IsInfoFrame(d)) {
+            return FileEnd(pos);
           }
+          CheckCrc(*frame, d, step.length);
           return Frame(pos + frame->length);
         }
         return Tail(pos);
       case State::kTail:
-        if (std::memcmp(d, "TAG", 3) == 0) return EndAt(pos + 128);
+        if (std::memcmp(d, "TAG", 3) == 0) return FileEnd(pos + 128);
         if (std::memcmp(d, "APE", 3) == 0 && !sawApe_) {
           state_ = State::kApe;
           return ReadAt(pos, 32);
         }
-        return EndAt(pos);
+        return FileEnd(pos);
       case State::kApe:
         return AfterApe(pos, d);
     }
@@ -156,9 +167,26 @@ class MpegAudioEndFinder : public RecordWalk {
   Step AfterApe(uint64_t pos, const uint8_t* d) {
     sawApe_ = true;
     const bool header = (Le32(d + 20) & 0x20000000u) != 0;
-    if (std::memcmp(d, "APETAGEX", 8) != 0 || !header) return EndAt(pos);
+    if (std::memcmp(d, "APETAGEX", 8) != 0 || !header) return FileEnd(pos);
     return Tail(pos + 32 + Le32(d + 12));
   }
+
+  // The bytes of the frame at `pos` to look at: its header, the start of an information
+  // frame where one may begin the next file, and what a flagged CRC covers.
+  static uint32_t BytesToExamine(const FrameHeader& frame, uint64_t pos) {
+    uint32_t bytes = 4;
+    if (pos % kSectorAlignment == 0 && frame.layer == 1) bytes = kInfoFrameBytes;
+    if (frame.hasCrc) bytes = std::max(bytes, std::min(frame.length, kMpegAudioCrcBytes));
+    return bytes;
+  }
+
+  void CheckCrc(const FrameHeader& frame, const uint8_t* d, uint32_t size) {
+    if (frame.hasCrc && !MpegAudioCrcHolds(d, size, frame.bitRate)) crcFailed_ = true;
+  }
+
+  // The file ends at `length`: verified only when every flagged CRC checked out. A frame
+  // that fails its CRC still has its length, so the walk goes on to the end.
+  Step FileEnd(uint64_t length) const { return crcFailed_ ? LikelyEndAt(length) : EndAt(length); }
 
   Step FirstFrame(uint64_t pos) {
     state_ = State::kFirstFrame;
@@ -173,9 +201,11 @@ class MpegAudioEndFinder : public RecordWalk {
     return ReadAt(pos, 3);
   }
 
-  // The volume ended after a whole frame or tag: so did the file.
+  // The volume ended after a whole frame or tag: so did the file. A frame whose header
+  // was read but not the bytes after it is cut short.
   Step DataEnded(const Step& step) override {
-    return state_ == State::kFrame || state_ == State::kTail ? EndAt(step.offset) : Broken();
+    if (state_ == State::kFrame && step.length > 4) return Broken();
+    return state_ == State::kFrame || state_ == State::kTail ? FileEnd(step.offset) : Broken();
   }
 
   State state_ = State::kTag;
@@ -183,6 +213,7 @@ class MpegAudioEndFinder : public RecordWalk {
   uint64_t tagEnd_ = 0;
   int tags_ = 0;
   bool sawApe_ = false;
+  bool crcFailed_ = false;
 };
 
 // How many agreeing frames in a row a bare frame needs before it counts as an MP3.

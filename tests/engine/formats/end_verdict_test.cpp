@@ -53,7 +53,10 @@ INSTANTIATE_TEST_SUITE_P(
         Verdict{"gst-vorbis.mka", kMatroska, true},
         // Transport streams have no end to tell.
         Verdict{"ffmpeg.ts", kMpegTs, false}, Verdict{"ffmpeg.m2ts", kM2ts, false},
-        Verdict{"ffmpeg.ac3", kAc3, true}),
+        Verdict{"ffmpeg.ac3", kAc3, true},
+        // Frames with CRCs: layer III, and layer II in MPEG-1 joint stereo and MPEG-2.
+        Verdict{"lame-crc-untagged.mp3", kMp3Other, true},
+        Verdict{"twolame-joint-crc.mp3", kMp3, true}, Verdict{"twolame-lsf-crc.mp3", kMp3, true}),
     [](const ::testing::TestParamInfo<Verdict>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
@@ -108,6 +111,32 @@ TEST(EndVerdict, APayloadThatFailsItsChecksumIsNoEnd) {
     std::vector<uint8_t> file = ReadSample(sample.file);
     file[file.size() / 2 + 101] ^= 0x10;  // inside a payload, past any header
     EXPECT_EQ(FindEnd(sample.kind, OnDisc(file), kSector).kind, FinderStep::kBroken) << sample.file;
+  }
+}
+
+// A frame whose CRC fails still has the length its header gives, so the file ends where it
+// did; but its bytes are not what was written, so the end is not verified.
+TEST(EndVerdict, AnMp3FrameThatFailsItsCrcLeavesTheEndUnverified) {
+  const testing::SampleFile samples[] = {{"lame-crc-untagged.mp3", kMp3Other},
+                                         {"twolame-joint-crc.mp3", kMp3},
+                                         {"twolame-lsf-crc.mp3", kMp3}};
+  for (const auto& sample : samples) {
+    const std::vector<uint8_t> original = ReadSample(sample.file);
+    // The first frame header past the middle: a sync with the CRC flagged.
+    std::size_t frame = original.size() / 2;
+    while (frame + 8 < original.size() &&
+           !(original[frame] == 0xFF && (original[frame + 1] & 0xF1) == 0xF0)) {
+      ++frame;
+    }
+    ASSERT_LT(frame + 8, original.size()) << sample.file;
+    for (const std::size_t at : {frame + 4, frame + 7}) {  // the CRC, then a covered byte
+      std::vector<uint8_t> file = original;
+      file[at] ^= 0x01;
+      const FinderStep step = FindEnd(sample.kind, OnDisc(file), kSector);
+      EXPECT_EQ(step.kind, FinderStep::kEnd) << sample.file << " at " << at;
+      EXPECT_EQ(step.offset, file.size()) << sample.file << " at " << at;
+      EXPECT_FALSE(step.certain) << sample.file << " at " << at;
+    }
   }
 }
 

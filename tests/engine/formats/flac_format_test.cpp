@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // FLAC frames carry no length: the last one is walked to its end and its CRC-16 checked
-// there, whatever follows the file.
+// there, whatever follows the file; every frame before it is checked by its CRC-16 too.
 #include <gtest/gtest.h>
 
 #include "finder_feed.h"
@@ -52,6 +52,19 @@ TEST(FlacEnd, ALastFrameCutShortByTheVolumeEndIsNoEnd) {
     std::vector<uint8_t> file = ReadSample(name);
     file.resize(file.size() - 3);
     EXPECT_EQ(FindEnd(kFlac, file, kSector).kind, FinderStep::kBroken) << name;
+  }
+}
+
+TEST(FlacEnd, AnEarlierFrameThatFailsItsCrcLeavesTheEndUnverified) {
+  for (const char* name : kFlacSamples) {
+    std::vector<uint8_t> file = ReadSample(name);
+    file[file.size() * 2 / 3] ^= 0x01;  // inside an earlier frame (padding fills the first half)
+    for (const std::size_t piece : {std::size_t{1}, kSector}) {
+      const FinderStep step = FindEnd(kFlac, FollowedBy(file, RandomBytes(kSector, 9)), piece);
+      EXPECT_EQ(step.kind, FinderStep::kEnd) << name << ", pieces of " << piece;
+      EXPECT_EQ(step.offset, file.size()) << name << ", pieces of " << piece;
+      EXPECT_FALSE(step.certain) << name << ", pieces of " << piece;
+    }
   }
 }
 
