@@ -2,8 +2,9 @@
 // MPEG transport streams: packets of 188 bytes, each starting with the sync byte 0x47; the
 // camcorders' M2TS puts a 4-byte time stamp before each, 192 bytes in all. Nothing in a
 // stream tells where it ends: it ends where the packets stop, or before a packet on a
-// sector's start that begins another stream (its first table, counted from zero). Such an
-// end is never more than likely.
+// sector's start that begins another stream (its first table, counted from zero, where the
+// stream's own last copy of that table did not count up to it). Such an end is never more
+// than likely.
 #include "format_families.h"
 #include "record_walk.h"
 
@@ -44,13 +45,27 @@ class TransportStreamEndFinder : public RecordWalk {
     const uint64_t pos = step.offset;
     const uint8_t* packet = w.At(pos) + stamp_;
     if (packet[0] != kSync) return pos == 0 ? Broken() : LikelyEndAt(pos);
-    if (pos != 0 && pos % kSectorBytes == 0 && StartsStream(packet)) return LikelyEndAt(pos);
+    if (pos != 0 && pos % kSectorBytes == 0 && StartsStream(packet) && !CountsOn(packet)) {
+      return LikelyEndAt(pos);
+    }
+    NoteCounter(packet);
     return ReadAt(pos + stamp_ + kPacketBytes, stamp_ + 4);
   }
 
   Step DataEnded(const Step& step) override { return LikelyEndAt(step.offset); }
 
+  // Muxers repeat their tables all through a stream, the counter going round from 15 to 0:
+  // a table at 0 straight after its copy at 15 is the same stream going on.
+  static constexpr int kNotSeen = -1;
+  int& LastCounter(const uint8_t* packet) { return lastCounter_[Pid(packet) == kPatPid ? 0 : 1]; }
+  bool CountsOn(const uint8_t* packet) { return LastCounter(packet) == 15; }
+  void NoteCounter(const uint8_t* packet) {
+    const uint16_t pid = Pid(packet);
+    if (pid == kPatPid || pid == kSdtPid) LastCounter(packet) = packet[3] & 0x0F;
+  }
+
   uint32_t stamp_;
+  int lastCounter_[2] = {kNotSeen, kNotSeen};  // the association and description tables
 };
 
 // Every packet the sector holds in step, the first one starting a stream.
