@@ -24,11 +24,16 @@ class LoweredSpeeds {
     const std::lock_guard hold(mutex_);
     return std::exchange(fresh_, {});
   }
-  // The last speed told, if any; everything told is forgotten.
-  std::optional<SpeedLowered> TakeLast() {
+  // The last speed told since forgotten, taken or not: where the drive stands now.
+  std::optional<SpeedLowered> Last() {
+    const std::lock_guard hold(mutex_);
+    return last_;
+  }
+  // Everything told is forgotten: a new run begins.
+  void Forget() {
     const std::lock_guard hold(mutex_);
     fresh_.clear();
-    return std::exchange(last_, std::nullopt);
+    last_.reset();
   }
 
  private:
