@@ -23,8 +23,8 @@ done
 
 # confyg, in its client area: the middle of the drive list's rows (one letter a row), a
 # place inside the rows' text, and the Remove button.
-readonly kRowX=120 kFirstRowY=288 kRowHeight=14 kRowTextLeft=60 kRowTextWidth=300
-readonly kRemoveX=580 kRemoveY=407
+readonly kRowX=120 kFirstRowY=325 kRowHeight=14 kRowTextLeft=60 kRowTextWidth=300
+readonly kRemoveX=580 kRemoveY=480
 # The main window: the middle of the globe button; the Tabs from the first control (the
 # drive tree) to it.
 readonly kGlobeX=569 kGlobeY=226 kTabsToGlobe=5
