@@ -11,7 +11,8 @@ namespace orlenta {
 namespace {
 
 constexpr int kMaxIndirections = 32;
-constexpr std::size_t kMaxExtentHops = 4096;
+constexpr std::size_t kMaxExtentHops = 1024;
+constexpr uint16_t kStrategyOfReplacedEntries = 4096;
 
 enum class Form : uint8_t { kShort = 0, kLong = 1, kExtended = 2, kEmbedded = 3 };
 
@@ -98,6 +99,15 @@ std::optional<UdfEntry> ParseEntry(UdfSpace& space, const BlockReader::Block& bl
   return entry;
 }
 
+// Where the indirect entry at `address` points; nullopt when there is none.
+std::optional<UdfAddress> IndirectAt(UdfSpace& space, UdfAddress address) {
+  const BlockReader::Block* block = space.Read(address);
+  if (!block || !IsUdfDescriptor(*block, UdfTagId::kIndirectEntry, address.block)) {
+    return std::nullopt;
+  }
+  return ParseLongAllocation(std::span(*block).subspan(36, 16)).at;
+}
+
 }  // namespace
 
 std::optional<UdfEntry> ReadUdfEntry(UdfSpace& space, UdfAddress address, uint32_t maxRuns) {
@@ -105,19 +115,27 @@ std::optional<UdfEntry> ReadUdfEntry(UdfSpace& space, UdfAddress address, uint32
     const BlockReader::Block* read = space.Read(address);
     if (!read) return std::nullopt;
     const BlockReader::Block block = *read;
-    if (IsUdfDescriptor(block, UdfTagId::kFileEntry, address.block)) {
-      return ParseEntry(space, block, address, false, maxRuns);
+    const bool plain = IsUdfDescriptor(block, UdfTagId::kFileEntry, address.block);
+    if (plain || IsUdfDescriptor(block, UdfTagId::kExtendedFileEntry, address.block)) {
+      // An entry written in place of another (a disc written in packets cannot overwrite
+      // it) is named by an indirect entry in the block after the first.
+      if (Le16(block, 16 + 4) == kStrategyOfReplacedEntries) {
+        if (const std::optional<UdfAddress> newer =
+                IndirectAt(space, {address.partition, address.block + 1})) {
+          address = *newer;
+          continue;
+        }
+      }
+      return ParseEntry(space, block, address, !plain, maxRuns);
     }
-    if (IsUdfDescriptor(block, UdfTagId::kExtendedFileEntry, address.block)) {
-      return ParseEntry(space, block, address, true, maxRuns);
-    }
-    if (!IsUdfDescriptor(block, UdfTagId::kIndirectEntry, address.block)) return std::nullopt;
-    address = ParseLongAllocation(std::span(block).subspan(36, 16)).at;
+    const std::optional<UdfAddress> next = IndirectAt(space, address);
+    if (!next) return std::nullopt;
+    address = *next;
   }
   return std::nullopt;
 }
 
-UdfExtents UdfDataExtents(const UdfSpace& space, const UdfEntry& entry, uint32_t maxExtents) {
+UdfExtents UdfDataExtents(UdfSpace& space, const UdfEntry& entry, uint32_t maxExtents) {
   UdfExtents result;
   if (entry.embedded) {
     if (entry.embedded->length != 0) result.extents.push_back(*entry.embedded);
@@ -125,6 +143,7 @@ UdfExtents UdfDataExtents(const UdfSpace& space, const UdfEntry& entry, uint32_t
     return result;
   }
   uint64_t wanted = entry.size;
+  uint64_t placed = 0;
   result.cut = entry.runsCut;
   for (const UdfAllocation& run : entry.runs) {
     if (wanted == 0) break;
@@ -135,7 +154,10 @@ UdfExtents UdfDataExtents(const UdfSpace& space, const UdfEntry& entry, uint32_t
     uint64_t left = std::min<uint64_t>(run.length, wanted);
     wanted -= left;
     for (uint32_t block = run.at.block; left > 0;) {
-      const std::optional<UdfSpace::Place> place = space.Locate({run.at.partition, block});
+      // A file holds no more than the volume does.
+      const bool believable = placed < space.Blocks().LogicalBytes() && space.Spend(1);
+      const std::optional<UdfSpace::Place> place =
+          believable ? space.Locate({run.at.partition, block}) : std::nullopt;
       if (!place) {
         result.cut = true;
         return result;
@@ -152,6 +174,7 @@ UdfExtents UdfDataExtents(const UdfSpace& space, const UdfEntry& entry, uint32_t
         result.extents.push_back({offset, bytes});
       }
       left -= bytes;
+      placed += bytes;
       block += static_cast<uint32_t>(place->run);
     }
   }

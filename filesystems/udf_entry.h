@@ -50,7 +50,7 @@ struct UdfExtents {
   std::vector<FileExtent> extents;
   bool cut = false;
 };
-UdfExtents UdfDataExtents(const UdfSpace& space, const UdfEntry& entry, uint32_t maxExtents);
+UdfExtents UdfDataExtents(UdfSpace& space, const UdfEntry& entry, uint32_t maxExtents);
 
 // The entry's data bytes, at most `maxBytes` of them (a folder's identifiers, a table);
 // blocks that cannot be read are zeros, counted in `unreadableBlocks`.

@@ -18,6 +18,8 @@ constexpr std::size_t kIdentifierHead = 38;
 constexpr uint8_t kDeleted = 0x04;
 constexpr uint8_t kParent = 0x08;
 constexpr uint64_t kMaxLinkBytes = 4096;
+// A damaged disc may lose thousands of entries; the first ones tell the user enough.
+constexpr uint64_t kMaxProblems = 1000;
 
 struct PendingFolder {
   UdfAddress at;
@@ -72,7 +74,7 @@ class UdfWalk {
 
   void Walk(UdfAddress root) {
     std::vector<PendingFolder> pending{{root, {}, false}};
-    while (!pending.empty() && !OverEntries()) {
+    while (!pending.empty() && !OverEntries() && !space_.Spent()) {
       PendingFolder folder = std::move(pending.back());
       pending.pop_back();
       // A folder met twice (a loop, or two entries naming one folder) is read once.
@@ -201,7 +203,8 @@ class UdfWalk {
 
   void Problem(const std::string& text) {
     read_.whole = false;
-    problems_.push_back("UDF: " + text);
+    if (++problemCount_ <= kMaxProblems) problems_.push_back("UDF: " + text);
+    if (problemCount_ == kMaxProblems + 1) problems_.push_back("UDF: more problems, not listed");
   }
 
   static constexpr int kCopy = -1;
@@ -212,6 +215,7 @@ class UdfWalk {
   UdfRead& read_;
   std::unordered_set<uint64_t> visited_;
   bool toldEntries_ = false;
+  uint64_t problemCount_ = 0;
 };
 
 // The root folder the file set descriptor names.
@@ -243,6 +247,8 @@ UdfRead ReadUdf(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge
     return read;
   }
   UdfWalk(space, limits, merge, problems, read).Walk(*root);
+  if (space.Spent())
+    problems.push_back("UDF: its entries ask for too much reading; the rest is not read");
   read.whole = read.whole && problems.size() == problemsBefore;
   return read;
 }

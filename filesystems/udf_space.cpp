@@ -56,7 +56,13 @@ std::optional<UdfSpace::Place> UdfSpace::Locate(UdfAddress address) const {
   return LocateIn(address, 0);
 }
 
+bool UdfSpace::Spend(uint64_t units) {
+  spent_ = std::min(kWorkBudget, spent_ + units);
+  return !Spent();
+}
+
 const BlockReader::Block* UdfSpace::Read(UdfAddress address) {
+  if (!Spend(16)) return nullptr;
   for (int copy = 0; copy < 2; ++copy) {
     const std::optional<Place> place = LocateIn(address, copy);
     if (!place) continue;

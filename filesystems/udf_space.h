@@ -43,6 +43,13 @@ class UdfSpace {
   // The metadata file's allocations (and its mirror's), in its base partition.
   void SetMetadataFile(uint16_t map, std::vector<UdfAllocation> file, bool mirror);
 
+  // Takes `units` of the work a volume may cost (a block read is 16, placing a run 1); false
+  // once it is spent, after which reads fail: a hostile disc whose entries all share their
+  // runs and folders costs bounded time however many entries it has.
+  bool Spend(uint64_t units);
+  bool Spent() const { return spent_ >= kWorkBudget; }
+  static constexpr uint64_t kWorkBudget = uint64_t{1} << 27;
+
   const UdfVolume& Volume() const { return volume_; }
   BlockReader& Blocks() { return blocks_; }
 
@@ -63,6 +70,7 @@ class UdfSpace {
   BlockReader& blocks_;
   UdfVolume volume_;
   std::vector<MapState> states_;
+  uint64_t spent_ = 0;
 };
 
 }  // namespace orlenta

@@ -2,7 +2,8 @@
 // A disc's directories are read from untrusted sectors: whatever they hold, the listing
 // must stay inside the volume and within its limits, and every name made safe must stay
 // inside its folder. The input is the volume from its descriptors on (sector 16), so that
-// the fuzzer need not carry the empty sectors before them.
+// the fuzzer need not carry the empty sectors before them; a UDF volume keeps its anchor
+// in its last sector.
 #include <algorithm>
 #include <string>
 #include <vector>

@@ -219,10 +219,10 @@ struct UdfImage::Layout {
 
   // A file entry at `at` of `type` whose allocation area holds `area` in `form`.
   void WriteEntry(Address at, uint8_t type, uint64_t size, const std::vector<uint8_t>& area,
-                  Form form, bool extended, uint64_t id) {
+                  Form form, bool extended, uint64_t id, uint16_t strategy = 4) {
     std::vector<uint8_t> block(kBlock, 0);
     const std::size_t base = extended ? 216 : 176;
-    Put16(block, 20, 4);  // strategy
+    Put16(block, 20, strategy);
     Put16(block, 24, 1);
     block[27] = type;
     Put16(block, 34, form == Form::kShort ? 0 : form == Form::kLong ? 1 : 3);
@@ -297,6 +297,19 @@ struct UdfImage::Layout {
     if (!runs.empty()) firstDataSector[path] = SectorsOf(runs.front().first).front();
     if (o.firstBlock != 0 && !runs.empty()) runs.front().first.block = o.firstBlock;
     std::vector<uint8_t> area = Descriptors(runs, o.form);
+    if (o.rewritten) {
+      WriteEntry(node.entry, 5, 3, {'o', 'l', 'd'}, Form::kEmbedded, o.extended, uniqueId, 4096);
+      const Address newer = Allocate(entryRef, 1);
+      std::vector<uint8_t> indirect(kBlock, 0);
+      Put16(indirect, 20, 4096);
+      Put32(indirect, 36, kBlock);
+      Put32(indirect, 40, newer.block);
+      Put16(indirect, 44, newer.ref);
+      SealTag(indirect, 0, 259, version, node.entry.block + 1, 52 - 16);
+      Write({node.entry.ref, node.entry.block + 1}, indirect);
+      WriteEntry(newer, 5, size, area, o.form, o.extended, uniqueId, 4096);
+      return;
+    }
     if (o.inAllocationExtent) {
       const Address extent = Allocate(o.form == Form::kShort ? entryRef : physicalRef, 1);
       std::vector<uint8_t> block(kBlock, 0);
@@ -364,7 +377,7 @@ struct UdfImage::Layout {
   void PlaceEntries(Node& node) {
     for (auto& child : node.children) {
       if (child->loop) continue;
-      child->entry = Allocate(entryRef, 1);
+      child->entry = Allocate(entryRef, child->options.rewritten ? 2 : 1);
       PlaceEntries(*child);
     }
   }

@@ -24,6 +24,9 @@ class UdfImage {
     bool inAllocationExtent = false;  // its runs listed in a chained block of their own
     uint64_t listedSize = 0;          // a size other than the data's (0: the data's)
     uint32_t firstBlock = 0;          // a first block other than the data's (0: the data's)
+    // Its entry rewritten as a disc written in packets does: the first entry holds an older
+    // version, and the block after it points to the entry of this one.
+    bool rewritten = false;
   };
 
   // `image`: mkudffs's output (blocks of 2,048 bytes).
