@@ -2,7 +2,6 @@
 #pragma once
 
 #include <mutex>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -17,24 +16,21 @@ class LoweredSpeeds {
   void Tell(const SpeedLowered& lowered) {
     const std::lock_guard hold(mutex_);
     fresh_.push_back(lowered);
-    last_ = lowered;
   }
   // What was told since last taken.
   std::vector<SpeedLowered> TakeFresh() {
     const std::lock_guard hold(mutex_);
     return std::exchange(fresh_, {});
   }
-  // The last speed told, if any; everything told is forgotten.
-  std::optional<SpeedLowered> TakeLast() {
+  // Everything told is forgotten: a new run begins.
+  void Forget() {
     const std::lock_guard hold(mutex_);
     fresh_.clear();
-    return std::exchange(last_, std::nullopt);
   }
 
  private:
   std::mutex mutex_;
   std::vector<SpeedLowered> fresh_;
-  std::optional<SpeedLowered> last_;
 };
 
 }  // namespace orlenta

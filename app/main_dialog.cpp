@@ -266,7 +266,7 @@ void CMainDialog::RunRecovery() {
   sortByKind_ = FilesSortedByKind(OptionsPathBeside(setup_.settingsPath));
   const bool keepingImage = KeepDriveImage();
   const std::optional<char> letter = SelectedDriveLetter(*driveTree_);
-  loweredSpeeds_.TakeLast();
+  loweredSpeeds_.Forget();
   run_.SetCarveObserver(rescue_.Recorder());
   // Files back under their own names where the disc's folders can be read, when chosen.
   NamedRecovery named;
@@ -276,10 +276,8 @@ void CMainDialog::RunRecovery() {
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());
-  // The run's end cleared the lines told as it went: the speed it ended at is told again.
-  if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.TakeLast()) {
-    AddLogLine(SpeedLine(*lowered));
-  }
+  // A speed lowered after the run's last look at the window is told now.
+  for (const SpeedLowered& lowered : loweredSpeeds_.TakeFresh()) AddLogLine(SpeedLine(lowered));
   if (keepingImage) EndDriveImage(outcome);
   if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter);
   running_ = false;
@@ -449,6 +447,12 @@ void CMainDialog::OnLanguageButton() {
       menuClosedOverGlobe_ && menuClosed_.elapsed() < QApplication::doubleClickInterval();
   menuClosedOverGlobe_ = false;
   if (closedByThisClick) return;
+  // Under a window manager the click reaches the window while the menu is still up (the
+  // window takes the activation from it as the button goes down): that click closes it.
+  if (openMenu_ != nullptr) {
+    openMenu_->CloseChain();
+    return;
+  }
   CBmpMenu menu(0, false, QImage(), false);
   menu.LoadMenu(LanguageMenuDefinition());
   for (int position = 0; position < kLanguageCount; ++position) {
@@ -458,7 +462,9 @@ void CMainDialog::OnLanguageButton() {
     menu.SetMenuItemBitmaps(position, BmpMenuByPosition, picture, picture);
   }
   const QPoint at = LanguageMenuAnchor();
+  openMenu_ = &menu;
   menu.TrackPopupMenu(0, at.x(), at.y(), this, this, nullptr);
+  openMenu_ = nullptr;
   menuClosed_.start();
   menuClosedOverGlobe_ = PointerOverGlobe();
 }

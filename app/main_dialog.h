@@ -25,6 +25,7 @@ class QTreeWidget;
 
 namespace orlenta {
 
+class CBmpMenu;
 class CHoverButton;
 class CShadedProgressCtrl;
 class LogList;
@@ -164,10 +165,10 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
   // The drive map is read again only while no drive is being read from it.
   bool refillAfterReading_ = false;
-  int figuresPending_ = 0;
+  int figuresPending_ = 0;            // media figures being read, each waiting for its drive
+  CBmpMenu* openMenu_ = nullptr;      // the language menu while it is up
   QElapsedTimer menuClosed_;          // since the language menu last closed
-  bool menuClosedOverGlobe_ = false;  // and whether the pointer was on the globe then  // media
-                                      // figures being read, each waiting for its drive
+  bool menuClosedOverGlobe_ = false;  // and whether the pointer was on the globe then
   std::chrono::steady_clock::time_point lastPump_{};
 };
 

@@ -118,7 +118,8 @@ RunOutcome RecoveryRun::Outcome() const {
 
 RunOutcome RecoveryRun::Finish() {
   host_.SetRunning(false);
-  host_.ClearLog();
+  // The lines told during the run stay, the closing line below them: the files' names are
+  // there to be read once the run is over, until the next run empties the list.
   const RunOutcome outcome = Outcome();
   const LocalizedText& text = outcome == RunOutcome::kCompleted ? CompletionText
                               : outcome == RunOutcome::kAborted ? AbortText

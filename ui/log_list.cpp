@@ -69,6 +69,10 @@ void LogList::AddLine(const QString& line) {
   auto* item = new QListWidgetItem(line);
   item->setToolTip(line);
   addItem(item);
+  // A new line throws away where the list had laid out its lines, and lays them out again
+  // only once the events queued before it are handled: a repaint among those would show an
+  // empty list. Laid out here, every repaint shows the lines already given.
+  executeDelayedItemsLayout();
   if (following) scrollToBottom();
 }
 

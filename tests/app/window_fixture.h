@@ -65,8 +65,8 @@ class WindowTest : public ::testing::Test {
   // Presses and releases `key` over the window.
   void Press(Qt::Key key);
   QStringList LogLines() const;
-  // From now on, records every line the log list is given in `linesAdded` (the run clears
-  // the list as it ends).
+  // From now on, records every line the log list is given in `linesAdded`, also those that
+  // a later clearing of the list takes away.
   void WatchLog();
   QStringList linesAdded;
   bool Visible(ControlId id) const;

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The exact mode's score on sample discs made of the committed samples only (no encoder
 # runs, the generator's fixed seed, so the same discs every time): every original must
-# come back byte for byte, false files stay under 1%, and nothing the described mode
+# come back byte for byte, false files stay under 0.5%, and nothing the described mode
 # recovers is lost.
 #
 #   recovery_score_test.sh SOURCE_DIR BUILD_DIR

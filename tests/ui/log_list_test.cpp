@@ -5,6 +5,7 @@
 
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 
 namespace orlenta {
 namespace {
@@ -59,6 +60,50 @@ TEST(LogList, FollowsNewLinesUnlessScrolledUpAndTellsEachWholeLine) {
   list.AddLine(line);
   ASSERT_TRUE(QTest::qWaitFor([&] { return bar->maximum() > before; }, 1000));
   EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+// Rows of the list's viewport, painted now, that hold any dark pixel: 0 when it shows no line.
+int RowsWithText(LogList& list) {
+  const QImage image = list.viewport()->grab().toImage();
+  int rows = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 100) {
+        ++rows;
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+TEST(LogList, APaintRightAfterANewLineShowsTheLines) {
+  LogList list;
+  list.resize(290, 160);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  QScrollBar* bar = list.verticalScrollBar();
+  const struct {
+    const char* what;
+    int linesBefore;
+    int scrolledTo;  // -1: at the end, following
+  } cases[] = {
+      {"the first line of an empty list", 0, -1},
+      {"a line while following", 30, -1},
+      {"a line while the user reads earlier ones", 30, 2},
+  };
+  for (const auto& c : cases) {
+    list.clear();
+    for (int i = 0; i < c.linesBefore; ++i)
+      list.AddLine(QString("File recovered: /a/%1REC.jpg").arg(i));
+    QTest::qWait(20);
+    if (c.scrolledTo >= 0) bar->setValue(c.scrolledTo);
+    QTest::qWait(20);
+    // The paint comes before anything queued has run, as when a run's read lets the window
+    // repaint straight after the carver told of a file.
+    list.AddLine("File recovered: /a/99REC.jpg");
+    EXPECT_GT(RowsWithText(list), 5) << c.what;
+  }
 }
 
 }  // namespace
