@@ -219,7 +219,7 @@ QStringList CMainDialog::NoDriveHint() const {
   return FromText(PickText(NoDriveText, languageIndex_)).split(QLatin1Char('\n'));
 }
 
-void CMainDialog::RefillDriveTree() {
+void CMainDialog::RefillDriveTree(LogAfterRefill log) {
   const std::optional<char> selected = SelectedDriveLetter(*driveTree_);
   const bool expanded =
       driveTree_->topLevelItemCount() > 0 && driveTree_->topLevelItem(0)->isExpanded();
@@ -239,7 +239,10 @@ void CMainDialog::RefillDriveTree() {
   BuildDriveTree();
   if (driveTree_->topLevelItemCount() > 0) driveTree_->topLevelItem(0)->setExpanded(expanded);
   QTreeWidgetItem* item = selected ? FindDriveItem(*driveTree_, *selected) : nullptr;
-  if (item) {
+  if (log == LogAfterRefill::kKeepRunLines) {
+    const QSignalBlocker quiet(driveTree_);  // the run's lines stay to be read
+    if (item) driveTree_->setCurrentItem(item);
+  } else if (item) {
     driveTree_->setCurrentItem(item);  // shows the drive's figures as they are now
   } else if (selected) {
     logList_->clear();  // the figures shown were of a drive that is gone
@@ -283,7 +286,7 @@ void CMainDialog::RunRecovery() {
   running_ = false;
   if (refillAfterReading_) {
     refillAfterReading_ = false;
-    RefillDriveTree();
+    RefillDriveTree(LogAfterRefill::kKeepRunLines);
   }
   if (endAfterRun_) QDialog::reject();
 }

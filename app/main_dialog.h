@@ -92,8 +92,11 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void PrepareButtons();
   void PrepareButton(CHoverButton* button, unsigned strip, const char* tip);
   void BuildDriveTree();
+  // What the log shows once the tree is filled again: the selected drive's figures, or,
+  // straight after a run, still the run's lines.
+  enum class LogAfterRefill { kSelectedDrive, kKeepRunLines };
   // Reads the drive map again and refills the tree, the selected drive kept selected.
-  void RefillDriveTree();
+  void RefillDriveTree(LogAfterRefill log = LogAfterRefill::kSelectedDrive);
   // confyg, started from Settings, has ended: the drive map may have changed.
   void OnSettingsEnded();
   void ShowHelpNotOpened(const QString& page);

@@ -58,6 +58,26 @@ TEST_F(SettingsReturnTest, TheTreeIsReadAgainWhenConfygEndsAndTheSelectionStays)
               ElementsAre("Capacity 40 KB", "Number of sectors 20 ", "Bytes per sector 2048 "));
 }
 
+TEST_F(SettingsReturnTest, ConfygEndingDuringARunLeavesTheRunsLinesToRead) {
+  const std::string d = Image(temp, "d.iso");
+  MapDrive('D', d);
+  StartWindow();
+  ClickTreeItem(DriveItem(0));
+  Click(kSettingsButtonId);
+  ASSERT_TRUE(shell.programEnded);
+  const std::string f = Image(temp, "f.iso");
+  // confyg is closed while the run tells its end.
+  shell.onMessage = [&] {
+    ConfygWritesDrives("D=" + d + "\nF=" + f + "\n");
+    shell.programEnded();
+  };
+  Click(kStartButtonId);
+  EXPECT_THAT(DriveTexts(), ElementsAre("CD/DVD Drive D", "CD/DVD Drive F"));
+  ASSERT_NE(Tree().currentItem(), nullptr);
+  EXPECT_EQ(Tree().currentItem()->text(0), "CD/DVD Drive D");
+  EXPECT_THAT(LogLines(), ElementsAre(" Process completed!"));
+}
+
 TEST_F(SettingsReturnTest, TheFirstRunHintLeadsToADriveOnceConfygHasSavedOne) {
   const QStringList kHint = {"No drive.", "Add a disc image: Settings, Drives."};
   StartWindow();

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -259,6 +260,16 @@ TEST_F(ConfygDialogTest, TheWindowSpeaksTheLanguageOfTheSettings) {
     Open();
     EXPECT_EQ(dialog->windowTitle(), title) << language;
     EXPECT_EQ(Find<QPushButton>("removeDrive")->text() == "Remove", language == 1) << language;
+    // Every text is shown whole, also where the screen is small for the window.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+      EXPECT_GE(button->width(), button->minimumSizeHint().width())
+          << language << " " << button->text().toStdString();
+    }
+    for (const QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+      EXPECT_LT(edit->fontMetrics().horizontalAdvance(edit->placeholderText()), edit->width())
+          << language << " " << edit->placeholderText().toStdString();
+    }
   }
 }
 

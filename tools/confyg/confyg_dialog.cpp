@@ -116,6 +116,9 @@ ConfygDialog::ConfygDialog(ConfygPaths paths, const RecoverySettings& record,
   buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
 
   auto* layout = new QVBoxLayout(this);
+  // Never narrower than its longest text: on a small screen the window would otherwise be
+  // cut to two thirds of the screen's width, and with it the texts of the longer languages.
+  layout->setSizeConstraint(QLayout::SetMinimumSize);
   layout->addLayout(form);
   layout->addWidget(driveBox, 1);
   layout->addWidget(where);
