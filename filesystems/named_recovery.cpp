@@ -17,16 +17,18 @@ namespace orlenta {
 namespace {
 constexpr int kMaxRootNumber = 1000;
 
-// Where each file of the listing goes under `root`. The tree of names taken is let go before
-// the files are planned, so that a disc of many files never holds both at once.
-std::vector<std::string> PlacedPaths(const FileListing& listing, const std::string& root) {
+// Where each file of the listing goes under the root, one after another in one text; `ends`
+// gets where each ends. The tree of names taken is let go before the files are planned, so
+// that a disc of many files never holds both at once.
+std::string PlacedPaths(const FileListing& listing, std::vector<std::size_t>& ends) {
   NamedTree tree;
-  std::vector<std::string> paths;
-  paths.reserve(listing.files.size());
+  std::string paths;
+  ends.reserve(listing.files.size());
   for (const ListedFile& file : listing.files) {
-    paths.push_back(root + tree.Place(file.path, OlderSessionMark(file.olderSession) +
-                                                     DeletedMark(file.deleted)));
+    paths += tree.Place(file.path, OlderSessionMark(file.olderSession) + DeletedMark(file.deleted));
+    ends.push_back(paths.size());
   }
+  paths.shrink_to_fit();
   return paths;
 }
 
@@ -47,7 +49,7 @@ void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
   directoryBytes_ = blocks.BytesRead();
   const std::optional<std::string> folder = host.OutputFolderForNextFile();
   if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;
-  PlanFiles(root_);
+  PlanFiles();
 }
 
 bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
@@ -67,16 +69,35 @@ bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
   return false;
 }
 
-void NamedRecovery::PlanFiles(const std::string& root) {
-  std::vector<std::string> paths = PlacedPaths(listing_, root);
+std::vector<std::size_t> NamedRecovery::KeepVolumePaths() {
+  std::size_t total = 0;
+  for (const ListedFile& file : listing_.files) total += PathText(file.path).size();
+  volumePaths_.reserve(total);
+  std::vector<std::size_t> ends;
+  ends.reserve(listing_.files.size());
+  for (ListedFile& file : listing_.files) {
+    volumePaths_ += PathText(file.path);
+    ends.push_back(volumePaths_.size());
+    std::vector<std::string>().swap(file.path);
+  }
+  return ends;
+}
+
+void NamedRecovery::PlanFiles() {
+  std::vector<std::size_t> placedEnds;
+  placedPaths_ = PlacedPaths(listing_, placedEnds);
+  // The disc's paths are kept as one text, and the extents as pieces, before the targets are
+  // made: a disc of many files would otherwise hold a list of names and of extents for each
+  // beside them.
+  const std::vector<std::size_t> volumeEnds = KeepVolumePaths();
   targets_.reserve(listing_.files.size());
   pieces_.reserve(listing_.files.size());
   spans_.reserve(listing_.files.size());
   for (std::size_t i = 0; i < listing_.files.size(); ++i) {
-    const ListedFile& file = listing_.files[i];
+    ListedFile& file = listing_.files[i];
     Target target;
-    target.file = i;
-    target.path = std::move(paths[i]);
+    target.placedEnd = placedEnds[i];
+    target.volumeEnd = volumeEnds[i];
     const std::size_t index = targets_.size();
     uint64_t offset = 0;
     for (const FileExtent& extent : file.extents) {
@@ -91,6 +112,10 @@ void NamedRecovery::PlanFiles(const std::string& root) {
       offset += length;
     }
     target.toDeliver = offset;
+    if (!file.extents.empty()) {
+      target.firstSector = PlaceOfLogicalByte(file.extents.front().offset, sectorSize_).sector;
+    }
+    std::vector<FileExtent>().swap(file.extents);
     targets_.push_back(std::move(target));
   }
   auto byBegin = [](const Piece& a, const Piece& b) { return a.begin < b.begin; };
@@ -147,45 +172,61 @@ void NamedRecovery::Deliver(Piece& piece, uint64_t sector, std::span<const uint8
                       std::fseek(target.stream, static_cast<long>(fileOffset), SEEK_SET) == 0;
   if (!placed || std::fwrite(data.data(), 1, data.size(), target.stream) != data.size()) {
     target.failed = true;
-    host_->FileError(target.path, errno);
+    host_->FileError(PathOf(target), errno);
     Conclude(target);
     return;
   }
-  NamedRun* last = target.runs.empty() ? nullptr : &target.runs.back();
-  if (last && last->unreadable == unreadable && last->fileOffset + last->length == fileOffset &&
-      last->volumeOffset + last->length == logicalOffset) {
-    last->length += data.size();
-  } else {
-    target.runs.push_back({fileOffset, logicalOffset, data.size(), unreadable});
-  }
+  if (observer_) AddRun(target, {fileOffset, logicalOffset, data.size(), unreadable});
   target.delivered += data.size();
   target.position = fileOffset + data.size();
   if (unreadable) target.unreadable += data.size();
   if (target.delivered >= target.toDeliver) Conclude(target);
 }
 
+void NamedRecovery::AddRun(Target& target, const NamedRun& run) {
+  NamedRun* last = target.runs.empty() ? nullptr : &target.runs.back();
+  if (last && last->unreadable == run.unreadable &&
+      last->fileOffset + last->length == run.fileOffset &&
+      last->volumeOffset + last->length == run.volumeOffset) {
+    last->length += run.length;
+  } else {
+    target.runs.push_back(run);
+  }
+}
+
+std::string NamedRecovery::Slice(const std::string& texts, const Target& target,
+                                 std::size_t Target::*end) const {
+  const auto index = static_cast<std::size_t>(&target - targets_.data());
+  const std::size_t begin = index == 0 ? 0 : targets_[index - 1].*end;
+  return texts.substr(begin, target.*end - begin);
+}
+
+std::string NamedRecovery::PathOf(const Target& target) const {
+  return root_ + Slice(placedPaths_, target, &Target::placedEnd);
+}
+
 bool NamedRecovery::Open(Target& target) {
   if (target.stream) return true;
+  const std::string path = PathOf(target);
   if (target.created) {
-    target.stream = std::fopen(target.path.c_str(), "r+b");
+    target.stream = std::fopen(path.c_str(), "r+b");
   } else {
-    const std::filesystem::path folder = std::filesystem::path(target.path).parent_path();
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     if (folders_.insert(folder.string()).second) {
       std::error_code ignored;  // a folder that cannot be made fails the file's creation
       std::filesystem::create_directories(folder, ignored);
     }
     // Never over a file that is there: the tree is new, so that would be an error of ours.
-    target.stream = std::fopen(target.path.c_str(), "wbx");
+    target.stream = std::fopen(path.c_str(), "wbx");
     if (target.stream) {
       target.created = true;
-      host_->AddLogLine(
-          FormatText(PickText(FileRecoveredText, host_->LanguageIndex()), target.path));
+      host_->AddLogLine(FormatText(PickText(FileRecoveredText, host_->LanguageIndex()), path));
     }
   }
   if (target.stream) return true;
   target.failed = true;
-  failed_.push_back(target.path);
-  host_->FileError(target.path, errno);
+  failed_.push_back(path);
+  host_->FileError(path, errno);
   return false;
 }
 
@@ -194,7 +235,7 @@ void NamedRecovery::Close(Target& target) {
   target.position = 0;
   if (std::fclose(target.stream) != 0 && !target.failed) {
     target.failed = true;
-    host_->FileError(target.path, errno);
+    host_->FileError(PathOf(target), errno);
   }
   target.stream = nullptr;
 }
@@ -203,17 +244,18 @@ void NamedRecovery::Conclude(Target& target) {
   if (target.concluded) return;
   target.concluded = true;
   Close(target);
-  const ListedFile& file = listing_.files[target.file];
+  const ListedFile& file = listing_.files[static_cast<std::size_t>(&target - targets_.data())];
+  const std::string path = PathOf(target);
   if (target.created && file.mtime) {
     std::error_code ignored;  // a file without its date is still the file
-    std::filesystem::last_write_time(target.path,
+    std::filesystem::last_write_time(path,
                                      std::chrono::file_clock::from_sys(std::chrono::sys_seconds(
                                          std::chrono::seconds(*file.mtime))),
                                      ignored);
   }
   NamedFileResult result;
-  result.path = target.path;
-  result.volumePath = PathText(file.path);
+  result.path = path;
+  result.volumePath = Slice(volumePaths_, target, &Target::volumeEnd);
   result.size = file.size;
   result.mtime = file.mtime;
   result.runs = std::move(target.runs);
@@ -226,11 +268,11 @@ void NamedRecovery::Conclude(Target& target) {
   if (file.olderSession != 0) ++older_;
   if (file.deleted) ++deleted_;
   if (target.failed) {
-    if (failed_.empty() || failed_.back() != target.path) failed_.push_back(target.path);
+    if (failed_.empty() || failed_.back() != path) failed_.push_back(path);
   } else if (result.complete && result.unreadableBytes == 0) {
     ++whole_;
   } else {
-    damaged_.push_back(target.path);
+    damaged_.push_back(path);
   }
   if (observer_) observer_->NamedFileWritten(result);
 }
@@ -247,10 +289,9 @@ bool NamedRecovery::HidesHeader(uint64_t sector, FileKind kind) {
   const Target* holding = TargetHolding(sector);
   if (!holding) return false;
   Target& target = targets_[static_cast<std::size_t>(holding - targets_.data())];
-  const ListedFile& file = listing_.files[target.file];
   // Whether the file is of a kind the run recovers is told by its first sector; a file of
   // another kind (an archive, a disc image) still has what it holds carved.
-  if (sector == PlaceOfLogicalByte(file.extents.front().offset, sectorSize_).sector) {
+  if (sector == target.firstSector) {
     target.hides = kind != kNoHeader;
   }
   return target.hides && kind != kNoHeader;

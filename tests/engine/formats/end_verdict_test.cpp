@@ -43,6 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         Verdict{"several-eos.ogg", kOgg, true}, Verdict{"gst-opus.ogg", kOgg, true},
         // A preview after the main picture that only maker notes could point at.
         Verdict{"exif-trailing-preview.jpg", kJpeg, false},
+        // The same, a maker note entry pointing at it: taken in, still not verified.
+        Verdict{"makernote-preview.jpg", kJpeg, false},
         Verdict{"mpf-two-pictures.jpg", kJpegOther, true},
         Verdict{"jfif-baseline.jpg", kJpeg, true},
         // A pad byte that the RIFF size leaves out may be the file's or the disc's.
