@@ -281,7 +281,7 @@ void CMainDialog::RunRecovery() {
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());
   // A speed lowered after the run's last look at the window is told now.
-  for (const SpeedLowered& lowered : loweredSpeeds_.TakeFresh()) AddLogLine(SpeedLine(lowered));
+  LogLoweredSpeeds();
   // The disc's audio is read on from the speed the data's reads left the drive at.
   std::optional<int> speedNow = DriveSpeedWanted(OptionsPathBeside(setup_.settingsPath));
   if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.Last();
@@ -380,6 +380,8 @@ void CMainDialog::WriteDiscAudio(char letter, std::optional<int> speedNow) {
                                AudioReaderFor(*disc, track, how));
     });
     if (result.path.empty()) result.path = *folder + AudioTrackFileName(track.number, track.title);
+    // The track's failing reads may have lowered the speed: told before the track's lines.
+    LogLoweredSpeeds();
     LogAudioTrack(result);
   }
   SetRunning(false);
@@ -399,6 +401,10 @@ void CMainDialog::LogAudioTrack(const AudioTrackResult& result) {
     AddLogLine(FormatText(PickText(FramesUnrepairedText, languageIndex_),
                           std::to_string(result.framesUnrepaired)));
   }
+}
+
+void CMainDialog::LogLoweredSpeeds() {
+  for (const SpeedLowered& lowered : loweredSpeeds_.TakeFresh()) AddLogLine(SpeedLine(lowered));
 }
 
 std::string CMainDialog::SpeedLine(const SpeedLowered& lowered) const {
@@ -630,7 +636,7 @@ void CMainDialog::PumpOneMessage() {
   const auto now = std::chrono::steady_clock::now();
   if (now - lastPump_ < kPumpInterval) return;
   lastPump_ = now;
-  for (const SpeedLowered& lowered : loweredSpeeds_.TakeFresh()) AddLogLine(SpeedLine(lowered));
+  LogLoweredSpeeds();
   QCoreApplication::processEvents();
 }
 

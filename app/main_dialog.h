@@ -117,6 +117,8 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void LogAudioTrack(const AudioTrackResult& result);
   // The log's line for the drive's speed lowered after read errors.
   std::string SpeedLine(const SpeedLowered& lowered) const;
+  // Tells in the log each speed the reader lowered to since it was last told.
+  void LogLoweredSpeeds();
 
   // RunHost: the run reaches the window only through these.
   std::optional<char> SelectedDrive() override;
