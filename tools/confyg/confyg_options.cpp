@@ -30,6 +30,12 @@ std::optional<std::pair<char, std::string>> ParseDrive(const std::string& text) 
   return std::make_pair(letter, Absolute(text.substr(2)));
 }
 
+// An option whose value is on or off, stored as the word given.
+template <typename Target>
+void AddOnOff(CLI::App& app, const std::string& name, Target& target, const std::string& help) {
+  app.add_option(name, target, help)->type_name("on|off")->check(OneOf({"on", "off"}));
+}
+
 void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string>& language,
                 std::vector<std::string>& drives) {
   app.add_flag("--init", options.init,
@@ -71,23 +77,17 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
       ->type_name("HOW")
       ->transform(Lowered())
       ->check(OneOf({described, exact}));
-  app.add_option("--names", options.names,
-                 "give files back under their own names where the disc's folders can still be "
-                 "read, carving the rest beside them (on), or carve every file (off, the "
-                 "default)")
-      ->type_name("on|off")
-      ->check(OneOf({"on", "off"}));
-  app.add_option("--audio", options.audio,
-                 "write each audio track of a disc or cue sheet as a WAV file (on, the "
-                 "default), or none (off)")
-      ->type_name("on|off")
-      ->check(OneOf({"on", "off"}));
-  app.add_option("--paranoia", options.paranoia,
-                 "read a drive's audio tracks through the error correction, which reads each "
-                 "stretch again until the reads agree (on, the default), or with the drive's "
-                 "plain reads (off)")
-      ->type_name("on|off")
-      ->check(OneOf({"on", "off"}));
+  AddOnOff(app, "--names", options.names,
+           "give files back under their own names where the disc's folders can still be "
+           "read, carving the rest beside them (on), or carve every file (off, the "
+           "default)");
+  AddOnOff(app, "--audio", options.audio,
+           "write each audio track of a disc or cue sheet as a WAV file (on, the "
+           "default), or none (off)");
+  AddOnOff(app, "--paranoia", options.paranoia,
+           "read a drive's audio tracks through the error correction, which reads each "
+           "stretch again until the reads agree (on, the default), or with the drive's "
+           "plain reads (off)");
   app.add_option("--speed", options.speed,
                  "ask an optical drive to read at N times a music CD's speed (1 to 255); 0 "
                  "leaves it to the drive (the default)")
@@ -109,12 +109,10 @@ void AddOptions(CLI::App& app, ConfygOptions& options, std::optional<std::string
                  "their header tells; 0x0 writes every picture (the default)")
       ->type_name("WxH")
       ->check(PixelCountProblem);
-  app.add_option("--by-kind", options.byKind,
-                 "let the window put each file in a folder of its kind inside the output folder "
-                 "(on: jpg/1REC.jpg, as orlenta-carve --by-kind), or all in the output folder "
-                 "(off, the default)")
-      ->type_name("on|off")
-      ->check(OneOf({"on", "off"}));
+  AddOnOff(app, "--by-kind", options.byKind,
+           "let the window put each file in a folder of its kind inside the output folder "
+           "(on: jpg/1REC.jpg, as orlenta-carve --by-kind), or all in the output folder "
+           "(off, the default)");
   app.add_option("--drive", drives,
                  "give drive letter B to M to a disc image or block device (LETTER=PATH), or "
                  "take it away (LETTER=); may be given again")
