@@ -337,12 +337,15 @@ void DropEmptyFolders(const std::vector<std::filesystem::path>& made) {
 // The report of a run with an image: every file of the output folder, earlier runs' too.
 bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
                         const SectorLayout& layout, const RecoveryRun& run, RunOutcome outcome,
-                        std::time_t start, ConsoleStreams streams) {
+                        const std::map<int, AudioTrackResult>& audio, std::time_t start,
+                        ConsoleStreams streams) {
   ReportRunEnd end;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
   end.sectorsScanned = run.Reader().SectorsReached();
-  if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end)) return true;
+  if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end, audio)) {
+    return true;
+  }
   std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole\n",
                PrintableText(*options.report).c_str());
   return false;
@@ -557,9 +560,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
     audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder),
                              AudioReading(options, *layout, speedNotes), host);
-    if (options.report && !rescue) {
-      for (const auto& [number, result] : audio) report.AudioTrackWritten(number, result);
-    }
+    if (options.report && !rescue) report.AudioTracksWritten(audio);
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
@@ -583,7 +584,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   int status = ExitStatus(outcome, host);
   if (!rescueKept && status == kExitCompleted) status = kExitFileErrors;
   if (rescue && options.report &&
-      !FinishRescueReport(*rescue, options, *layout, run, outcome, startTime, streams)) {
+      !FinishRescueReport(*rescue, options, *layout, run, outcome, audio, startTime, streams)) {
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (mapfile && !FinishMapfile(*mapfile, run, streams)) {
