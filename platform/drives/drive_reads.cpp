@@ -130,6 +130,7 @@ AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track
     if (AudioFrameReader corrected = ParanoiaAudioReader(disc.dataPath, track, how.readFailed)) {
       return corrected;
     }
+    if (how.withoutCorrection) how.withoutCorrection();
   }
   return DriveAudioReader(disc.dataPath, track, how.readFailed);
 }

@@ -259,13 +259,15 @@ bool AudioWanted(const CarveOptions& options) {
 }
 
 // How a drive's audio is read: through the error correction unless --no-paranoia or the
-// options file turns it off; its failing reads lower the drive's speed further, from where
-// the data's reads left it.
+// options file turns it off (`withoutCorrection` set when libcdio cannot open the drive for
+// it); its failing reads lower the drive's speed further, from where the data's reads left
+// it.
 DriveAudioReading AudioReading(const CarveOptions& options, const SectorLayout& layout,
-                               SpeedNotes& speedNotes) {
+                               SpeedNotes& speedNotes, bool& withoutCorrection) {
   DriveAudioReading how;
   how.paranoia =
       !options.noParanoia && AudioErrorCorrectionWanted(OptionsPathBeside(SettingsPath()));
+  how.withoutCorrection = [&withoutCorrection] { withoutCorrection = true; };
   if (layout.inDrive) {
     how.readFailed = LowerSpeedOnAudioErrors(
         layout.dataPath, speedNotes.SpeedNow(SpeedWanted(options)),
@@ -557,9 +559,11 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   std::map<int, AudioTrackResult> audio;
+  bool audioWithoutCorrection = false;
   if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
-    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder),
-                             AudioReading(options, *layout, speedNotes), host);
+    audio =
+        WriteAudioTracks(*layout, WithTrailingSeparator(folder),
+                         AudioReading(options, *layout, speedNotes, audioWithoutCorrection), host);
     if (options.report && !rescue) report.AudioTracksWritten(audio);
   }
   if (Scanned(outcome)) {
@@ -569,6 +573,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     speedNotes.AddTo(summary);
+    summary.audioWithoutCorrection = audioWithoutCorrection;
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
     if (options.reportOnly) {
       NameAsIn(unkept.Folder(), WithTrailingSeparator(folder), summary.unverifiedFiles);
