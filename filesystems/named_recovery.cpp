@@ -235,7 +235,13 @@ bool NamedRecovery::Open(Target& target) {
       host_->AddLogLine(FormatText(PickText(FileRecoveredText, host_->LanguageIndex()), path));
     }
   }
-  if (target.stream) return true;
+  if (target.stream) {
+    // Sectors of plain 2,048 bytes come in runs of whole blocks: each goes straight to the
+    // file, not through a buffer of the stream's own. Raw sectors come one at a time.
+    if (sectorSize_ == LogicalBytesPerSector(sectorSize_))
+      std::setvbuf(target.stream, nullptr, _IONBF, 0);
+    return true;
+  }
   target.failed = true;
   failed_.push_back(path);
   host_->FileError(path, errno);
