@@ -4,12 +4,15 @@
 // or the next real marker. The file ends at the end-of-image marker, or after the further
 // pictures a multi-picture segment lists. Embedded thumbnails (Exif APP1) lie inside their
 // segment, so the walk steps over them whole. Cameras may put a preview picture after the
-// end-of-image marker that only their maker notes point at: a picture straight after the
-// last one is taken in as well, but such an end, like one followed by anything but zeros,
-// is not verified.
+// end-of-image marker that only their maker notes point at: when the note's entries point
+// past the marker at a whole picture of the length they give, the file ends with it. A
+// picture straight after the last one that nothing points at is taken in as well, but
+// such an end, like one followed by anything but zeros, is not verified.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "exif_preview.h"
 #include "format_families.h"
 #include "record_walk.h"
 
@@ -43,7 +46,9 @@ class JpegEndFinder : public RecordWalk {
     kLength,
     kEntropy,
     kMpf,
+    kExif,
     kNextImage,
+    kPreview,
     kAfterImage
   };
 
@@ -67,6 +72,11 @@ class JpegEndFinder : public RecordWalk {
           return ScanFrom(pos + length);
         }
         segmentEnd_ = pos + length;
+        if (code_ == 0xE1 && length >= 2 + 14 && !exif_) {
+          exif_.emplace(pos + 2, segmentEnd_);
+          state_ = State::kExif;
+          return ReadAt(exif_->First().offset, exif_->First().length);
+        }
         if (code_ == 0xE2 && length > 2 + 16 && !sawImages_) {
           state_ = State::kMpf;
           return ReadAt(pos + 2, std::min<uint32_t>(length - 2, kMaxFinderNeed));
@@ -78,10 +88,17 @@ class JpegEndFinder : public RecordWalk {
       case State::kMpf:
         ReadImageList(w.At(pos), static_cast<uint32_t>(step.length), pos);
         return Marker(segmentEnd_);
+      case State::kExif:
+        if (const auto next = exif_->Take(w.At(pos), step.length)) {
+          return ReadAt(next->offset, next->length);
+        }
+        return Marker(segmentEnd_);
       case State::kNextImage:
         // The further pictures must be there: the first starts right where it is said to.
         if (w.At(pos)[0] != 0xFF || w.At(pos)[1] != 0xD8) return EndAt(pos);
         return AfterImages(imagesEnd_);
+      case State::kPreview:
+        return PreviewStart(w.At(pos), pos);
       case State::kAfterImage:
         return AfterImage(w.At(pos), pos);
     }
@@ -105,11 +122,43 @@ class JpegEndFinder : public RecordWalk {
 
   Step EndOfImage(uint64_t end) {
     if (!sawScan_) return Broken();
+    if (inPreview_) return PreviewEnded(end);
     if (imagesEnd_ <= end || nextImage_ < end || imagesEnd_ - end > kMostFollowingBytes) {
+      if (const std::optional<ExifPreview::Preview> preview = PreviewAfter(end)) {
+        mainEnd_ = end;
+        state_ = State::kPreview;
+        return ReadAt(preview->picture, 3);
+      }
       return AfterImages(end);
     }
     state_ = State::kNextImage;
     return ReadAt(nextImage_, 2);
+  }
+
+  // The preview the maker note points at, when it lies after the picture ending at `end`.
+  std::optional<ExifPreview::Preview> PreviewAfter(uint64_t end) const {
+    if (!exif_ || unlisted_ || !exif_->Found()) return std::nullopt;
+    const ExifPreview::Preview& preview = *exif_->Found();
+    if (preview.begin < end || preview.picture - end > kMostFollowingBytes) return std::nullopt;
+    return preview;
+  }
+
+  // Where the maker note points, a picture must begin; then it is walked like the first.
+  Step PreviewStart(const uint8_t* d, uint64_t pos) {
+    const bool first = d[0] == 0xFF || (d[0] == 0 && exif_->Found()->zeroFirst);
+    if (!first || d[1] != 0xD8 || d[2] != 0xFF) return LikelyEndAt(mainEnd_);
+    inPreview_ = true;
+    sawScan_ = false;
+    return Marker(pos + 2);
+  }
+
+  // The preview's own end marker: the file ends there when that is where the maker note
+  // says its bytes end. Otherwise it is a picture nothing rightly points at.
+  Step PreviewEnded(uint64_t end) {
+    inPreview_ = false;
+    if (end == exif_->Found()->end) return EndAt(end);
+    unlisted_ = true;
+    return AfterImages(end);
   }
 
   // The pictures end at `end`: look at what follows them.
@@ -199,7 +248,10 @@ class JpegEndFinder : public RecordWalk {
   uint64_t nextImage_ = ~uint64_t{0};
   uint64_t imagesEnd_ = 0;
   uint64_t picturesEnd_ = 0;
-  bool unlisted_ = false;  // a picture that nothing listed was taken in
+  bool unlisted_ = false;            // a picture that nothing listed was taken in
+  std::optional<ExifPreview> exif_;  // what the first Exif segment's maker note points at
+  bool inPreview_ = false;           // walking the preview it points at
+  uint64_t mainEnd_ = 0;             // where the picture before that preview ends
 };
 
 // Frame headers (not the reserved 0xC8), tables, restart interval, application segments

@@ -4,6 +4,9 @@
 // likeliest place must say so.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "engine/formats/format_registry.h"
 #include "finder_feed.h"
 
@@ -43,8 +46,9 @@ INSTANTIATE_TEST_SUITE_P(
         Verdict{"several-eos.ogg", kOgg, true}, Verdict{"gst-opus.ogg", kOgg, true},
         // A preview after the main picture that only maker notes could point at.
         Verdict{"exif-trailing-preview.jpg", kJpeg, false},
-        // The same, a maker note entry pointing at it: taken in, still not verified.
-        Verdict{"makernote-preview.jpg", kJpeg, false},
+        // The same, pointed at by the maker note as several makers' layouts do.
+        Verdict{"makernote-minolta.jpg", kJpeg, true}, Verdict{"makernote-pentax.jpg", kJpeg, true},
+        Verdict{"makernote-olympus.jpg", kJpeg, true}, Verdict{"makernote-sony.jpg", kJpeg, true},
         Verdict{"mpf-two-pictures.jpg", kJpegOther, true},
         Verdict{"jfif-baseline.jpg", kJpeg, true},
         // A pad byte that the RIFF size leaves out may be the file's or the disc's.
@@ -139,6 +143,63 @@ TEST(EndVerdict, AnMp3FrameThatFailsItsCrcLeavesTheEndUnverified) {
       EXPECT_EQ(step.kind, FinderStep::kEnd) << sample.file << " at " << at;
       EXPECT_EQ(step.offset, file.size()) << sample.file << " at " << at;
       EXPECT_FALSE(step.certain) << sample.file << " at " << at;
+    }
+  }
+}
+
+// Where a maker note's pointer is wrong or its directories are hostile, the preview after
+// the end marker is no longer vouched for: the file keeps the picture straight after the
+// first, but unverified, and the walk always stops.
+TEST(EndVerdict, AMakerNotePreviewIsVerifiedOnlyWhereItsPointerHolds) {
+  using Bytes = std::vector<uint8_t>;
+  // The place of `pattern` in the file's Exif segment, past it, or the file's size.
+  auto after = [](const Bytes& file, const Bytes& pattern) {
+    return static_cast<std::size_t>(
+        std::search(file.begin(), file.begin() + 1024, pattern.begin(), pattern.end()) -
+        file.begin() + pattern.size());
+  };
+  auto mainEnd = [](const Bytes& file) {
+    const Bytes eoi{0xFF, 0xD9};
+    return static_cast<std::size_t>(std::search(file.begin(), file.end(), eoi.begin(), eoi.end()) -
+                                    file.begin() + 2);
+  };
+  const Bytes minoltaLength{0x00, 0x89, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01};
+  const Bytes minoltaStart{0x00, 0x88, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01};
+  const Bytes olympusSettings{0x20, 0x20, 0x0D, 0x00, 0x01, 0x00, 0x00, 0x00};
+  const Bytes olympusHeader{'O', 'L', 'Y', 'M', 'P', 'U', 'S', 0, 'I', 'I', 3, 0};
+  struct Case {
+    const char* what;
+    const char* file;
+    std::function<void(Bytes&)> damage;
+    bool endsAfterMain;  // the file ends at the first picture's end, not at its own end
+  };
+  const Case cases[] = {
+      {"the preview's first byte", "makernote-minolta.jpg", [&](Bytes& f) { f[mainEnd(f)] = 0x00; },
+       true},
+      {"a length one byte long", "makernote-minolta.jpg",
+       [&](Bytes& f) { ++f[after(f, minoltaLength) + 3]; }, false},
+      {"a start past any file", "makernote-minolta.jpg",
+       [&](Bytes& f) { std::fill_n(f.begin() + after(f, minoltaStart), 4, 0xFF); }, false},
+      {"a settings directory pointing back at its own", "makernote-olympus.jpg",
+       [&](Bytes& f) { f[after(f, olympusSettings)] = 12; }, false},
+      {"a directory of 65535 entries", "makernote-olympus.jpg",
+       [&](Bytes& f) { std::fill_n(f.begin() + after(f, olympusHeader), 2, 0xFF); }, false},
+      {"an Exif directory pointing at itself", "makernote-pentax.jpg",
+       [&](Bytes& f) {
+         const Bytes exif{0x87, 0x69, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+         f[after(f, exif)] = 8;
+       },
+       false},
+  };
+  for (const Case& c : cases) {
+    Bytes file = ReadSample(c.file);
+    const std::size_t end = c.endsAfterMain ? mainEnd(file) : file.size();
+    c.damage(file);
+    for (const std::size_t piece : {std::size_t{1}, kSector}) {
+      const FinderStep step = FindEnd(kJpeg, OnDisc(file), piece);
+      ASSERT_EQ(step.kind, FinderStep::kEnd) << c.what << ", pieces of " << piece;
+      EXPECT_EQ(step.offset, end) << c.what << ", pieces of " << piece;
+      EXPECT_FALSE(step.certain) << c.what << ", pieces of " << piece;
     }
   }
 }

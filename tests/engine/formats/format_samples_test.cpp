@@ -154,7 +154,9 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"im-raw.psd", kPsd}, Sample{"camera.cr3", kCr3}, Sample{"camera.raf", kRaf},
         Sample{"camera.orf", kOrf}, Sample{"camera.rw2", kRw2},
         Sample{"twolame-joint-crc.mp3", kMp3}, Sample{"twolame-lsf-crc.mp3", kMp3},
-        Sample{"ffmpeg-pat-wrap.m2ts", kM2ts}, Sample{"makernote-preview.jpg", kJpeg}),
+        Sample{"ffmpeg-pat-wrap.m2ts", kM2ts}, Sample{"makernote-minolta.jpg", kJpeg},
+        Sample{"makernote-pentax.jpg", kJpeg}, Sample{"makernote-olympus.jpg", kJpeg},
+        Sample{"makernote-sony.jpg", kJpeg}),
     [](const ::testing::TestParamInfo<Sample>& info) {
       std::string name = info.param.file;
       for (char& c : name) {
