@@ -275,21 +275,20 @@ void CMainDialog::RunRecovery() {
   // Files back under their own names where the disc's folders can be read, when chosen.
   NamedRecovery named;
   if (NamesChosen(OptionsPathBeside(setup_.settingsPath))) run_.SetListedFiles(&named);
-  const RunOutcome outcome = run_.RunRecovery();
+  // The run calls back once its scan is over, before "Process completed!"; a run refused
+  // before any scan (no drive, no medium) does not, so it is done here instead.
+  bool scanEnded = false;
+  scanEnded_ = [&](bool completed) {
+    scanEnded = true;
+    EndScan(completed, keepingImage, letter);
+  };
+  run_.RunRecovery();
+  scanEnded_ = nullptr;
+  if (!scanEnded) EndScan(false, keepingImage, letter);
   run_.SetListedFiles(nullptr);
   run_.SetCarveObserver(nullptr);
   run_.SetRules(DefaultCarveRules());
   run_.SetFilter(FileFilter());
-  // A speed lowered after the run's last look at the window is told now.
-  LogLoweredSpeeds();
-  // The disc's audio is read on from the speed the data's reads left the drive at.
-  std::optional<int> speedNow = DriveSpeedWanted(OptionsPathBeside(setup_.settingsPath));
-  if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.Last();
-      lowered && !lowered->refused) {
-    speedNow = lowered->speed;
-  }
-  if (keepingImage) EndDriveImage(outcome);
-  if (outcome == RunOutcome::kCompleted && letter) WriteDiscAudio(*letter, speedNow);
   running_ = false;
   if (refillAfterReading_) {
     refillAfterReading_ = false;
@@ -326,8 +325,25 @@ bool CMainDialog::KeepDriveImage() {
   return false;
 }
 
-void CMainDialog::EndDriveImage(RunOutcome outcome) {
-  const uint64_t unread = rescue_.End(outcome != RunOutcome::kCompleted);
+void CMainDialog::ScanEnded(bool completed) {
+  if (scanEnded_) scanEnded_(completed);
+}
+
+void CMainDialog::EndScan(bool completed, bool keepingImage, std::optional<char> letter) {
+  // A speed lowered after the run's last look at the window is told now.
+  LogLoweredSpeeds();
+  // The disc's audio is read on from the speed the data's reads left the drive at.
+  std::optional<int> speedNow = DriveSpeedWanted(OptionsPathBeside(setup_.settingsPath));
+  if (const std::optional<SpeedLowered> lowered = loweredSpeeds_.Last();
+      lowered && !lowered->refused) {
+    speedNow = lowered->speed;
+  }
+  if (keepingImage) EndDriveImage(completed);
+  if (completed && letter) WriteDiscAudio(*letter, speedNow);
+}
+
+void CMainDialog::EndDriveImage(bool completed) {
+  const uint64_t unread = rescue_.End(!completed);
   for (const DriveRescue::Note& note : rescue_.TakeNotes()) {
     switch (note.what) {
       case DriveRescue::Note::What::kAdded:

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -109,8 +110,11 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   // Before a run: keeps the image of the disc in the selected drive in the output folder,
   // going on with an earlier run that was stopped when the user says so. True when kept.
   bool KeepDriveImage();
+  // After the scan, before the run's closing words: the kept image ended and, when the
+  // scan was completed, the disc's music read.
+  void EndScan(bool completed, bool keepingImage, std::optional<char> letter);
   // After a run that kept the image: its files taken in, and what is still unread logged.
-  void EndDriveImage(RunOutcome outcome);
+  void EndDriveImage(bool completed);
   // After a completed run: each audio track of the disc of drive `letter` written as a WAV
   // file in the output folder and logged, unless the options file turns audio off.
   void WriteDiscAudio(char letter, std::optional<int> speedNow);
@@ -136,6 +140,7 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   void EndProgram(int exitCode) override;
   void ShowMessage(std::string_view text, std::string_view caption) override;
   void PumpOneMessage() override;
+  void ScanEnded(bool completed) override;
 
   MainDialogSetup setup_;
   DesktopShell& shell_;
@@ -166,8 +171,9 @@ class CMainDialog : public QDialog, public BmpMenuOwner, private RunHost {
   RecoveryRun run_;
   LoweredSpeeds loweredSpeeds_;  // by the reader, after read errors
   bool running_ = false;
-  bool sortByKind_ = false;   // this run's files go to a folder per kind
-  bool endAfterRun_ = false;  // Escape came during a run: end the dialog once it is over
+  std::function<void(bool)> scanEnded_;  // what this run does once its scan is over
+  bool sortByKind_ = false;              // this run's files go to a folder per kind
+  bool endAfterRun_ = false;             // Escape came during a run: end the dialog once it is over
   // The drive map is read again only while no drive is being read from it.
   bool refillAfterReading_ = false;
   int figuresPending_ = 0;            // media figures being read, each waiting for its drive

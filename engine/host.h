@@ -59,6 +59,11 @@ class RunHost : public MessageSink, public EventPump {
   virtual void AddLogLine(std::string_view line) = 0;
   virtual void SetTitle(std::string_view title) = 0;
 
+  // The scan is over, `completed` when it ran to the end; called before the run's closing
+  // words, so that what a front end reads beside the scan (a disc's music) is read before
+  // the user is told that the run is done.
+  virtual void ScanEnded(bool completed) { (void)completed; }
+
   // The closing words of a run (completed or aborted), in a message box captioned
   // "Orlenta" in the window.
   virtual void ShowRunEnd(std::string_view text) { ShowMessage(text, "Orlenta"); }

@@ -118,8 +118,10 @@ RunOutcome RecoveryRun::Outcome() const {
 
 RunOutcome RecoveryRun::Finish() {
   host_.SetRunning(false);
+  host_.ScanEnded(Outcome() == RunOutcome::kCompleted);
   // The lines told during the run stay, the closing line below them: the files' names are
-  // there to be read once the run is over, until the next run empties the list.
+  // there to be read once the run is over, until the next run empties the list. Stop
+  // pressed while the front end read on after the scan ends the run as stopped.
   const RunOutcome outcome = Outcome();
   const LocalizedText& text = outcome == RunOutcome::kCompleted ? CompletionText
                               : outcome == RunOutcome::kAborted ? AbortText

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window's run on a CD drive holding music and data: the music becomes WAV files, and
-// failing reads of data and of music lower the drive's speed, all told in the log. It runs
+// failing reads of data and of music lower the drive's speed, all told in the log before the
+// run is told completed. It runs
 // in its own process with the simulated-drive library loaded over a drive file (see
 // CMakeLists.txt): an audio track, then a data track, each with one failing sector; the
 // test writes the disc's sectors; elsewhere it is skipped.
@@ -92,10 +93,18 @@ TEST_F(WindowDriveAudio, MusicBecomesWavFilesAndReadErrorsLowerTheSpeed) {
     const QStringList figures = LogLines();
     EXPECT_TRUE(figures.contains("Audio tracks 1") && figures.contains("Length 0:02"))
         << c.what << figures.join("\n").toStdString();
+    // The music is read before the run is told done: the user may take the disc out then.
+    const std::string wav = OutputFolder() + "Track 01.wav";
+    bool wavWhenTold = false;
+    shell.onMessage = [&] {
+      wavWhenTold = fs::exists(wav) && fs::file_size(wav) == 44 + audio_.size();
+    };
     Click(kStartButtonId);
+    shell.onMessage = nullptr;
     ASSERT_FALSE(window->IsRunning()) << c.what;
     const QStringList log = LogLines();
-    const std::string wav = OutputFolder() + "Track 01.wav";
+    EXPECT_EQ(wavWhenTold, c.wav) << c.what;
+    EXPECT_EQ(log.last(), " Process completed!") << c.what << log.join("\n").toStdString();
     EXPECT_EQ(fs::exists(wav), c.wav) << c.what;
     EXPECT_EQ(log.contains(QString::fromStdString("File recovered: " + wav)), c.wav)
         << c.what << log.join("\n").toStdString();
