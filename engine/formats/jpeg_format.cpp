@@ -98,7 +98,7 @@ class JpegEndFinder : public RecordWalk {
         if (w.At(pos)[0] != 0xFF || w.At(pos)[1] != 0xD8) return EndAt(pos);
         return AfterImages(imagesEnd_);
       case State::kPreview:
-        return PreviewStart(w.At(pos), pos);
+        return PreviewStart(w, pos);
       case State::kAfterImage:
         return AfterImage(w.At(pos), pos);
     }
@@ -127,6 +127,10 @@ class JpegEndFinder : public RecordWalk {
       if (const std::optional<ExifPreview::Preview> preview = PreviewAfter(end)) {
         mainEnd_ = end;
         state_ = State::kPreview;
+        // When it is near, the bytes straight after the picture come along: they are
+        // judged as before should the note prove wrong.
+        const uint64_t near = std::max<uint64_t>(preview->picture + 3 - end, kTrailerLook);
+        if (near <= kMaxFinderNeed) return ReadAt(end, static_cast<uint32_t>(near));
         return ReadAt(preview->picture, 3);
       }
       return AfterImages(end);
@@ -144,12 +148,20 @@ class JpegEndFinder : public RecordWalk {
   }
 
   // Where the maker note points, a picture must begin; then it is walked like the first.
-  Step PreviewStart(const uint8_t* d, uint64_t pos) {
-    const bool first = d[0] == 0xFF || (d[0] == 0 && exif_->Found()->zeroFirst);
-    if (!first || d[1] != 0xD8 || d[2] != 0xFF) return LikelyEndAt(mainEnd_);
-    inPreview_ = true;
-    sawScan_ = false;
-    return Marker(pos + 2);
+  // Otherwise the note is wrong, or the preview lost: the end is no longer sure.
+  Step PreviewStart(const ByteWindow& w, uint64_t pos) {
+    const ExifPreview::Preview& preview = *exif_->Found();
+    const uint8_t* d = w.At(preview.picture);
+    const bool first = d[0] == 0xFF || (d[0] == 0 && preview.zeroFirst);
+    if (first && d[1] == 0xD8 && d[2] == 0xFF) {
+      inPreview_ = true;
+      sawScan_ = false;
+      return Marker(preview.picture + 2);
+    }
+    unlisted_ = true;
+    if (pos != mainEnd_) return LikelyEndAt(mainEnd_);
+    picturesEnd_ = pos;
+    return AfterImage(w.At(pos), pos);
   }
 
   // The preview's own end marker: the file ends there when that is where the maker note
@@ -182,8 +194,10 @@ class JpegEndFinder : public RecordWalk {
     return Marker(pos + 2);
   }
 
-  // The volume ended right after the pictures: so did the file.
+  // The volume ended right after the pictures: so did the file. Not for sure when a maker
+  // note points at a preview beyond.
   Step DataEnded(const Step& step) override {
+    if (state_ == State::kPreview) return LikelyEndAt(mainEnd_);
     if (state_ != State::kAfterImage || step.offset != picturesEnd_) return Broken();
     return unlisted_ ? LikelyEndAt(picturesEnd_) : EndAt(picturesEnd_);
   }

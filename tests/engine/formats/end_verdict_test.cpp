@@ -182,6 +182,10 @@ TEST(EndVerdict, AMakerNotePreviewIsVerifiedOnlyWhereItsPointerHolds) {
        [&](Bytes& f) { std::fill_n(f.begin() + after(f, minoltaStart), 4, 0xFF); }, false},
       {"a settings directory pointing back at its own", "makernote-olympus.jpg",
        [&](Bytes& f) { f[after(f, olympusSettings)] = 12; }, false},
+      {"zeros where the preview was", "makernote-minolta.jpg",
+       [&](Bytes& f) { std::fill(f.begin() + mainEnd(f), f.end(), 0); }, true},
+      {"the preview straight after the picture, not 32 bytes on", "makernote-sony.jpg",
+       [&](Bytes& f) { f.erase(f.begin() + mainEnd(f), f.begin() + mainEnd(f) + 32); }, false},
       {"a directory of 65535 entries", "makernote-olympus.jpg",
        [&](Bytes& f) { std::fill_n(f.begin() + after(f, olympusHeader), 2, 0xFF); }, false},
       {"an Exif directory pointing at itself", "makernote-pentax.jpg",
@@ -193,8 +197,8 @@ TEST(EndVerdict, AMakerNotePreviewIsVerifiedOnlyWhereItsPointerHolds) {
   };
   for (const Case& c : cases) {
     Bytes file = ReadSample(c.file);
-    const std::size_t end = c.endsAfterMain ? mainEnd(file) : file.size();
     c.damage(file);
+    const std::size_t end = c.endsAfterMain ? mainEnd(file) : file.size();
     for (const std::size_t piece : {std::size_t{1}, kSector}) {
       const FinderStep step = FindEnd(kJpeg, OnDisc(file), piece);
       ASSERT_EQ(step.kind, FinderStep::kEnd) << c.what << ", pieces of " << piece;
