@@ -131,40 +131,52 @@ void NamedRecovery::SectorsRead(uint64_t firstSector, uint32_t bytesPerSector,
   const uint32_t perSector = LogicalBytesPerSector(bytesPerSector);
   const uint64_t count = std::min<uint64_t>(bytes.size() / bytesPerSector, states.size());
   const uint64_t end = firstSector + count;
-  for (uint64_t sector = std::max(firstSector, sectorsSeen_); sector < end; ++sector) {
-    const uint64_t begin = sector * perSector;
-    if (active_.empty() &&
-        (nextPiece_ == pieces_.size() || pieces_[nextPiece_].begin >= end * perSector)) {
-      break;  // nothing of any file in the rest of the block
+  // Sectors whose data lie one after another in `bytes` and that were all read (or all not)
+  // are handed on together, so that a large file is written in large pieces.
+  const bool dataFollowOn = perSector == bytesPerSector;
+  for (uint64_t sector = std::max(firstSector, sectorsSeen_); sector < end;) {
+    if (active_.empty()) {
+      if (nextPiece_ == pieces_.size()) break;
+      sector = std::max(sector, pieces_[nextPiece_].begin / perSector);
+      if (sector >= end) break;  // nothing of any file in the rest of the block
     }
-    while (nextPiece_ < pieces_.size() && pieces_[nextPiece_].begin < begin + perSector) {
-      active_.push_back(nextPiece_++);
-    }
-    const std::span<const uint8_t> data =
-        bytes.subspan((sector - firstSector) * bytesPerSector, perSector);
-    const bool unreadable = states[sector - firstSector] != SectorState::kRead;
-    for (const std::size_t index : active_) {
-      Piece& piece = pieces_[index];
-      const uint64_t from = std::max(piece.begin, begin);
-      const uint64_t to = std::min(piece.end, begin + perSector);
-      if (from < to)
-        Deliver(piece, sector, data.subspan(from - begin, to - from), unreadable, from);
-    }
-    std::erase_if(active_, [&](std::size_t index) {
-      const Piece& piece = pieces_[index];
-      if (piece.end > begin + perSector) return false;
-      Target& target = targets_[piece.target];
-      // A file in several parts is closed between them, so that few are ever open at once.
-      if (target.stream && !target.concluded) Close(target);
-      return true;
-    });
+    const SectorState state = states[sector - firstSector];
+    uint64_t stop = sector + 1;
+    while (dataFollowOn && stop < end && states[stop - firstSector] == state) ++stop;
+    SectorRunRead(
+        sector, stop,
+        bytes.subspan((sector - firstSector) * bytesPerSector, (stop - sector) * bytesPerSector),
+        perSector, state != SectorState::kRead);
+    sector = stop;
   }
   sectorsSeen_ = std::max(sectorsSeen_, end);
 }
 
-void NamedRecovery::Deliver(Piece& piece, uint64_t sector, std::span<const uint8_t> data,
-                            bool unreadable, uint64_t logicalOffset) {
-  (void)sector;
+void NamedRecovery::SectorRunRead(uint64_t first, uint64_t stop, std::span<const uint8_t> data,
+                                  uint32_t perSector, bool unreadable) {
+  const uint64_t begin = first * perSector;
+  const uint64_t end = stop * perSector;
+  while (nextPiece_ < pieces_.size() && pieces_[nextPiece_].begin < end) {
+    active_.push_back(nextPiece_++);
+  }
+  for (const std::size_t index : active_) {
+    Piece& piece = pieces_[index];
+    const uint64_t from = std::max(piece.begin, begin);
+    const uint64_t to = std::min(piece.end, end);
+    if (from < to) Deliver(piece, data.subspan(from - begin, to - from), unreadable, from);
+  }
+  std::erase_if(active_, [&](std::size_t index) {
+    const Piece& piece = pieces_[index];
+    if (piece.end > end) return false;
+    Target& target = targets_[piece.target];
+    // A file in several parts is closed between them, so that few are ever open at once.
+    if (target.stream && !target.concluded) Close(target);
+    return true;
+  });
+}
+
+void NamedRecovery::Deliver(Piece& piece, std::span<const uint8_t> data, bool unreadable,
+                            uint64_t logicalOffset) {
   Target& target = targets_[piece.target];
   if (target.failed || target.concluded || !Open(target)) return;
   const uint64_t fileOffset = piece.fileOffset + (logicalOffset - piece.begin);
@@ -223,7 +235,13 @@ bool NamedRecovery::Open(Target& target) {
       host_->AddLogLine(FormatText(PickText(FileRecoveredText, host_->LanguageIndex()), path));
     }
   }
-  if (target.stream) return true;
+  if (target.stream) {
+    // Sectors of plain 2,048 bytes come in runs of whole blocks: each goes straight to the
+    // file, not through a buffer of the stream's own. Raw sectors come one at a time.
+    if (sectorSize_ == LogicalBytesPerSector(sectorSize_))
+      std::setvbuf(target.stream, nullptr, _IONBF, 0);
+    return true;
+  }
   target.failed = true;
   failed_.push_back(path);
   host_->FileError(path, errno);

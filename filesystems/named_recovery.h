@@ -111,7 +111,9 @@ class NamedRecovery final : public ListedFiles {
   std::string PathOf(const Target& target) const;
   static void AddRun(Target& target, const NamedRun& run);
   bool MakeRoot(const std::string& outputFolder);
-  void Deliver(Piece& piece, uint64_t sector, std::span<const uint8_t> data, bool unreadable,
+  void SectorRunRead(uint64_t first, uint64_t stop, std::span<const uint8_t> data,
+                     uint32_t perSector, bool unreadable);
+  void Deliver(Piece& piece, std::span<const uint8_t> data, bool unreadable,
                uint64_t logicalOffset);
   bool Open(Target& target);
   void Close(Target& target);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "udf_reader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_set>
 
@@ -20,6 +21,10 @@ constexpr uint8_t kParent = 0x08;
 constexpr uint64_t kMaxLinkBytes = 4096;
 // A damaged disc may lose thousands of entries; the first ones tell the user enough.
 constexpr uint64_t kMaxProblems = 1000;
+// Older virtual allocation tables looked at, and what their folders may cost in reading: a
+// twentieth of the volume, or this much on a small one.
+constexpr uint32_t kMaxOlderTables = 64;
+constexpr uint64_t kOlderTablesBytesFloor = uint64_t{16} << 20;
 
 struct PendingFolder {
   UdfAddress at;
@@ -69,8 +74,13 @@ std::string LinkTarget(std::span<const uint8_t> data) {
 class UdfWalk {
  public:
   UdfWalk(UdfSpace& space, const DirectoryLimits& limits, ListingMerge& merge,
-          std::vector<std::string>& problems, UdfRead& read)
-      : space_(space), limits_(limits), merge_(merge), problems_(problems), read_(read) {}
+          std::vector<std::string>& problems, UdfRead& read, std::string problemPrefix = "UDF: ")
+      : space_(space),
+        limits_(limits),
+        merge_(merge),
+        problems_(problems),
+        read_(read),
+        problemPrefix_(std::move(problemPrefix)) {}
 
   void Walk(UdfAddress root) {
     std::vector<PendingFolder> pending{{root, {}, false}};
@@ -203,7 +213,7 @@ class UdfWalk {
 
   void Problem(const std::string& text) {
     read_.whole = false;
-    if (++problemCount_ <= kMaxProblems) problems_.push_back("UDF: " + text);
+    if (++problemCount_ <= kMaxProblems) problems_.push_back(problemPrefix_ + text);
     if (problemCount_ == kMaxProblems + 1) problems_.push_back("UDF: more problems, not listed");
   }
 
@@ -213,6 +223,7 @@ class UdfWalk {
   ListingMerge& merge_;
   std::vector<std::string>& problems_;
   UdfRead& read_;
+  const std::string problemPrefix_;
   std::unordered_set<uint64_t> visited_;
   bool toldEntries_ = false;
   uint64_t problemCount_ = 0;
@@ -224,6 +235,36 @@ std::optional<UdfAddress> RootOf(UdfSpace& space) {
   const BlockReader::Block* block = space.Read(fileSet.at);
   if (!block || !IsUdfDescriptor(*block, UdfTagId::kFileSet, fileSet.at.block)) return std::nullopt;
   return ParseLongAllocation(std::span(*block).subspan(400, 16)).at;
+}
+
+// Each virtual allocation table written before the one in use names the files as they were
+// then: what a later write removed or replaced is added from it, as a file of an older
+// session (the oldest table's is session 1). The merge keeps only what no newer table lists.
+void ReadOlderTables(UdfSpace& space, UdfTableChain chain, const DirectoryLimits& limits,
+                     ListingMerge& merge, std::vector<std::string>& problems, UdfRead& read) {
+  BlockReader& blocks = space.Blocks();
+  const uint64_t mostBytes =
+      blocks.BytesRead() + std::max(blocks.LogicalBytes() / 20, kOlderTablesBytesFloor);
+  auto overBudget = [&] { return blocks.BytesRead() > mostBytes || space.Spent(); };
+  UdfTableChain counting = chain;
+  uint32_t older = 0;
+  while (older < kMaxOlderTables && !overBudget() && LoadOlderVirtualTable(space, counting))
+    ++older;
+  for (uint32_t session = older; session >= 1 && LoadOlderVirtualTable(space, chain); --session) {
+    if (overBudget()) {
+      problems.push_back(
+          "UDF: older virtual allocation tables ask for too much reading; "
+          "those before session " +
+          std::to_string(session + 1) + " are not read");
+      break;
+    }
+    merge.BeginSession(session);
+    const std::optional<UdfAddress> root = RootOf(space);
+    if (!root) continue;  // that write's file set is gone: nothing to add from it
+    UdfWalk(space, limits, merge, problems, read, "UDF, session " + std::to_string(session) + ": ")
+        .Walk(*root);
+  }
+  merge.BeginSession(0);
 }
 
 }  // namespace
@@ -239,7 +280,7 @@ UdfRead ReadUdf(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge
   read.system = RevisionText(volume->revision);
   UdfSpace space(blocks, std::move(*volume));
   const std::size_t problemsBefore = problems.size();
-  LoadUdfTables(space, problems);
+  const std::optional<UdfTableChain> chain = LoadUdfTables(space, problems);
   const std::optional<UdfAddress> root = RootOf(space);
   if (!root) {
     problems.push_back("UDF: the file set descriptor cannot be read");
@@ -247,6 +288,7 @@ UdfRead ReadUdf(BlockReader& blocks, const DirectoryLimits& limits, ListingMerge
     return read;
   }
   UdfWalk(space, limits, merge, problems, read).Walk(*root);
+  if (chain) ReadOlderTables(space, *chain, limits, merge, problems, read);
   if (space.Spent())
     problems.push_back("UDF: its entries ask for too much reading; the rest is not read");
   read.whole = read.whole && problems.size() == problemsBefore;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "filesystems/disc_listing.h"
 #include "listed_data.h"
@@ -121,9 +122,10 @@ TEST(UdfReader, FilesOfAFolderUdfCannotReadComeBackFromTheIsoTree) {
   EXPECT_NE(Problems(listing).find("UDF: Holiday 2004: a directory sector cannot be read"),
             std::string::npos)
       << Problems(listing);
-  const auto photo = std::find_if(listing.files.begin(), listing.files.end(), [&](const auto& file) {
-    return DataOf(file, image) == FamilyTree().at("Holiday 2004/IMG_0042.JPG");
-  });
+  const auto photo =
+      std::find_if(listing.files.begin(), listing.files.end(), [&](const auto& file) {
+        return DataOf(file, image) == FamilyTree().at("Holiday 2004/IMG_0042.JPG");
+      });
   ASSERT_NE(photo, listing.files.end());
   EXPECT_EQ(photo->nameSource, NameSource::kIso9660);
   EXPECT_EQ(photo->path.back(), "IMG_0042.JPG");
@@ -235,6 +237,46 @@ TEST(UdfReader, SparedPacketsAndTheMetadataMirrorStandInForLostCopies) {
       ListingOf(image, {metadataStart, metadataStart + 1, metadataStart + 2, metadataStart + 3});
   EXPECT_EQ(Problems(listing), "");
   EXPECT_EQ(FilesOf(listing, image).at("clip.mpg").first, Pattern(10'000, 22));
+}
+
+// A disc written in packets, written again: each write leaves a new virtual allocation table
+// after what it wrote, and the earlier ones stay. Files removed or replaced since come back
+// from the earlier tables' view, as files of an older session.
+TEST(UdfReader, FilesRemovedOrReplacedInALaterWriteComeBackFromTheOlderTable) {
+  using Entry = std::tuple<std::string, uint32_t, std::string>;  // path, older session, data
+  for (const char* revision : {"--udfrev=1.50", "--udfrev=2.01"}) {
+    SCOPED_TRACE(revision);
+    UdfImage made(Mkudffs({"--media-type=cdr", "--vat", revision}, 600));
+    made.Add("Holiday/kept.jpg", Pattern(5'000, 41));
+    made.Add("Holiday/replaced.jpg", Pattern(6'000, 42));
+    made.Add("Holiday/removed.jpg", Pattern(7'000, 43));
+    made.Finish();
+    made.Remove("Holiday/replaced.jpg");
+    made.Add("Holiday/replaced.jpg", Pattern(6'500, 44));
+    made.Remove("Holiday/removed.jpg");
+    made.Add("later.txt", "written the second time");
+    const std::vector<uint8_t> image = made.Finish();
+    const FileListing listing = ListingOf(image);
+    EXPECT_EQ(Problems(listing), "");
+    std::vector<Entry> entries;
+    for (const ListedFile& file : listing.files)
+      entries.emplace_back(PathText(file.path), file.olderSession, DataOf(file, image));
+    std::sort(entries.begin(), entries.end());
+    // Three tables: mkudffs's (an empty root), the first write's and the second's.
+    const std::vector<Entry> wanted = {
+        {"Holiday/kept.jpg", 0, Pattern(5'000, 41)},
+        {"Holiday/removed.jpg", 2, Pattern(7'000, 43)},
+        {"Holiday/replaced.jpg", 0, Pattern(6'500, 44)},
+        {"Holiday/replaced.jpg", 2, Pattern(6'000, 42)},
+        {"later.txt", 0, "written the second time"},
+    };
+    ASSERT_EQ(entries.size(), wanted.size());
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+      EXPECT_EQ(std::get<0>(entries[i]), std::get<0>(wanted[i]));
+      EXPECT_EQ(std::get<1>(entries[i]), std::get<1>(wanted[i])) << std::get<0>(wanted[i]);
+      EXPECT_TRUE(std::get<2>(entries[i]) == std::get<2>(wanted[i])) << std::get<0>(wanted[i]);
+    }
+  }
 }
 
 TEST(UdfReader, HostileEntriesAreCappedWithAMessage) {

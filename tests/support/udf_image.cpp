@@ -93,6 +93,8 @@ struct UdfImage::Layout {
     FileOptions options;
     std::vector<std::unique_ptr<Node>> children;
     Address entry;
+    bool written = false;  // by an earlier Finish: its entry and data stay where they are
+    uint64_t id = 0;       // its unique id, in its entry and its name's identifier
   };
 
   std::vector<uint8_t> bytes;
@@ -109,6 +111,7 @@ struct UdfImage::Layout {
   std::vector<uint8_t> vatHead;  // the table's header (new form) or trailer (old form)
   bool vatNewForm = true;
   uint16_t vatEntryId = kExtendedEntry;
+  uint32_t lastVatBlock = 0;  // the entry of the table written last, in the plain partition
   uint32_t metaStart = 0;
   uint32_t mirrorStart = 0;
   uint32_t metaCursor = 0;
@@ -215,6 +218,7 @@ struct UdfImage::Layout {
                          : std::vector<uint8_t>(data.begin() + std::ptrdiff_t(end), data.end());
     for (std::size_t at = head; at + 4 <= end; at += 4) vat.push_back(Get32(data, at));
     cursor = last + 1 - partitionStart;
+    lastVatBlock = last - partitionStart;
   }
 
   // A file entry at `at` of `type` whose allocation area holds `area` in `form`.
@@ -289,7 +293,7 @@ struct UdfImage::Layout {
     const uint64_t size = o.listedSize != 0 ? o.listedSize : node.data.size();
     if (o.form == Form::kEmbedded) {
       WriteEntry(node.entry, 5, size, {node.data.begin(), node.data.end()}, o.form, o.extended,
-                 uniqueId);
+                 node.id);
       return;
     }
     const uint16_t ref = o.form == Form::kShort ? entryRef : physicalRef;
@@ -298,7 +302,7 @@ struct UdfImage::Layout {
     if (o.firstBlock != 0 && !runs.empty()) runs.front().first.block = o.firstBlock;
     std::vector<uint8_t> area = Descriptors(runs, o.form);
     if (o.rewritten) {
-      WriteEntry(node.entry, 5, 3, {'o', 'l', 'd'}, Form::kEmbedded, o.extended, uniqueId, 4096);
+      WriteEntry(node.entry, 5, 3, {'o', 'l', 'd'}, Form::kEmbedded, o.extended, node.id, 4096);
       const Address newer = Allocate(entryRef, 1);
       std::vector<uint8_t> indirect(kBlock, 0);
       Put16(indirect, 20, 4096);
@@ -307,7 +311,7 @@ struct UdfImage::Layout {
       Put16(indirect, 44, newer.ref);
       SealTag(indirect, 0, 259, version, node.entry.block + 1, 52 - 16);
       Write({node.entry.ref, node.entry.block + 1}, indirect);
-      WriteEntry(newer, 5, size, area, o.form, o.extended, uniqueId, 4096);
+      WriteEntry(newer, 5, size, area, o.form, o.extended, node.id, 4096);
       return;
     }
     if (o.inAllocationExtent) {
@@ -319,7 +323,7 @@ struct UdfImage::Layout {
       Write(extent, block);
       area = Descriptors({{extent, kBlock}}, o.form, 3u << 30);
     }
-    WriteEntry(node.entry, 5, size, area, o.form, o.extended, uniqueId);
+    WriteEntry(node.entry, 5, size, area, o.form, o.extended, node.id);
   }
 
   static std::vector<uint8_t> Identifier(uint8_t characteristics, Address icb, uint64_t id,
@@ -341,17 +345,18 @@ struct UdfImage::Layout {
     std::vector<std::vector<uint8_t>> fids{Identifier(0x0A, parent, 0, "")};
     for (auto& child : folder.children) {
       const std::string childPath = path.empty() ? child->name : path + "/" + child->name;
-      const uint64_t id = ++uniqueId;
+      if (child->id == 0) child->id = ++uniqueId;
       uint8_t characteristics = child->folder || child->loop ? 0x02 : 0;
       if (child->options.deleted) characteristics |= 0x04;
       fids.push_back(
-          Identifier(characteristics, child->loop ? root : child->entry, id, child->name));
+          Identifier(characteristics, child->loop ? root : child->entry, child->id, child->name));
       if (child->loop) continue;
       if (child->folder) {
         WriteFolder(*child, folder.entry, childPath);
-      } else {
+      } else if (!child->written) {
         WriteFile(*child, childPath);
       }
+      child->written = true;
     }
     std::size_t total = 0;
     for (const auto& fid : fids) total += fid.size();
@@ -369,6 +374,9 @@ struct UdfImage::Layout {
       Write({entryRef, first.block + i}, {stream.begin() + std::ptrdiff_t{i} * kBlock,
                                           stream.begin() + std::ptrdiff_t{i + 1} * kBlock});
     }
+    // A disc written in packets never writes a block twice: the folder's new entry goes to a
+    // new block, which its virtual address now names.
+    if (isVirtual && folder.entry.ref == entryRef) vat.at(folder.entry.block) = AllocatePlain(1);
     WriteEntry(folder.entry, 4, total,
                Descriptors({{first, static_cast<uint32_t>(total)}}, Form::kShort), Form::kShort,
                version >= 3, ++uniqueId);
@@ -377,12 +385,14 @@ struct UdfImage::Layout {
   void PlaceEntries(Node& node) {
     for (auto& child : node.children) {
       if (child->loop) continue;
-      child->entry = Allocate(entryRef, child->options.rewritten ? 2 : 1);
+      if (!child->written) child->entry = Allocate(entryRef, child->options.rewritten ? 2 : 1);
       PlaceEntries(*child);
     }
   }
 
   void WriteVirtualTable() {
+    // Each table points back at the one written before it.
+    Put32(vatHead, vatNewForm ? 132 : 32, lastVatBlock);
     std::vector<uint8_t> data;
     if (vatNewForm) data = vatHead;
     for (uint32_t entry : vat) {
@@ -393,6 +403,7 @@ struct UdfImage::Layout {
     const Address at{physicalRef, AllocatePlain(1)};
     WriteEntry(at, vatNewForm ? 248 : 0, data.size(), data, Form::kEmbedded,
                vatEntryId == kExtendedEntry, 0);
+    lastVatBlock = at.block;
   }
 };
 
@@ -476,6 +487,24 @@ void UdfImage::Add(const std::string& path, const std::string& data, FileOptions
   node->data = data;
   node->options = options;
   folder->children.push_back(std::move(node));
+}
+
+void UdfImage::Remove(const std::string& path) {
+  Layout& l = *layout_;
+  Layout::Node* folder = &l.top;
+  std::size_t at = 0;
+  for (std::size_t slash; (slash = path.find('/', at)) != std::string::npos; at = slash + 1) {
+    for (auto& child : folder->children) {
+      if (child->name == path.substr(at, slash - at)) folder = child.get();
+    }
+  }
+  std::erase_if(folder->children, [&](const auto& child) {
+    if (child->name != path.substr(at)) return false;
+    // Its virtual address names nothing in the next table.
+    if (l.isVirtual && child->written && child->entry.ref == l.entryRef)
+      l.vat.at(child->entry.block) = 0xFFFFFFFF;
+    return true;
+  });
 }
 
 void UdfImage::Add(const std::string& path, const std::string& data) {

@@ -43,7 +43,14 @@ class UdfImage {
   // Adds a folder entry at `path` that names the root folder again.
   void AddLoop(const std::string& path);
 
-  // Writes every folder and file; the image can be read after this.
+  // Takes the file at `path` out of its folder.
+  void Remove(const std::string& path);
+
+  // Writes every folder and file; the image can be read after this. On a virtual partition
+  // it may be called again after more changes, as a disc written in packets is written
+  // again: files written before stay where they are, folders are written anew in new blocks,
+  // and a new virtual allocation table follows them, pointing back at the one before it,
+  // which stays on the disc with everything it names.
   std::vector<uint8_t> Finish();
 
   // Moves the packet holding the first data block of the file at `path` to a spare packet
