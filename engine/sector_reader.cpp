@@ -114,12 +114,7 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   partialBytes_ = 0;
   block_.resize(blockSectors_ * bytesPerSector);
   blockStates_.assign(blockSectors_, SectorState::kRead);
-  // Inside a bad zone being jumped over, the block is not even tried whole.
-  if (skipper_.Skips(firstSector) || !ReadBlockInSteps(bytesPerSector)) {
-    RereadSectorBySector(bytesPerSector);
-  } else {
-    skipper_.ReadSucceeded();
-  }
+  ReadBlockInSteps(bytesPerSector);
   NoteDataBytes(firstSector, bytesPerSector);
   if (partialBytes_ != 0) blockDataBytes_.back() = std::min(blockDataBytes_.back(), partialBytes_);
   TellObserver(bytesPerSector);
@@ -130,19 +125,38 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   }
 }
 
-bool SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {
+void SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {
   // Read in steps sized so that each takes about kReadStepTarget: a stop (or the window)
   // waits for one step, never for a whole block from a slow drive. A run starts with one
   // sector, so that not even its first read is long; a fast source is in whole blocks after
   // a few reads.
   const uint64_t most = std::max<uint64_t>(1, kReadAheadBytes / bytesPerSector);
   for (uint64_t done = 0; done < blockSectors_;) {
+    // Inside a bad zone being jumped over, the rest of the block is not even tried whole.
+    if (skipper_.Skips(blockFirst_ + done)) {
+      ReadSectorBySector(bytesPerSector, done, blockSectors_);
+      return;
+    }
     const uint64_t step = std::min(stepSectors_, blockSectors_ - done);
-    const std::span<uint8_t> bytes(block_.data() + done * bytesPerSector, step * bytesPerSector);
     const auto start = std::chrono::steady_clock::now();
-    if (volume_->ReadAt((blockFirst_ + done) * bytesPerSector, bytes) !=
-        static_cast<int64_t>(bytes.size())) {
-      return false;
+    if (step == 1) {
+      if (!ReadSectorAlone(bytesPerSector, done)) return;
+      // Inside a scratch the reads stay one sector each: a larger one would only fail too,
+      // and cost a failing read more.
+      if (blockStates_[done] == SectorState::kBad) {
+        if (!Breathe(++done)) return;
+        continue;
+      }
+    } else if (!ReadStep(bytesPerSector, done, step)) {
+      // A read of several sectors that fails gives back none of them, the good ones before
+      // the bad one neither (a block device fails it whole): each is tried by itself, so
+      // that one bad sector never costs its neighbours their data. What earlier steps read
+      // is kept. The block goes on in small steps again, as a scratch seldom ends where it
+      // was met.
+      if (!ReadSectorBySector(bytesPerSector, done, done + step)) return;
+      done += step;
+      stepSectors_ = 1;
+      continue;
     }
     const auto took = std::chrono::steady_clock::now() - start;
     if (took > kReadStepTarget) {
@@ -156,12 +170,24 @@ bool SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {
     done += step;
     // Between fast reads there is nothing to wait for: the block is there in moments.
     if (done == blockSectors_ || took < kReadStepTarget / 4) continue;
-    pump_.PumpOneMessage();
-    if (StopFlag) {
-      blockSectors_ = done;
-      break;
-    }
+    if (!Breathe(done)) return;
   }
+}
+
+bool SectorReader::Breathe(uint64_t sectorsKept) {
+  pump_.PumpOneMessage();
+  if (!StopFlag) return true;
+  blockSectors_ = sectorsKept;
+  return false;
+}
+
+bool SectorReader::ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count) {
+  const std::span<uint8_t> bytes(block_.data() + from * bytesPerSector, count * bytesPerSector);
+  if (volume_->ReadAt((blockFirst_ + from) * bytesPerSector, bytes) !=
+      static_cast<int64_t>(bytes.size())) {
+    return false;
+  }
+  skipper_.ReadSucceeded();
   return true;
 }
 
@@ -183,46 +209,45 @@ void SectorReader::NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector) 
   }
 }
 
-void SectorReader::RereadSectorBySector(uint32_t bytesPerSector) {
-  // A block that failed somewhere: find the sectors that really cannot be read, so that
-  // one bad sector never costs its neighbours their data. On a scratched disc each failing
-  // read can take seconds, so the window breathes and Stop is heard after every one; a
-  // stopped block keeps only the sectors tried so far.
-  for (uint64_t i = 0; i < blockSectors_; ++i) {
-    const uint64_t sector = blockFirst_ + i;
-    const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
-    if (skipper_.Skips(sector)) {
-      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-      blockStates_[i] = SectorState::kSkipped;
-      continue;
-    }
-    const int64_t got = volume_->ReadAt(sector * bytesPerSector, bytes);
-    if (got == Volume::kMediumGone) {
-      MediumWentAway(i);
-      return;
-    }
-    if (got > 0 && got < static_cast<int64_t>(bytesPerSector) &&
-        EndsAfter(sector * bytesPerSector + static_cast<uint64_t>(got), bytes)) {
-      // The medium was cut inside this sector: it keeps the bytes really read, and nothing
-      // is made up in place of the rest.
-      std::fill(bytes.begin() + got, bytes.end(), uint8_t{0});
-      partialBytes_ = static_cast<uint32_t>(got);
-      MediumWentAway(i + 1);
-      return;
-    }
-    if (got == bytesPerSector) {
-      skipper_.ReadSucceeded();
-    } else {
-      std::fill(bytes.begin(), bytes.end(), uint8_t{0});
-      blockStates_[i] = SectorState::kBad;
-      skipper_.ReadFailed(sector);
-    }
-    pump_.PumpOneMessage();
-    if (StopFlag) {
-      blockSectors_ = i + 1;
-      return;
-    }
+bool SectorReader::ReadSectorBySector(uint32_t bytesPerSector, uint64_t from, uint64_t to) {
+  // On a scratched disc each failing read can take seconds, so the window breathes and Stop
+  // is heard after every one; a stopped block keeps only the sectors tried so far.
+  for (uint64_t i = from; i < to; ++i) {
+    if (!ReadSectorAlone(bytesPerSector, i) || !Breathe(i + 1)) return false;
   }
+  return true;
+}
+
+bool SectorReader::ReadSectorAlone(uint32_t bytesPerSector, uint64_t i) {
+  const uint64_t sector = blockFirst_ + i;
+  const std::span<uint8_t> bytes(block_.data() + i * bytesPerSector, bytesPerSector);
+  if (skipper_.Skips(sector)) {
+    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+    blockStates_[i] = SectorState::kSkipped;
+    return true;
+  }
+  const int64_t got = volume_->ReadAt(sector * bytesPerSector, bytes);
+  if (got == Volume::kMediumGone) {
+    MediumWentAway(i);
+    return false;
+  }
+  if (got > 0 && got < static_cast<int64_t>(bytesPerSector) &&
+      EndsAfter(sector * bytesPerSector + static_cast<uint64_t>(got), bytes)) {
+    // The medium was cut inside this sector: it keeps the bytes really read, and nothing
+    // is made up in place of the rest.
+    std::fill(bytes.begin() + got, bytes.end(), uint8_t{0});
+    partialBytes_ = static_cast<uint32_t>(got);
+    MediumWentAway(i + 1);
+    return false;
+  }
+  if (got == bytesPerSector) {
+    skipper_.ReadSucceeded();
+  } else {
+    std::fill(bytes.begin(), bytes.end(), uint8_t{0});
+    blockStates_[i] = SectorState::kBad;
+    skipper_.ReadFailed(sector);
+  }
+  return true;
 }
 
 bool SectorReader::EndsAfter(uint64_t offset, std::span<uint8_t> scratch) {

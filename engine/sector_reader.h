@@ -115,9 +115,21 @@ class SectorReader {
   bool EnsureOpen(char driveLetter);
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
-  bool ReadBlockInSteps(uint32_t bytesPerSector);
+  // Reads the block, in steps of several sectors where they read.
+  void ReadBlockInSteps(uint32_t bytesPerSector);
+  // Reads `count` sectors of the block from its sector `from` in one read; false when it
+  // fails.
+  bool ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count);
   void TellObserver(uint32_t bytesPerSector);
-  void RereadSectorBySector(uint32_t bytesPerSector);
+  // Reads the block's sectors `from` to `to` (not included) one by one; false when the
+  // block ended early (stopped, the medium gone).
+  bool ReadSectorBySector(uint32_t bytesPerSector, uint64_t from, uint64_t to);
+  // Reads the block's sector `i` by itself: zeros for a bad sector, or one skipped in a bad
+  // zone. False when the medium is gone at or inside it.
+  bool ReadSectorAlone(uint32_t bytesPerSector, uint64_t i);
+  // Lets the window breathe; on a stop, the block ends after its first `sectorsKept`
+  // sectors and the return is false.
+  bool Breathe(uint64_t sectorsKept);
   // Asks the volume how many bytes of each sector of the block are data.
   void NoteDataBytes(uint64_t firstSector, uint32_t bytesPerSector);
   void MediumWentAway(uint64_t sectorsKept);

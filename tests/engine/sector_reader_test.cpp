@@ -166,22 +166,23 @@ TEST_F(SectorReaderTest, SectorsNeverAskedForAreNotCountedUnreadable) {
   EXPECT_EQ(reader.UnreadableSectors(), 0u);
 }
 
-TEST_F(SectorReaderTest, StopDuringTheRereadOfAFailedBlockEndsItAtOnce) {
-  // The first read fails, so every sector of the block is tried alone: on a drive that is
-  // seconds per sector. Stop must be heard after each of them.
+TEST_F(SectorReaderTest, StopDuringTheRereadOfAFailedStepEndsItAtOnce) {
+  // The second read (sectors 1-16) fails, so each of its sectors is tried alone: on a
+  // drive that is seconds per sector. Stop must be heard after each of them.
   const auto volume = Use(600);
-  volume->FailSector(0);
+  volume->FailSector(5);
   host.OnPump(3, [] { StopFlag = true; });
   reader.ReadSectors('E', 0, 1);
-  EXPECT_THAT(Buffer(0, kSector), Each(0));
-  EXPECT_EQ(volume->ReadCalls(), 1 + 3);  // the first read, then three sectors alone
+  // The first read's sector is kept, never read again.
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 0));
+  EXPECT_EQ(volume->ReadCalls(), 2 + 3);  // the two reads, then three sectors alone
   EXPECT_EQ(host.pumps, 4);               // one per sector tried, one after the read
-  EXPECT_EQ(reader.UnreadableSectors(), 1u);
+  EXPECT_EQ(reader.UnreadableSectors(), 0u);
   // What was not tried is not taken for read: the next sector is asked of the volume again.
   StopFlag = false;
-  reader.ReadSectors('E', 3, 1);
-  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 3));
-  EXPECT_GT(volume->ReadCalls(), 4);
+  reader.ReadSectors('E', 4, 1);
+  EXPECT_EQ(Buffer(0, kSector), Sector(*volume, 4));
+  EXPECT_GT(volume->ReadCalls(), 5);
 }
 
 TEST_F(SectorReaderTest, AScratchIsTriedSectorBySectorOrJumpedOverWhenAsked) {
@@ -219,7 +220,8 @@ TEST_F(SectorReaderTest, AScratchIsTriedSectorBySectorOrJumpedOverWhenAsked) {
       EXPECT_GT(reader.SkippedSectors(), 1900u);
       EXPECT_GE(reader.ReadableSectors(), 700u + 200u);
     } else {
-      EXPECT_EQ(volume->FailedReads(), 2000 + 5) << "every sector once, and 5 blocks";
+      // Once in the scratch, the reads stay one sector long until it ends.
+      EXPECT_EQ(volume->FailedReads(), 2000 + 1) << "every sector once, and the read that met it";
       EXPECT_EQ(reader.SkippedSectors(), 0u);
       EXPECT_EQ(reader.ReadableSectors(), 1000u);
     }

@@ -3,8 +3,8 @@
 // `disc`, the bytes of an image, whose reads fail (EIO, after a delay) wherever they touch
 // a failing 2,048-byte sector. It bypasses the page cache, so that every read a reader of
 // the loop device makes arrives here, and it counts them: reading `counts` gives one line
-// "SECTOR READS ALONE" for each sector read so far (ALONE: by reads of that one sector),
-// and "reads N" for all reads of `disc`.
+// "SECTOR READS ALONE FAILED" for each sector read so far (ALONE: by reads of that one
+// sector; FAILED: by reads that failed), and "reads N" for all reads of `disc`.
 //
 //   orlenta_failing_disc IMAGE FIRST-LAST MS MOUNTPOINT [FUSE options, e.g. -f]
 #define FUSE_USE_VERSION 31
@@ -37,7 +37,10 @@ struct FailingDisc {
   uint64_t failFirst = 0, failLast = 0;
   long failMs = 0;
   std::mutex mutex;
-  std::map<uint64_t, std::pair<uint64_t, uint64_t>> readsOf;  // by sector: all, alone
+  struct Reads {
+    uint64_t all = 0, alone = 0, failed = 0;
+  };
+  std::map<uint64_t, Reads> readsOf;  // by sector
   uint64_t reads = 0;
 };
 
@@ -78,8 +81,8 @@ std::string CountsText(FailingDisc& disc) {
   const std::lock_guard hold(disc.mutex);
   std::string text;
   for (const auto& [sector, reads] : disc.readsOf) {
-    text += std::to_string(sector) + " " + std::to_string(reads.first) + " " +
-            std::to_string(reads.second) + "\n";
+    text += std::to_string(sector) + " " + std::to_string(reads.all) + " " +
+            std::to_string(reads.alone) + " " + std::to_string(reads.failed) + "\n";
   }
   return text + "reads " + std::to_string(disc.reads) + "\n";
 }
@@ -102,9 +105,13 @@ int Read(const char* path, char* into, size_t length, off_t offset, fuse_file_in
     ++disc.reads;
     const bool alone = start % kSector == 0 && end - start == kSector;
     for (uint64_t sector = start / kSector; sector * kSector < end; ++sector) {
-      ++disc.readsOf[sector].first;
-      disc.readsOf[sector].second += alone ? 1 : 0;
       fails = fails || (sector >= disc.failFirst && sector <= disc.failLast);
+    }
+    for (uint64_t sector = start / kSector; sector * kSector < end; ++sector) {
+      FailingDisc::Reads& reads = disc.readsOf[sector];
+      ++reads.all;
+      reads.alone += alone ? 1 : 0;
+      reads.failed += fails ? 1 : 0;
     }
   }
   if (fails) {
