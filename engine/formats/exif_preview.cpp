@@ -180,8 +180,7 @@ std::optional<ExifPreview::Read> ExifPreview::ExifDirectory(const Directory& dir
     if (U16(e, dir.little) != kMakerNoteTag || U16(e + 2, dir.little) != kUndefined) continue;
     const uint32_t size = U32(e + 4, dir.little);
     note_ = tiff_ + U32(e + 8, dir.little);
-    noteEnd_ = note_ + size;
-    if (size < 6 || note_ < lastRead_ || noteEnd_ > end_) return std::nullopt;
+    if (size < 6 || note_ < lastRead_ || note_ + size > end_) return std::nullopt;
     stage_ = Stage::kNoteHeader;
     lastRead_ = note_;
     return Read{note_, std::min(size, kNoteHeaderBytes)};

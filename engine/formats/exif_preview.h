@@ -67,10 +67,9 @@ class ExifPreview {
   Stage stage_ = Stage::kHeader;
   uint64_t tiff_ = 0;  // the TIFF header's place; Exif offsets count from it
   bool little_ = false;
-  // The maker note: its bytes, the place its offsets count from, its byte order when its
+  // The maker note: where it starts, the place its offsets count from, its byte order when its
   // header tells it, and whether its preview entry holds the maker's own header first.
   uint64_t note_ = 0;
-  uint64_t noteEnd_ = 0;
   uint64_t base_ = 0;
   std::optional<bool> noteLittle_;
   bool blobPreview_ = false;

@@ -148,12 +148,15 @@ class FlacEndFinder : public RecordWalk {
     crc_ = 0;
     ++frames_;
     samplesSeen_ += header.samples;
+    frameStart_ = pos;
+    // The stream info's largest frame, unless the frame could be longer with its samples
+    // stored plain (33 bits at most, a side channel's included), which an encoder may fall
+    // back to.
+    const uint32_t channels = header.channelCode < 8 ? header.channelCode + 1u : 2u;
+    longestFrame_ =
+        std::max<uint64_t>(largestFrame_, uint64_t{header.samples} * channels * 33 / 8 + 64);
     if (samplesSeen_ >= totalSamples_) {
-      frameStart_ = pos;
       frameBits_ = pos + header.length;
-      // The stream info's largest frame, unless the frame could be longer with its samples
-      // stored plain (8 channels of 33 bits at most), which an encoder may fall back to.
-      longestFrame_ = std::max<uint64_t>(largestFrame_, uint64_t{header.samples} * 33 + 64);
       walk_.Start(header.samples, header.channelCode, header.sampleSizeCode, streamBits_);
       state_ = State::kLastFrame;
       crc_ = 0;
@@ -166,8 +169,11 @@ class FlacEndFinder : public RecordWalk {
 
   // The next frame's sync code: 0xFF then 0xF8 or 0xF9. Every byte before it goes into the
   // running frame's CRC-16 exactly once.
+  // A frame longer than its samples could ever take lost its successor's header (a
+  // sector of zeros, damage): seeking on would take a later file's frame for it.
   Step SeekFrame(const ByteWindow& w, uint64_t pos) {
     const uint64_t at = FindSync(w, pos);
+    if (at - frameStart_ > longestFrame_) return Broken();
     crc_ = Crc16(crc_, w.At(pos), static_cast<std::size_t>(at - pos));
     if (!w.Holds(at, 1)) return ScanFrom(at);
     if (!w.Holds(at, 2)) return ReadAt(at, kLongestFrameHeader);
@@ -226,11 +232,11 @@ class FlacEndFinder : public RecordWalk {
   uint64_t frames_ = 0;
   uint32_t largestFrame_ = 0;
   uint8_t streamBits_ = 0;
-  // The last frame: where it starts, where its subframes start, their walk, and the CRC-16
-  // of its bytes so far.
+  // The current frame: where it starts and the most bytes it can take; for the last
+  // frame, where its subframes start and their walk.
   uint64_t frameStart_ = 0;
-  uint64_t frameBits_ = 0;
   uint64_t longestFrame_ = 0;
+  uint64_t frameBits_ = 0;
   FlacFrameWalk walk_;
   // The CRC-16 of the current frame's bytes so far, and whether an earlier frame failed it.
   uint16_t crc_ = 0;

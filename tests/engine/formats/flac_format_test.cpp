@@ -68,5 +68,27 @@ TEST(FlacEnd, AnEarlierFrameThatFailsItsCrcLeavesTheEndUnverified) {
   }
 }
 
+// A sector of zeros over a frame's header (a sector that could not be read) loses the
+// frame that the next one must follow: the walk must not seek on into the next file, whose
+// frames are numbered alike, and take its end for this one's.
+TEST(FlacEnd, AFrameLostInZerosIsNoEndInTheNextFile) {
+  for (const char* name : kFlacSamples) {
+    std::vector<uint8_t> file = ReadSample(name);
+    std::size_t sync = file.size() / 2;
+    while (sync + 1 < file.size() && !(file[sync] == 0xFF && (file[sync + 1] & 0xFE) == 0xF8)) {
+      ++sync;
+    }
+    ASSERT_LT(sync + kSector, file.size()) << name;
+    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(sync) - 1, kSector, 0);
+    const std::vector<uint8_t> disc = FollowedBy(FollowedBy(file, ReadSample(name)), file);
+    for (const std::size_t piece : {std::size_t{1}, kSector}) {
+      const FinderStep step = FindEnd(kFlac, disc, piece);
+      if (step.kind == FinderStep::kBroken) continue;
+      EXPECT_EQ(step.kind, FinderStep::kEnd) << name << ", pieces of " << piece;
+      EXPECT_LE(step.offset, file.size()) << name << ", pieces of " << piece;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orlenta
