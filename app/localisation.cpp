@@ -180,6 +180,16 @@ const LocalizedText FramesUnrepairedText = {
     "Cadre care nu au putut fi reparate: %s",
 };
 
+const LocalizedText NoErrorCorrectionText = {
+    "",
+    "Music read without error correction, which cannot use this drive",
+    "Musique lue sans correction d'erreurs, qui ne peut pas utiliser ce lecteur",
+    "Musik ohne Fehlerkorrektur gelesen, die dieses Laufwerk nicht nutzen kann",
+    "Musica letta senza correzione degli errori, che non può usare questa unità",
+    "Música leída sin corrección de errores, que no puede usar esta unidad",
+    "Muzica citita fara corectarea erorilor, care nu poate folosi aceasta unitate",
+};
+
 const LocalizedText ImageNotKeptText = {
     "",
     "The disc's image cannot be kept; the files are recovered without it:",

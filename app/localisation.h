@@ -47,6 +47,9 @@ extern const LocalizedText SpeedRefusedText;
 // silence; "%s" is their count. Follows the file's own line.
 extern const LocalizedText FramesUnreadText;
 extern const LocalizedText FramesUnrepairedText;
+// The music is read with the drive's plain reads, as libcdio cannot open the drive for the
+// error correction.
+extern const LocalizedText NoErrorCorrectionText;
 
 // The language menu's commands: the first stands for English, the last for Romanian.
 inline constexpr int kFirstLanguageCommand = 32771;

@@ -384,6 +384,11 @@ void CMainDialog::WriteDiscAudio(char letter, std::optional<int> speedNow) {
         disc->dataPath, speedNow,
         [this](const SpeedLowered& lowered) { loweredSpeeds_.Tell(lowered); });
   }
+  // The plain reads used because libcdio cannot open the drive: told once, before the
+  // first track's lines.
+  bool withoutCorrection = false;
+  bool toldWithoutCorrection = false;
+  how.withoutCorrection = [&withoutCorrection] { withoutCorrection = true; };
   // A disc's music takes minutes to read: Stop and the progress bar stay for it.
   StopFlag = false;
   SetRunning(true);
@@ -395,6 +400,10 @@ void CMainDialog::WriteDiscAudio(char letter, std::optional<int> speedNow) {
       result = WriteAudioTrack(*folder, track.number, track.title, track.sectorCount,
                                AudioReaderFor(*disc, track, how));
     });
+    if (withoutCorrection && !toldWithoutCorrection) {
+      AddLogLine(PickText(NoErrorCorrectionText, languageIndex_));
+      toldWithoutCorrection = true;
+    }
     if (result.path.empty()) result.path = *folder + AudioTrackFileName(track.number, track.title);
     // The track's failing reads may have lowered the speed: told before the track's lines.
     LogLoweredSpeeds();

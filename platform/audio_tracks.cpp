@@ -17,12 +17,23 @@ namespace orlenta {
 namespace {
 
 constexpr uint32_t kFramesPerBatch = 75;  // one second of sound
+constexpr std::size_t kWavHeaderBytes = 44;
 
-// The 44-byte header of a PCM WAV file holding `dataBytes` bytes of CD audio. A track too
+// Adds frame `frame`, which holds `state`, to the end of `frames`.
+void AddFrame(std::vector<FrameStretch>& frames, uint64_t frame, FrameState state) {
+  if (!frames.empty() && frames.back().state == state &&
+      frames.back().first + frames.back().count == frame) {
+    ++frames.back().count;
+  } else {
+    frames.push_back({frame, 1, state});
+  }
+}
+
+// The header of a PCM WAV file holding `dataBytes` bytes of CD audio. A track too
 // long for the format's 32-bit sizes (over 6 hours) is given the largest.
-std::array<uint8_t, 44> WavHeader(uint64_t dataBytes) {
+std::array<uint8_t, kWavHeaderBytes> WavHeader(uint64_t dataBytes) {
   const uint64_t data = std::min<uint64_t>(dataBytes, 0xFFFFFFFFu - 36);
-  std::array<uint8_t, 44> header{};
+  std::array<uint8_t, kWavHeaderBytes> header{};
   std::size_t at = 0;
   const auto text = [&](const char* word) {
     for (int i = 0; i < 4; ++i) header[at++] = static_cast<uint8_t>(word[i]);
@@ -79,6 +90,10 @@ struct OpenFile {
 
 }  // namespace
 
+uint64_t AudioTrackResult::FileOffset(uint64_t frame) {
+  return kWavHeaderBytes + frame * kAudioFrameBytes;
+}
+
 std::string AudioTrackFileName(int number, const std::string& title) {
   char prefix[16];
   std::snprintf(prefix, sizeof prefix, "Track %02d", number);
@@ -104,26 +119,35 @@ AudioTrackResult WriteAudioTrack(const std::string& folder, int number, const st
     result.path.clear();
     return result;
   }
-  const std::array<uint8_t, 44> header = WavHeader(frames * kAudioFrameBytes);
+  const std::array<uint8_t, kWavHeaderBytes> header = WavHeader(frames * kAudioFrameBytes);
   bool written = std::fwrite(header.data(), 1, header.size(), file.get()) == header.size();
   std::vector<uint8_t> batch;
+  std::vector<FrameState> states;
+  std::vector<bool> unread;
   for (uint64_t at = 0; at < frames && written; at += kFramesPerBatch) {
     const auto count = static_cast<uint32_t>(std::min<uint64_t>(kFramesPerBatch, frames - at));
     batch.assign(std::size_t{count} * kAudioFrameBytes, 0);
-    if (const auto unrepaired = read(at, count, batch)) {
-      result.framesUnrepaired += *unrepaired;
-    } else {
+    states.assign(count, FrameState::kRead);
+    unread.assign(count, false);
+    if (!read(at, count, batch, states)) {
       // Frame by frame, so that one bad frame costs only its own 1/75 s.
       for (uint32_t i = 0; i < count; ++i) {
         const std::span<uint8_t> frame(batch.data() + std::size_t{i} * kAudioFrameBytes,
                                        kAudioFrameBytes);
-        if (const auto one = read(at + i, 1, frame)) {
-          result.framesUnrepaired += *one;
-        } else {
+        if (!read(at + i, 1, frame, std::span(states).subspan(i, 1))) {
           std::fill(frame.begin(), frame.end(), uint8_t{0});
-          ++result.framesUnread;
+          states[i] = FrameState::kSilence;
+          unread[i] = true;
         }
       }
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+      if (unread[i]) {
+        ++result.framesUnread;
+      } else if (states[i] != FrameState::kRead) {
+        ++result.framesUnrepaired;
+      }
+      AddFrame(result.frames, at + i, states[i]);
     }
     written = std::fwrite(batch.data(), 1, batch.size(), file.get()) == batch.size();
   }
@@ -136,17 +160,17 @@ AudioFrameReader ImageAudioReader(const DiscTrack& track) {
   const auto file = std::make_shared<OpenFile>(track.layout.dataPath);
   const uint64_t firstByte = track.layout.firstByte;
   const bool swap = track.bigEndianAudio;
-  return [file, firstByte, swap](uint64_t first, uint32_t count,
-                                 std::span<uint8_t> into) -> std::optional<uint64_t> {
-    if (file->fd < 0) return std::nullopt;
+  return [file, firstByte, swap](uint64_t first, uint32_t count, std::span<uint8_t> into,
+                                 std::span<FrameState>) {
+    if (file->fd < 0) return false;
     const std::size_t bytes = std::size_t{count} * kAudioFrameBytes;
     if (ReadFully(file->fd, firstByte + first * kAudioFrameBytes, into.first(bytes)) != bytes) {
-      return std::nullopt;
+      return false;
     }
     if (swap) {
       for (std::size_t i = 0; i + 1 < bytes; i += 2) std::swap(into[i], into[i + 1]);
     }
-    return 0;
+    return true;
   };
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "sector_layout.h"
 
@@ -14,18 +15,38 @@ namespace orlenta {
 // One audio frame of a CD: 1/75 s of 44.1 kHz 16-bit stereo samples.
 inline constexpr uint32_t kAudioFrameBytes = 2352;
 
+// What a frame written into a track's WAV file holds.
+enum class FrameState : uint8_t {
+  kRead,        // the disc's samples, as far as the reads could tell
+  kUnrepaired,  // samples read with errors the reads could not put right
+  kSilence,     // nothing came back from the disc: silence in its place
+};
+
 // Reads `count` frames of a track from its frame `first` into `into` (count × 2,352 bytes)
-// as little-endian samples. Return values: the frames that could not be repaired among them
-// (0 when all are right), or nullopt when they could not be read at all.
-using AudioFrameReader =
-    std::function<std::optional<uint64_t>(uint64_t first, uint32_t count, std::span<uint8_t> into)>;
+// as little-endian samples, and what each holds into `states` (count entries). False when
+// they could not be read at all.
+using AudioFrameReader = std::function<bool(uint64_t first, uint32_t count, std::span<uint8_t> into,
+                                            std::span<FrameState> states)>;
+
+// Frames in a row of a track that hold the same.
+struct FrameStretch {
+  uint64_t first = 0;  // the track's frame
+  uint64_t count = 0;
+  FrameState state = FrameState::kRead;
+};
 
 // What became of an audio track written as a WAV file.
 struct AudioTrackResult {
-  std::string path;               // the file written; "" when none could be created
-  int errnum = 0;                 // why it could not be written whole, 0 when it was
-  uint64_t framesUnread = 0;      // frames that could not be read, written as silence
-  uint64_t framesUnrepaired = 0;  // frames read with errors left in them
+  std::string path;           // the file written; "" when none could be created
+  int errnum = 0;             // why it could not be written whole, 0 when it was
+  uint64_t framesUnread = 0;  // frames that could not be read, written as silence
+  // Frames the reads gave back with errors left in them: kUnrepaired, or kSilence where the
+  // error correction never had the frame back from the drive.
+  uint64_t framesUnrepaired = 0;
+  std::vector<FrameStretch> frames;  // every frame written, in order
+
+  // The offset in the file of the track's frame `frame`: its samples follow the header.
+  static uint64_t FileOffset(uint64_t frame);
 };
 
 // "Track 01.wav", or "Track 01 - Title.wav" with the track's title (characters that cannot

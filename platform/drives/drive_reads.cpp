@@ -108,8 +108,8 @@ AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& trac
   const auto drive = std::make_shared<DriveHandle>(OpenBlockDeviceDirect(path));
   const uint64_t start = track.firstSector;
   return [drive, start, readFailed = std::move(readFailed)](
-             uint64_t first, uint32_t count, std::span<uint8_t> into) -> std::optional<uint64_t> {
-    if (drive->Fd() < 0 || into.size() < std::size_t{count} * kRawSectorBytes) return std::nullopt;
+             uint64_t first, uint32_t count, std::span<uint8_t> into, std::span<FrameState>) {
+    if (drive->Fd() < 0 || into.size() < std::size_t{count} * kRawSectorBytes) return false;
     cdrom_read_audio read{};
     read.addr.lba = static_cast<int>(start + first);
     read.addr_format = CDROM_LBA;
@@ -117,9 +117,9 @@ AudioFrameReader DriveAudioReader(const std::string& path, const DiscTrack& trac
     read.buf = into.data();
     if (::ioctl(drive->Fd(), CDROMREADAUDIO, &read) != 0) {
       if (readFailed) readFailed();
-      return std::nullopt;
+      return false;
     }
-    return 0;
+    return true;
   };
 }
 
@@ -130,6 +130,7 @@ AudioFrameReader AudioReaderFor(const SectorLayout& disc, const DiscTrack& track
     if (AudioFrameReader corrected = ParanoiaAudioReader(disc.dataPath, track, how.readFailed)) {
       return corrected;
     }
+    if (how.withoutCorrection) how.withoutCorrection();
   }
   return DriveAudioReader(disc.dataPath, track, how.readFailed);
 }

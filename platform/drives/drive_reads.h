@@ -56,6 +56,9 @@ struct DriveAudioReading {
   bool paranoia = true;
   // Told of every read of the drive's audio that fails.
   std::function<void()> readFailed = nullptr;
+  // Told, for each track, when the error correction was asked for but libcdio cannot open
+  // the drive, so that the plain reads are used instead.
+  std::function<void()> withoutCorrection = nullptr;
 };
 
 // The frames of the audio track `track` of `disc`: from the drive the disc is in, read as

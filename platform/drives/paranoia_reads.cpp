@@ -103,10 +103,9 @@ class ParanoiaTrack {
 
   bool Open() const { return paranoia_ != nullptr; }
 
-  // Reads the track's frame `frame` into `into` (2,352 bytes, little-endian samples).
-  // Return values: whether it is as on the disc, as far as the reads could tell; nullopt
-  // when nothing came back at all.
-  std::optional<bool> ReadFrame(uint64_t frame, std::span<uint8_t> into) {
+  // Reads the track's frame `frame` into `into` (2,352 bytes, little-endian samples) and
+  // says what it holds; nullopt when nothing came back at all.
+  std::optional<FrameState> ReadFrame(uint64_t frame, std::span<uint8_t> into) {
     if (frame != next_)
       paranoia_seek(paranoia_, static_cast<off_t>(reads_.start + frame), SEEK_SET);
     tReads = &reads_;
@@ -119,13 +118,14 @@ class ParanoiaTrack {
     const bool everRead = frame < reads_.everRead.size() && reads_.everRead[frame];
     if (!everRead) {
       std::fill_n(into.begin(), kAudioFrameBytes, uint8_t{0});
-      return false;
+      return FrameState::kSilence;
     }
     std::memcpy(into.data(), samples, kAudioFrameBytes);
     if constexpr (std::endian::native == std::endian::big) {
       for (std::size_t i = 0; i + 1 < kAudioFrameBytes; i += 2) std::swap(into[i], into[i + 1]);
     }
-    return !reads_.givenUp.contains(reads_.start + frame);
+    return reads_.givenUp.contains(reads_.start + frame) ? FrameState::kUnrepaired
+                                                         : FrameState::kRead;
   }
 
  private:
@@ -142,18 +142,17 @@ AudioFrameReader ParanoiaAudioReader(const std::string& path, const DiscTrack& t
                                      std::function<void()> readFailed) {
   auto reader = std::make_shared<ParanoiaTrack>(path, track, std::move(readFailed));
   if (!reader->Open()) return nullptr;
-  return
-      [reader](uint64_t first, uint32_t count, std::span<uint8_t> into) -> std::optional<uint64_t> {
-        if (into.size() < std::size_t{count} * kAudioFrameBytes) return std::nullopt;
-        uint64_t unrepaired = 0;
-        for (uint32_t i = 0; i < count; ++i) {
-          const std::optional<bool> right = reader->ReadFrame(
-              first + i, into.subspan(std::size_t{i} * kAudioFrameBytes, kAudioFrameBytes));
-          if (!right) return std::nullopt;
-          if (!*right) ++unrepaired;
-        }
-        return unrepaired;
-      };
+  return [reader](uint64_t first, uint32_t count, std::span<uint8_t> into,
+                  std::span<FrameState> states) {
+    if (into.size() < std::size_t{count} * kAudioFrameBytes || states.size() < count) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+      const std::optional<FrameState> state = reader->ReadFrame(
+          first + i, into.subspan(std::size_t{i} * kAudioFrameBytes, kAudioFrameBytes));
+      if (!state) return false;
+      states[i] = *state;
+    }
+    return true;
+  };
 }
 
 }  // namespace orlenta

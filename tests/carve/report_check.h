@@ -4,6 +4,7 @@
 #include <libxml/tree.h>
 #include <libxml/xpath.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,10 +42,20 @@ std::string Sha256Sum(const std::string& path);
 // The digest `tool` (md5sum, sha1sum, sha256sum) gives of the file at `path`.
 std::string DigestSum(const std::string& tool, const std::string& path);
 
+// The bytes of a WAV file before its samples.
+inline constexpr uint64_t kBytesBeforeSamples = 44;
+
+// The bytes the byte runs of fileobject `object` (an XPath) stand for, taken from `image`
+// (img_offset; each byte pair swapped back in a run marked byte_swapped) or filled (fill). The
+// runs must follow each other from file offset `from`: gtest failures where they do not.
+std::string BytesOfRuns(const Report& report, const std::string& object, const std::string& image,
+                        uint64_t from = 0);
+
 // Checks what a lab checks of a report, as gtest failures: every name (its escapes turned
 // back into bytes, relative to the report's folder) is a file on disk, and the files named
 // are exactly those of `folders`; each file's size and SHA-256 are its own; its byte runs,
-// taken in order from `image` (img_offset) or filled (fill), give back its bytes; its MD5
+// taken in order from `image` (img_offset) or filled (fill), give back its bytes (a WAV
+// file's after its header); its MD5
 // and SHA-1, where the report has them, are its own too.
 void ExpectReportChecksOut(const Report& report, const std::vector<std::string>& folders,
                            const std::string& image);

@@ -20,6 +20,7 @@ namespace {
 
 constexpr uint64_t kAudioSectors = 150;
 constexpr uint64_t kSpareSectors = 40;
+constexpr uint64_t kFrames = 60;  // of each track of the music CD
 
 // Sound for a disc: noise, as music is to the error correction, which lines reads up by
 // their samples (a pattern repeating every few samples would line up anywhere).
@@ -81,6 +82,20 @@ class SimulatedDriveTest : public ::testing::Test {
       launch.environment.push_back("ORLENTA_SIMULATED_DRIVE=" + drive);
     }
     return WaitForCarve(StartCarve(Home(), args, dir_.File("stdout.txt"), launch));
+  }
+
+  // A music CD in the drive, with `music` as its three tracks of kFrames frames, and a
+  // scratch over frames 30 and 31 of the second (disc sectors 90 and 91). Returns the drive.
+  // The drive file ends with the lines `extra`.
+  std::string MusicCd(const std::vector<uint8_t>& music, const std::string& extra = "") {
+    image_ = dir_.File("music.raw");
+    Place(0, music);
+    const std::string drive = dir_.File("music-drive");
+    std::ofstream(drive) << "image " << image_ << "\n"
+                         << "track 1 1 audio 0 60\ntrack 2 1 audio 60 60\ntrack 3 1 audio 120 60\n"
+                         << "fail 90-91\nfail_ms 0\nstats " << dir_.File("stats.txt") << "\n"
+                         << extra;
+    return drive;
   }
 
   std::map<std::string, uint64_t> Stats() {
@@ -151,17 +166,10 @@ TEST_F(SimulatedDriveTest, ATableOfContentsThatCannotBeReadFallsBackToTheCapacit
 }
 
 TEST_F(SimulatedDriveTest, EachTrackOfAScratchedMusicCdBecomesAWavWithItsDamageCounted) {
-  // Three tracks of 60 frames; a scratch over frames 30 and 31 of the second.
-  constexpr uint64_t kFrames = 60;
   const std::vector<uint8_t> music = Noise(3 * kFrames * 2352, 2);
-  image_ = dir_.File("music.raw");
-  Place(0, music);
-  const std::string drive = dir_.File("music-drive");
-  std::ofstream(drive) << "image " << image_ << "\n"
-                       << "track 1 1 audio 0 60\ntrack 2 1 audio 60 60\ntrack 3 1 audio 120 60\n"
-                       << "fail 90-91\nfail_ms 0\nstats " << dir_.File("stats.txt") << "\n";
   struct Case {
     const char* what;
+    std::string driveLines;  // more of the drive file
     std::vector<std::string> args;
     std::string told;       // the second track's line in the summary
     const char* reads;      // the drive's reads that took the audio
@@ -170,23 +178,38 @@ TEST_F(SimulatedDriveTest, EachTrackOfAScratchedMusicCdBecomesAWavWithItsDamageC
   };
   const Case cases[] = {
       {"through the error correction",
+       "",
        {},
        "Track 02.wav, 2 frames could not be repaired",
        "packet_reads",
        "audio_reads",
        "frames_unrepaired"},
       {"with the drive's plain reads",
+       "",
        {"--no-paranoia"},
        "Track 02.wav, 2 frames unreadable (silence)",
        "audio_reads",
        "packet_reads",
        "frames_unreadable"},
+      // libcdio opens only CD-ROM devices: the plain reads step in, and the run says so.
+      {"from a drive libcdio cannot open",
+       "major 8\n",
+       {},
+       "Track 02.wav, 2 frames unreadable (silence)",
+       "audio_reads",
+       "packet_reads",
+       "frames_unreadable"},
   };
+  const std::string uncorrected =
+      "Audio: read without error correction, as libcdio could not open the drive";
+  int run = 0;
   for (const Case& c : cases) {
-    std::vector<std::string> args{"--report", dir_.File(std::string(c.reads) + ".xml")};
+    const std::string drive = MusicCd(music, c.driveLines);
+    const std::string label = "music" + std::to_string(++run);
+    std::vector<std::string> args{"--report", dir_.File(label + ".xml")};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    ASSERT_EQ(Carve(drive, c.reads, drive, args), 0) << c.what << Err();
-    const auto files = CarvedFiles(Out(c.reads));
+    ASSERT_EQ(Carve(drive, label, drive, args), 0) << c.what << Err();
+    const auto files = CarvedFiles(Out(label));
     ASSERT_EQ(files.size(), 3u) << c.what;
     for (uint64_t track = 0; track < 3; ++track) {
       std::string expected(
@@ -200,17 +223,85 @@ TEST_F(SimulatedDriveTest, EachTrackOfAScratchedMusicCdBecomesAWavWithItsDamageC
     const std::string err = Err();
     EXPECT_NE(err.find(c.told), std::string::npos) << c.what << err;
     EXPECT_EQ(err.find("Track 01.wav,"), std::string::npos) << c.what << err;
+    // Said once in the run, not once per track; not when the plain reads were asked for.
+    const std::size_t said = err.find(uncorrected);
+    EXPECT_EQ(said != std::string::npos, !c.driveLines.empty()) << c.what << err;
+    if (said != std::string::npos) {
+      EXPECT_EQ(err.find(uncorrected, said + 1), std::string::npos) << c.what << err;
+    }
     // The failing reads lowered the drive's speed, as the data's do.
     EXPECT_NE(err.find("Drive speed: lowered to"), std::string::npos) << c.what << err;
     auto stats = Stats();
     EXPECT_GT(stats[c.reads], 0u) << c.what;
     EXPECT_EQ(stats[c.notReads], 0u) << c.what;
     EXPECT_GT(stats["speeds"], 0u) << c.what;
-    const Report report(dir_.File(std::string(c.reads) + ".xml"));
+    const Report report(dir_.File(label + ".xml"));
     const std::string entry = "//d:fileobject/x:audio_track[@number='2']/@";
     EXPECT_EQ(report.One(entry + c.countedAs), "2") << c.what;
     EXPECT_EQ(report.One("//d:fileobject/x:audio_track[@number='1']/@frames_unrepaired"), "0");
     EXPECT_EQ(SchemaProblems(report.Path()), "") << c.what;
+  }
+}
+
+TEST_F(SimulatedDriveTest, EveryWavIsInTheReportWithTheDiscBytesItsSamplesCameFrom) {
+  const std::vector<uint8_t> music = Noise(3 * kFrames * 2352, 3);
+  const std::string drive = MusicCd(music);
+  // The same tracks as a cue sheet's files, as a ripping tool writes them: one BIN of
+  // little-endian samples, and its copy with each sample's bytes the other way round.
+  std::vector<uint8_t> swapped = music;
+  for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+  std::ofstream(dir_.File("music-be.raw"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(swapped.data()),
+             static_cast<std::streamsize>(swapped.size()));
+  const auto cue = [this](const std::string& name, const std::string& file, const char* order) {
+    std::ofstream(dir_.File(name)) << "FILE \"" << file << "\" " << order << "\n"
+                                   << "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n"
+                                   << "  TRACK 02 AUDIO\n    INDEX 01 00:00:60\n"
+                                   << "  TRACK 03 AUDIO\n    INDEX 01 00:01:45\n";
+    return dir_.File(name);
+  };
+  struct Case {
+    const char* what;
+    std::string source;
+    bool inDrive;
+    std::vector<std::string> args;
+    std::string disc;  // the bytes the report's img_offsets point into
+  };
+  const Case cases[] = {
+      {"a drive, through the error correction", drive, true, {}, image_},
+      {"a drive, with its plain reads", drive, true, {"--no-paranoia"}, image_},
+      {"a drive, its rescue kept in an image", drive, true, {"--image", dir_.File("img")}, image_},
+      {"a cue sheet's BIN", cue("le.cue", "music.raw", "BINARY"), false, {}, image_},
+      {"a cue sheet's big-endian file",
+       cue("be.cue", "music-be.raw", "MOTOROLA"),
+       false,
+       {},
+       dir_.File("music-be.raw")},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    const std::string label = "wav" + std::to_string(++run);
+    const std::string reportPath = dir_.File(label + ".xml");
+    std::vector<std::string> args{"--report", reportPath};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ASSERT_EQ(Carve(c.source, label, c.inDrive ? drive : "", args), 0) << c.what << Err();
+    const auto files = CarvedFiles(Out(label));
+    const Report report(reportPath);
+    ASSERT_TRUE(report.Parsed()) << c.what;
+    EXPECT_EQ(SchemaProblems(reportPath), "") << c.what;
+    EXPECT_EQ(report.All("//d:fileobject/x:audio_track").size(), 3u) << c.what;
+    const std::string disc = FileText(c.disc);
+    for (int track = 1; track <= 3; ++track) {
+      const std::string name = "Track 0" + std::to_string(track) + ".wav";
+      const std::string object =
+          "//d:fileobject[x:audio_track/@number='" + std::to_string(track) + "']";
+      EXPECT_EQ(report.One(object + "/d:filename"), "out-" + label + "/" + name) << c.what;
+      // The header is the program's own; every sample byte is the disc's, or silence
+      // (fill) where the drive gave nothing.
+      const std::string wav = files.at(name);
+      EXPECT_TRUE(BytesOfRuns(report, object, disc, kBytesBeforeSamples) == wav.substr(44))
+          << c.what << ", " << name;
+    }
   }
 }
 

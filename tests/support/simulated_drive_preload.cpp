@@ -8,7 +8,7 @@
 // Mode 2 Form 1 sectors: an audio sector, a Form 2 sector, a sector between sessions or a
 // failing sector fails with EIO; a READ CD that meets a failing sector fails with EIO and
 // MEDIUM ERROR sense (unrecovered read error). The drive shows as a SCSI CD-ROM device
-// (major 11).
+// (major 11) unless told otherwise.
 //
 //   ORLENTA_SIMULATED_DRIVE  the drive file, whose lines say:
 //     image PATH               2,352-byte raw sectors of the whole disc, sector N at N × 2,352
@@ -16,6 +16,8 @@
 //     fail FIRST-LAST          sectors every read of which fails
 //     fail_ms MS               how long a failing read takes (default 20)
 //     toc unreadable           the table of contents cannot be read (a scratched lead-in)
+//     major N                  the device's major number (default 11); libcdio opens only
+//                              those of CD-ROM drives
 //     stats PATH               gets counts of what was asked when the program ends, and
 //                              after each speed asked (for a test in the same process)
 //
@@ -67,6 +69,7 @@ struct Disc {
   std::vector<std::pair<uint64_t, uint64_t>> failing;
   double failSeconds = 0.02;
   bool tocUnreadable = false;
+  unsigned major = 11;  // a SCSI CD-ROM's
   std::string stats;
 
   uint64_t End() const {
@@ -136,6 +139,8 @@ const Disc& TheDisc() {
         made.tocUnreadable = word == "unreadable";
       } else if (word == "stats") {
         words >> made.stats;
+      } else if (word == "major") {
+        words >> made.major;
       }
     }
     return made;
@@ -181,7 +186,7 @@ bool IsTheDriveFd(int fd) {
 void AsBlockDevice(struct stat* info) {
   info->st_mode = (info->st_mode & ~S_IFMT) | S_IFBLK;
   info->st_size = 0;
-  info->st_rdev = makedev(11, 0);
+  info->st_rdev = makedev(TheDisc().major, 0);
 }
 
 void SleepThrough(double seconds) {

@@ -259,13 +259,15 @@ bool AudioWanted(const CarveOptions& options) {
 }
 
 // How a drive's audio is read: through the error correction unless --no-paranoia or the
-// options file turns it off; its failing reads lower the drive's speed further, from where
-// the data's reads left it.
+// options file turns it off (`withoutCorrection` set when libcdio cannot open the drive for
+// it); its failing reads lower the drive's speed further, from where the data's reads left
+// it.
 DriveAudioReading AudioReading(const CarveOptions& options, const SectorLayout& layout,
-                               SpeedNotes& speedNotes) {
+                               SpeedNotes& speedNotes, bool& withoutCorrection) {
   DriveAudioReading how;
   how.paranoia =
       !options.noParanoia && AudioErrorCorrectionWanted(OptionsPathBeside(SettingsPath()));
+  how.withoutCorrection = [&withoutCorrection] { withoutCorrection = true; };
   if (layout.inDrive) {
     how.readFailed = LowerSpeedOnAudioErrors(
         layout.dataPath, speedNotes.SpeedNow(SpeedWanted(options)),
@@ -337,12 +339,15 @@ void DropEmptyFolders(const std::vector<std::filesystem::path>& made) {
 // The report of a run with an image: every file of the output folder, earlier runs' too.
 bool FinishRescueReport(RescueSession& rescue, const CarveOptions& options,
                         const SectorLayout& layout, const RecoveryRun& run, RunOutcome outcome,
-                        std::time_t start, ConsoleStreams streams) {
+                        const std::map<int, AudioTrackResult>& audio, std::time_t start,
+                        ConsoleStreams streams) {
   ReportRunEnd end;
   end.end = std::time(nullptr);
   end.completed = outcome == RunOutcome::kCompleted;
   end.sectorsScanned = run.Reader().SectorsReached();
-  if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end)) return true;
+  if (rescue.WriteReport({options.source, layout, ImageBytes(layout)}, start, end, audio)) {
+    return true;
+  }
   std::fprintf(streams.err, "orlenta-carve: %s: the report could not be written whole\n",
                PrintableText(*options.report).c_str());
   return false;
@@ -554,12 +559,12 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
   std::map<int, AudioTrackResult> audio;
+  bool audioWithoutCorrection = false;
   if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
-    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder),
-                             AudioReading(options, *layout, speedNotes), host);
-    if (options.report && !rescue) {
-      for (const auto& [number, result] : audio) report.AudioTrackWritten(number, result);
-    }
+    audio =
+        WriteAudioTracks(*layout, WithTrailingSeparator(folder),
+                         AudioReading(options, *layout, speedNotes, audioWithoutCorrection), host);
+    if (options.report && !rescue) report.AudioTracksWritten(audio);
   }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
@@ -568,6 +573,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.
     speedNotes.AddTo(summary);
+    summary.audioWithoutCorrection = audioWithoutCorrection;
     if (rescue) rescue->CountUnread(summary.sectorsUnreadable, summary.sectorsSkipped);
     if (options.reportOnly) {
       NameAsIn(unkept.Folder(), WithTrailingSeparator(folder), summary.unverifiedFiles);
@@ -583,7 +589,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   int status = ExitStatus(outcome, host);
   if (!rescueKept && status == kExitCompleted) status = kExitFileErrors;
   if (rescue && options.report &&
-      !FinishRescueReport(*rescue, options, *layout, run, outcome, startTime, streams)) {
+      !FinishRescueReport(*rescue, options, *layout, run, outcome, audio, startTime, streams)) {
     status = status == kExitCompleted ? kExitFileErrors : status;
   }
   if (mapfile && !FinishMapfile(*mapfile, run, streams)) {

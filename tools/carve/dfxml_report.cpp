@@ -333,6 +333,8 @@ void DfxmlReport::WriteByteRun(const ByteRun& run) {
     xml_->Attribute("img_offset", Number(run.imageOffset));
   }
   xml_->Attribute("len", Number(run.length));
+  if (run.swapped) xml_->Attribute("dfxmlext:byte_swapped", "1");
+  if (run.unrepaired) xml_->Attribute("dfxmlext:unrepaired", "1");
   xml_->End();
 }
 
@@ -367,7 +369,16 @@ void DfxmlReport::NamedFileWritten(const NamedFileResult& result) {
   std::fflush(file_);
 }
 
-void DfxmlReport::AudioTrackWritten(int number, const AudioTrackResult& result) {
+void DfxmlReport::AudioTracksWritten(const std::map<int, AudioTrackResult>& audio) {
+  for (const DiscTrack& track : layout_.tracks) {
+    const auto found = audio.find(track.number);
+    if (track.kind == TrackKind::kAudio && found != audio.end()) {
+      AudioTrackWritten(track, found->second);
+    }
+  }
+}
+
+void DfxmlReport::AudioTrackWritten(const DiscTrack& track, const AudioTrackResult& result) {
   if (!xml_) return;
   std::error_code error;
   const uint64_t size = std::filesystem::file_size(result.path, error);
@@ -381,14 +392,31 @@ void DfxmlReport::AudioTrackWritten(int number, const AudioTrackResult& result) 
   // The track it holds; frames that could not be read (silence in the file) and frames read
   // with errors the drive's reads could not put right.
   xml_->Start("dfxmlext:audio_track");
-  xml_->Attribute("number", Number(static_cast<uint64_t>(number)));
+  xml_->Attribute("number", Number(static_cast<uint64_t>(track.number)));
   xml_->Attribute("frames_unreadable", Number(result.framesUnread));
   xml_->Attribute("frames_unrepaired", Number(result.framesUnrepaired));
+  xml_->End();
+  xml_->Start("byte_runs");
+  WriteAudioRuns(track, result.frames);
   xml_->End();
   WriteHashDigests(namedHash_);
   xml_->End();
   xml_->Flush();
   std::fflush(file_);
+}
+
+void DfxmlReport::WriteAudioRuns(const DiscTrack& track, const std::vector<FrameStretch>& frames) {
+  // The samples of each frame are the 2,352 bytes of its sector of the disc (of the
+  // track's data file), turned the other way round where the file holds them big-endian;
+  // silence written for a frame never read is a fill run.
+  for (const FrameStretch& stretch : frames) {
+    ByteRun run{AudioTrackResult::FileOffset(stretch.first),
+                track.layout.ImageOffset(stretch.first), stretch.count * kAudioFrameBytes,
+                stretch.state == FrameState::kSilence};
+    run.swapped = !run.fill && track.bigEndianAudio;
+    run.unrepaired = stretch.state == FrameState::kUnrepaired;
+    WriteByteRun(run);
+  }
 }
 
 void DfxmlReport::WriteNamedRuns(const std::vector<NamedRun>& runs) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,8 +81,10 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
   void FileEnded(bool written) override;
   void FileDropped() override {}  // its entry is written only when a file ends
   void NamedFileWritten(const NamedFileResult& result) override;
-  // An audio track written as a WAV file: its entry, with what could not be read or repaired.
-  void AudioTrackWritten(int number, const AudioTrackResult& result);
+  // The audio tracks of the source's disc written as WAV files, by track number: an entry
+  // for each, with what could not be read or repaired and the runs of the disc its samples
+  // came from (the file's header is the program's own, and no run covers it).
+  void AudioTracksWritten(const std::map<int, AudioTrackResult>& audio);
 
   // Writes the run's end and closes the report. Return values: true when the whole report
   // reached the disk, false otherwise (Error() holds the errno when there is one).
@@ -106,9 +109,13 @@ class DfxmlReport final : public CarveObserver, public NamedFileObserver {
     uint64_t fileOffset;
     uint64_t imageOffset;
     uint64_t length;
-    bool fill;  // bytes of no sector: zeros for sectors that could not be read
+    bool fill;                // bytes of no sector: zeros for sectors that could not be read
+    bool swapped = false;     // each pair of bytes the other way round from the image's
+    bool unrepaired = false;  // audio read with errors the reads could not put right
   };
   void WriteByteRun(const ByteRun& run);
+  void AudioTrackWritten(const DiscTrack& track, const AudioTrackResult& result);
+  void WriteAudioRuns(const DiscTrack& track, const std::vector<FrameStretch>& frames);
   void WriteNamedRuns(const std::vector<NamedRun>& runs);
   void AddSector(bool unreadable, uint64_t bytes);
   std::string NameFromReportFolder(const std::string& path);

@@ -97,7 +97,8 @@ void RescueSession::CarveAgain(const CarveRules& rules) {
   rescue_.TakeIn(recorder.Files(), outcome != RunOutcome::kCompleted);
 }
 
-bool RescueSession::WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end) {
+bool RescueSession::WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end,
+                                const std::map<int, AudioTrackResult>& audio) {
   const std::string path = *options_.report;
   const std::string temporary = path + "." + std::to_string(::getpid()) + ".new";
   const std::string& folder = rescue_.Plan().folder;
@@ -123,6 +124,7 @@ bool RescueSession::WriteReport(const ReportSource& source, std::time_t start, R
     if (file.verified) report.FileEndVerified();
     report.FileEnded(!in.bad());
   }
+  report.AudioTracksWritten(audio);
   end.sectorsUnreadable = rescue_.Image().Count(SectorState::kBad);
   end.sectorsSkipped = rescue_.Image().Count(SectorState::kSkipped);
   const bool whole = report.Finish(end);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,10 @@ class RescueSession final : private RescueMessages {
   // the mapfile. False when something could not be written.
   bool Finish(RunOutcome outcome, const CarveRules& rules);
 
-  // Writes the report of every file of the output folder, in place of an earlier one.
-  bool WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end);
+  // Writes the report of every file of the output folder, in place of an earlier one, and
+  // of the disc's audio tracks written by this run (`audio`, by track number).
+  bool WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end,
+                   const std::map<int, AudioTrackResult>& audio);
 
   // The sectors the image still lacks: tried and bad, and not tried.
   void CountUnread(uint64_t& bad, uint64_t& untried) const {

@@ -87,6 +87,9 @@ std::string FormatSummary(const RunSummary& summary) {
     text += Line("Tracks: %zu\n", summary.tracks.size());
     for (const std::string& track : summary.tracks) text += "  " + track + "\n";
   }
+  if (summary.audioWithoutCorrection) {
+    text += "Audio: read without error correction, as libcdio could not open the drive\n";
+  }
   text +=
       Line(summary.namesAsked ? "Files recovered by carving: %llu\n" : "Files recovered: %llu\n",
            static_cast<unsigned long long>(files));

@@ -37,6 +37,9 @@ struct RunSummary {
   // refused it; nullopt when it was never lowered.
   std::optional<int> speedLowered;
   bool speedRefused = false;
+  // The disc's music was read with the drive's plain reads although the error correction
+  // was asked for: libcdio could not open the drive.
+  bool audioWithoutCorrection = false;
   // With --names: the folder of the files by name ("" when the disc listed none), the files
   // written whole, those with unreadable sectors (zeros in their place) or cut short, those
   // that could not be written, and what of the directories could not be read.
