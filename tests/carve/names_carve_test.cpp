@@ -11,6 +11,7 @@
 #include "carve_process_fixture.h"
 #include "report_check.h"
 #include "support/disc_images.h"
+#include "support/raw_image.h"
 #include "support/udf_image.h"
 
 namespace orlenta {
@@ -96,6 +97,26 @@ TEST_F(NamesCarveTest, EveryFileComesBackWithTheDigestAFileWalkerGivesIt) {
   EXPECT_TRUE(
       Contains(report, "<dfxmlext:volume_path>Été 2004/IMG_0042.JPG</dfxmlext:volume_path>"));
   EXPECT_TRUE(Contains(report, "<mtime>2004-07-14T12:00:00Z</mtime>"));
+}
+
+// A raw image (2,352-byte sectors, each sector's data apart from the next's) gives every file
+// by name too, byte for byte, not only an image of plain sectors.
+TEST_F(NamesCarveTest, ARawImageGivesEveryFileByNameByteForByte) {
+  const std::string plain = FileText(FamilyDisc());
+  const std::string image = Folder("family.bin").string();
+  ASSERT_TRUE(
+      WriteFileBytes(image, FrameRawSectors({plain.begin(), plain.end()}, RawMode::kMode1)));
+  const CarveOutcome outcome = Run({"--names", "--exact", image, Out()});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "Files by name: 5, in " + Out() + "/Family/\n  whole: 5\n"))
+      << outcome.err;
+  for (const auto& [path, name] : {std::pair{"Été 2004/IMG_0042.JPG", "photo1.jpg"},
+                                   {"Été 2004/IMG_0043.JPG", "photo2-exif.jpg"},
+                                   {"music/song.mp3", "song.mp3"},
+                                   {"docs/notes.txt", "notes.txt"},
+                                   {"docs/chart.png", "chart.png"}}) {
+    EXPECT_TRUE(FileText(Folder("out") / "Family" / path) == Sample(name)) << path;
+  }
 }
 
 TEST_F(NamesCarveTest, AFileOverAnUnreadableSectorComesBackNamedInTheSummary) {
