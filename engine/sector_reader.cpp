@@ -147,13 +147,13 @@ void SectorReader::ReadBlockInSteps(uint32_t bytesPerSector) {
         if (!Breathe(++done)) return;
         continue;
       }
-    } else if (!ReadStep(bytesPerSector, done, step)) {
-      // A read of several sectors that fails gives back none of them, the good ones before
-      // the bad one neither (a block device fails it whole): each is tried by itself, so
-      // that one bad sector never costs its neighbours their data. What earlier steps read
-      // is kept. The block goes on in small steps again, as a scratch seldom ends where it
-      // was met.
-      if (!ReadSectorBySector(bytesPerSector, done, done + step)) return;
+    } else if (const uint64_t whole = ReadStep(bytesPerSector, done, step); whole < step) {
+      // A read of several sectors that fails gives back at most the sectors before the bad
+      // one, and on a block device none at all (the kernel fails it whole): the rest are
+      // tried one by one, so that one bad sector never costs its neighbours their data.
+      // What came back is kept. The block goes on in small steps again, as a scratch seldom
+      // ends where it was met.
+      if (!ReadSectorBySector(bytesPerSector, done + whole, done + step)) return;
       done += step;
       stepSectors_ = 1;
       continue;
@@ -181,14 +181,13 @@ bool SectorReader::Breathe(uint64_t sectorsKept) {
   return false;
 }
 
-bool SectorReader::ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count) {
+uint64_t SectorReader::ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count) {
   const std::span<uint8_t> bytes(block_.data() + from * bytesPerSector, count * bytesPerSector);
-  if (volume_->ReadAt((blockFirst_ + from) * bytesPerSector, bytes) !=
-      static_cast<int64_t>(bytes.size())) {
-    return false;
-  }
-  skipper_.ReadSucceeded();
-  return true;
+  const int64_t got = volume_->ReadAt((blockFirst_ + from) * bytesPerSector, bytes);
+  if (got <= 0) return 0;
+  const uint64_t whole = static_cast<uint64_t>(got) / bytesPerSector;
+  if (whole > 0) skipper_.ReadSucceeded();
+  return whole;
 }
 
 void SectorReader::TellObserver(uint32_t bytesPerSector) {

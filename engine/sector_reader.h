@@ -117,9 +117,9 @@ class SectorReader {
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
   // Reads the block, in steps of several sectors where they read.
   void ReadBlockInSteps(uint32_t bytesPerSector);
-  // Reads `count` sectors of the block from its sector `from` in one read; false when it
-  // fails.
-  bool ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count);
+  // Reads `count` sectors of the block from its sector `from` in one read. Returns how many
+  // of them, from the first, came back whole: `count` when the read did not fail.
+  uint64_t ReadStep(uint32_t bytesPerSector, uint64_t from, uint64_t count);
   void TellObserver(uint32_t bytesPerSector);
   // Reads the block's sectors `from` to `to` (not included) one by one; false when the
   // block ended early (stopped, the medium gone).
