@@ -85,6 +85,10 @@ class ParanoiaTrack {
     std::free(messages);
     if (!drive_) return;
     cdio_cddap_verbose_set(drive_, CDDA_MESSAGE_FORGETIT, CDDA_MESSAGE_FORGETIT);
+    // The drives libcdio reads with packet commands give their samples little-endian. Left
+    // unknown, the byte order is guessed from how the first samples sound, and noise or a
+    // quiet track can be taken for big-endian: every sample's bytes would be swapped.
+    drive_->bigendianp = 0;
     if (cdio_cddap_open(drive_) != 0 || !drive_->read_audio) return;
     reads_.read = drive_->read_audio;
     drive_->read_audio = ReadNoted;

@@ -17,9 +17,7 @@ fi
 
 # confyg's fields from the first (the name stem) to the recovery's list and the names' box.
 readonly kTabsToRecovery=4
-# Window points: the drive tree's first item, Start, and the log list's first lines.
-readonly kTreeX=71 kTreeY=124
-readonly kStartX=361 kStartY=191
+# Window points: the log list's first lines.
 readonly kLogLeft=265 kLogTop=245 kLogWidth=270 kLogHeight=60
 
 start_x_server
@@ -59,13 +57,7 @@ grep -q '^names: on$' <<<"$shown" || fail "the names were not stored: $shown"
 orlenta_pid=$!
 track_pid "$orlenta_pid"
 window=$(find_window Orlenta)
-read_geometry "$window"
-# The tree's first line, opened, and down to the drive.
-click_at $((WIN_X + kTreeX + 60)) $((WIN_Y + kTreeY + 8))
-xdotool windowfocus --sync "$window"
-xdotool key Right Down
-sleep 0.5
-click_at $((WIN_X + kStartX)) $((WIN_Y + kStartY))
+start_run_on_first_drive "$window"
 named=$work/out/Family
 for ((tries = 0; tries < 100; tries++)); do
   [[ -f $named/music/$sound_name ]] && break

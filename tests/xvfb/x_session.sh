@@ -164,3 +164,17 @@ wait_for_any_exit() {
   done
   fail "process $pid is still running after $seconds s"
 }
+
+# Starts a run in the program's window WINDOW on the drive tree's first drive: the tree's
+# first line, opened, and down to the drive, then Start. Sets WIN_X, WIN_Y, WIN_W, WIN_H to
+# the window's place and size.
+start_run_on_first_drive() {
+  local window=$1
+  local -r tree_x=71 tree_y=124 start_x=361 start_y=191
+  read_geometry "$window"
+  click_at $((WIN_X + tree_x + 60)) $((WIN_Y + tree_y + 8))
+  xdotool windowfocus --sync "$window"
+  xdotool key Right Down
+  sleep 0.5
+  click_at $((WIN_X + start_x)) $((WIN_Y + start_y))
+}
