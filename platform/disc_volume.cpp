@@ -35,9 +35,13 @@ class DiscVolume final : public Volume {
     into = into.first(static_cast<std::size_t>(std::min<uint64_t>(into.size(), total - offset)));
     std::size_t done = 0;
     while (done < into.size()) {
-      const int64_t got = ReadStretch(offset + done, into.subspan(done));
+      const std::size_t asked = StretchBytes(offset + done, into.size() - done);
+      const int64_t got = ReadStretch(offset + done, into.subspan(done, asked));
       if (got <= 0) return done > 0 ? static_cast<int64_t>(done) : got;
       done += static_cast<std::size_t>(got);
+      // A read that failed part-way: asking on from there would only fail again (on a
+      // scratched disc, one failing read of the drive more).
+      if (static_cast<std::size_t>(got) < asked) break;
     }
     return static_cast<int64_t>(done);
   }
@@ -61,15 +65,21 @@ class DiscVolume final : public Volume {
     return next;
   }
 
-  // Reads from disc byte `offset` up to the end of `into` or of the stretch it starts in:
-  // one track, or the sectors up to the next track. As ReadAt returns.
-  int64_t ReadStretch(uint64_t offset, std::span<uint8_t> into) {
+  // How many of `bytes` bytes from `offset` lie in one stretch: in one track, or before the
+  // next track.
+  std::size_t StretchBytes(uint64_t offset, std::size_t bytes) const {
     const uint64_t sector = offset / sectorSize_;
     const TrackVolume* track = TrackAt(sector);
     const uint64_t stretchEnd =
         track ? track->firstSector + track->sectorCount : NextTrackStart(sector);
-    const auto length = static_cast<std::size_t>(
-        std::min<uint64_t>(into.size(), stretchEnd * sectorSize_ - offset));
+    return static_cast<std::size_t>(std::min<uint64_t>(bytes, stretchEnd * sectorSize_ - offset));
+  }
+
+  // Reads from disc byte `offset` up to the end of `into` or of the stretch it starts in:
+  // one track, or the sectors up to the next track. As ReadAt returns.
+  int64_t ReadStretch(uint64_t offset, std::span<uint8_t> into) {
+    const TrackVolume* track = TrackAt(offset / sectorSize_);
+    const std::size_t length = StretchBytes(offset, into.size());
     into = into.first(length);
     if (!track) {
       std::fill(into.begin(), into.end(), uint8_t{0});

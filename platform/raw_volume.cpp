@@ -63,9 +63,14 @@ class RawVolume final : public Volume {
     std::size_t done = 0;
     errno = 0;
     while (done < wanted) {
-      const std::size_t got = ReadBatch(offset + done, into.subspan(done, wanted - done));
-      if (got == 0) break;
+      const uint64_t at = offset + done;
+      const std::size_t asked = std::min<std::size_t>(
+          wanted - done, kBatchSectors * layout_.sectorSize - at % layout_.sectorSize);
+      const std::size_t got = ReadBatch(at, into.subspan(done, wanted - done));
       done += got;
+      // The file ended or a read failed part-way: asking on would only fail again (on a
+      // scratched disc, a failing read of the drive more).
+      if (got < asked) break;
     }
     if (done > 0) return static_cast<int64_t>(done);
     const uint64_t needed = layout_.ImageOffset(offset / layout_.sectorSize) + layout_.sectorSize;

@@ -157,6 +157,18 @@ TEST_F(SimulatedDriveTest, AVideoCdFromTheDriveGivesTheFilesOfItsImage) {
   EXPECT_EQ(fromDrive, fromImage);
 }
 
+TEST_F(SimulatedDriveTest, ABadSectorCostsOneFailingReadOfManyAndOneByItself) {
+  // The drive's 2,048-byte reads give back the sectors before a bad one, then fail at it:
+  // the read that met it, the read that asks on from there to learn why it stopped short,
+  // and the sector by itself. Never a read of the rest once one has stopped short.
+  const uint64_t bad = kAudioSectors + dataSectors_ - kSpareSectors + 4;
+  const std::string drive =
+      Drive("fail " + std::to_string(bad) + "-" + std::to_string(bad) + "\nfail_ms 0\n", false);
+  ASSERT_EQ(Carve(drive, "bad", drive, {"--no-audio"}), 0) << Err();
+  EXPECT_NE(Err().find("Sectors unreadable: 1"), std::string::npos) << Err();
+  EXPECT_EQ(Stats()["failed_reads"], 3u) << FileText(dir_.File("stats.txt"));
+}
+
 TEST_F(SimulatedDriveTest, ATableOfContentsThatCannotBeReadFallsBackToTheCapacityAndSaysSo) {
   // One session: read by capacity, each sector between sessions would be tried.
   const std::string drive = Drive("toc unreadable\nfail_ms 0\n", false);
