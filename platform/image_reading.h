@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "sector_layout.h"
+
 namespace orlenta {
 
 // How an image file's sectors are taken: judged by its first sectors, or as the user says.
@@ -29,6 +31,10 @@ struct ImageReading {
   // Told, on the thread that reads, each time an optical drive's speed is lowered after
   // read errors; nothing is told when not given.
   std::function<void(const SpeedLowered&)> speedLowered = nullptr;
+  // The source's layout, when this run has read it already: a drive's table of contents and
+  // the forms of its tracks' sectors (found by raw reads spread over each Mode 2 track) are
+  // then read once a run, not at every open.
+  std::optional<SectorLayout> known = std::nullopt;
 };
 
 }  // namespace orlenta

@@ -182,6 +182,7 @@ std::unique_ptr<Volume> OpenDiscImage(const SectorLayout& disc, VolumeOpenError*
 
 std::optional<SectorLayout> DescribePosixVolume(const std::string& path, VolumeOpenError* error,
                                                 const ImageReading& how) {
+  if (how.known) return how.known;
   const int fd = OpenReadOnly(path, error);
   if (fd < 0) return std::nullopt;
   auto layout = LayoutOf(fd, path, how, error);
@@ -193,7 +194,7 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
                                         const ImageReading& how) {
   int fd = OpenReadOnly(path, error);
   if (fd < 0) return nullptr;
-  const std::optional<SectorLayout> layout = LayoutOf(fd, path, how, error);
+  const std::optional<SectorLayout> layout = how.known ? how.known : LayoutOf(fd, path, how, error);
   if (layout && layout->container == Container::kExpertWitness) {
     ::close(fd);
     return OpenExpertWitness(path, error);

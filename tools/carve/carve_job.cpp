@@ -88,14 +88,22 @@ int Refuse(ConsoleStreams streams, const std::string& what) {
   return kExitUsage;
 }
 
+// How to read `source` again once its layout is known: a drive's as it stands, so that its
+// table of contents and its tracks' forms are read once a run.
+ImageReading KnowingTheDrive(ImageReading how, const std::optional<SectorLayout>& layout) {
+  if (layout && layout->inDrive) how.known = layout;
+  return how;
+}
+
 // The source must open as a volume; a tail shorter than a sector is said to be ignored.
 // Returns where the volume's sectors lie, nullopt after telling why it cannot be read.
 std::optional<SectorLayout> CheckSource(const std::string& source, const ImageReading& how,
                                         ConsoleStreams streams) {
   VolumeOpenError error;
-  const std::unique_ptr<Volume> volume = OpenPosixVolume(source, &error, how);
-  const std::optional<SectorLayout> layout =
-      volume ? DescribePosixVolume(source, &error, how) : std::nullopt;
+  std::optional<SectorLayout> layout = DescribePosixVolume(source, &error, how);
+  const std::unique_ptr<Volume> volume =
+      layout ? OpenPosixVolume(source, &error, KnowingTheDrive(how, layout)) : nullptr;
+  if (!volume) layout.reset();
   if (!layout) {
     std::string why = source + ": " + error.reason;
     if (error.errnum != 0) why += std::string(" (") + std::strerror(error.errnum) + ")";
@@ -483,6 +491,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
       .speedLowered = [&speedNotes](const SpeedLowered& lowered) { speedNotes.Tell(lowered); }};
   const std::optional<SectorLayout> layout = CheckSource(options.source, how, streams);
   if (!layout) return kExitUsage;
+  const ImageReading reading = KnowingTheDrive(how, layout);
   // A run refused before it starts leaves nothing behind: no folder, no mapfile, no report.
   // A run that keeps no file makes no output folder: its files go to a temporary one.
   const std::vector<std::filesystem::path> madeFolders =
@@ -498,7 +507,7 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     report.NameCarvedFilesAs(unkept.Folder(), WithTrailingSeparator(folder));
   }
   DriveMap drives;
-  drives.Assign(ConsoleHost::kDrive, options.source, how);
+  drives.Assign(ConsoleHost::kDrive, options.source, reading);
   // With an image kept, it carries the mapfile, and the report is written at the end from
   // the record of every file.
   std::unique_ptr<RescueSession> rescue;
