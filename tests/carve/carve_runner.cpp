@@ -33,7 +33,8 @@ std::vector<std::string> DamagedDrive(const std::string& image, double rate, con
 
 std::vector<std::string> Preloading(const std::string& library) {
   return {"LD_PRELOAD=" + library,
-          "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=1"};
+          "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1:abort_on_error=1",
+          std::string("LSAN_OPTIONS=suppressions=") + ORLENTA_LSAN_SUPPRESSIONS};
 }
 
 pid_t StartCarve(const std::string& home, const std::vector<std::string>& args,
