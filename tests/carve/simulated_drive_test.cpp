@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -70,18 +71,25 @@ class SimulatedDriveTest : public ::testing::Test {
     return path;
   }
 
-  // Carves `source` (under the simulated drive when `drive` is given) into Out(label).
-  int Carve(const std::string& source, const std::string& label, const std::string& drive,
-            const std::vector<std::string>& more = {}) {
-    std::vector<std::string> args{"--quiet"};
-    args.insert(args.end(), more.begin(), more.end());
+  // Starts a carve of `source` (under the simulated drive when `drive` is given) into
+  // Out(label), with `args` before them.
+  pid_t Start(const std::string& source, const std::string& label, const std::string& drive,
+              std::vector<std::string> args) {
     args.insert(args.end(), {source, Out(label)});
     CarveLaunch launch;
     if (!drive.empty()) {
       launch.environment = Preloading(ORLENTA_SIMULATED_DRIVE);
       launch.environment.push_back("ORLENTA_SIMULATED_DRIVE=" + drive);
     }
-    return WaitForCarve(StartCarve(Home(), args, dir_.File("stdout.txt"), launch));
+    return StartCarve(Home(), args, dir_.File("stdout.txt"), launch);
+  }
+
+  // Carves `source` quietly, as Start does, and waits for it.
+  int Carve(const std::string& source, const std::string& label, const std::string& drive,
+            const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args{"--quiet"};
+    args.insert(args.end(), more.begin(), more.end());
+    return WaitForCarve(Start(source, label, drive, args));
   }
 
   // A music CD in the drive, with `music` as its three tracks of kFrames frames, and a
@@ -334,6 +342,72 @@ TEST_F(SimulatedDriveTest, EveryWavIsInTheReportWithTheDiscBytesItsSamplesCameFr
       EXPECT_TRUE(BytesOfRuns(report, object, disc, kBytesBeforeSamples) == wav.substr(44))
           << c.what << ", " << name;
     }
+  }
+}
+
+TEST_F(SimulatedDriveTest, TheRunSaysItIsDoneOnlyOnceItsRetriesAndItsMusicAreRead) {
+  // A bad sector in the photo's track, tried again by the retry passes, and two in the
+  // music, whose failing reads lower the drive's speed once more (8x after the data's, then
+  // 4x) as the music is read.
+  const uint64_t bad = kAudioSectors + dataSectors_ - kSpareSectors + 4;
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    int failMs;
+    const char* stopAfter;  // a line after which the run is stopped
+    int status;
+    std::vector<std::string> before;  // lines told before the closing words, in order
+    const char* closing;
+    bool music;  // the WAV written
+  };
+  const Case cases[] = {
+      {"a plain run", {}, 0, nullptr, 0, {"lowered to 4x"}, "Process completed!", true},
+      {"a rescue with retries",
+       {"--image", dir_.File("img-retries"), "--retries", "2"},
+       0,
+       nullptr,
+       0,
+       {"Retry pass 1 of 2", "Retry pass 2 of 2", "lowered to 4x"},
+       "Process completed!",
+       true},
+      // Each pass costs the bad sector's slow failing read: the stop comes inside them.
+      {"a rescue stopped during its retries",
+       {"--image", dir_.File("img-stopped"), "--retries", "200"},
+       50,
+       "Retry pass 3 of 200",
+       130,
+       {"Retry pass 3 of 200"},
+       "Recovery process aborted!",
+       false},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    const std::string drive =
+        Drive("fail 40-41\nfail " + std::to_string(bad) + "-" + std::to_string(bad) + "\nfail_ms " +
+                  std::to_string(c.failMs) + "\n",
+              false);
+    const std::string label = "end" + std::to_string(++run);
+    const pid_t pid = Start(drive, label, drive, c.args);
+    if (c.stopAfter) {
+      for (int wait = 0; wait < 3000 && Err().find(c.stopAfter) == std::string::npos; ++wait) {
+        usleep(10000);
+      }
+      kill(pid, SIGINT);
+    }
+    ASSERT_EQ(WaitForCarveAtMost(pid, 120), c.status) << c.what << Err();
+    const std::string err = Err();
+    const std::size_t closing = err.find(c.closing);
+    ASSERT_NE(closing, std::string::npos) << c.what << err;
+    std::size_t at = 0;
+    for (const std::string& line : c.before) {
+      at = err.find(line, at);
+      EXPECT_LT(at, closing) << c.what << ": " << line << "\n" << err;
+    }
+    // Told once, and the summary after it.
+    EXPECT_EQ(err.find(c.closing, closing + 1), std::string::npos) << c.what << err;
+    EXPECT_EQ(err.find("Process completed!") == std::string::npos, c.status != 0) << c.what << err;
+    EXPECT_GT(err.find("Sectors scanned:"), closing) << c.what << err;
+    EXPECT_EQ(CarvedFiles(Out(label)).count("Track 01.wav"), c.music ? 1u : 0u) << c.what;
   }
 }
 

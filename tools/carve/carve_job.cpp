@@ -293,6 +293,8 @@ std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
   std::map<int, AudioTrackResult> written;
   for (const DiscTrack& track : layout.tracks) {
     if (track.kind != TrackKind::kAudio) continue;
+    // A stop is heard between tracks: a track is never left half written.
+    if (InterruptRequested()) break;
     AudioTrackResult result = WriteAudioTrack(folder, track.number, track.title, track.sectorCount,
                                               AudioReaderFor(layout, track, how));
     if (result.errnum != 0) {
@@ -558,26 +560,36 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
   if (options.names && options.report) named.SetObserver(&report);
   const std::time_t startTime = std::time(nullptr);
   const auto start = std::chrono::steady_clock::now();
+  // The retries of the sectors still missing and the disc's music are read once the scan is
+  // over, before the run's closing words; a run refused before its scan only keeps its
+  // image's record.
+  bool rescueKept = true;
+  std::optional<std::chrono::duration<double>> elapsed;  // the reading of the medium's data
+  std::map<int, AudioTrackResult> audio;
+  bool audioWithoutCorrection = false;
+  host.AfterScan([&](bool completed) {
+    if (rescue) rescueKept = rescue->Finish(completed, rules);
+    elapsed = std::chrono::steady_clock::now() - start;
+    if (!completed || InterruptRequested() || !AudioWanted(options) || options.reportOnly) return;
+    audio =
+        WriteAudioTracks(*layout, WithTrailingSeparator(folder),
+                         AudioReading(options, *layout, speedNotes, audioWithoutCorrection), host);
+    if (options.report && !rescue) report.AudioTracksWritten(audio);
+  });
   const RunOutcome outcome = run.RunRecovery();
-  const bool rescueKept = !rescue || rescue->Finish(outcome, rules);
-  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  if (!elapsed) {
+    if (rescue) rescueKept = rescue->Finish(false, rules);
+    elapsed = std::chrono::steady_clock::now() - start;
+  }
   std::optional<NamedDigests> sourceDigests;
   std::optional<std::string> sourceSha256;
   if (options.hashSource) {
     sourceDigests = digest.Digest(TotalSectors);
     if (sourceDigests) sourceSha256 = sourceDigests->front().second;
   }
-  std::map<int, AudioTrackResult> audio;
-  bool audioWithoutCorrection = false;
-  if (outcome == RunOutcome::kCompleted && AudioWanted(options) && !options.reportOnly) {
-    audio =
-        WriteAudioTracks(*layout, WithTrailingSeparator(folder),
-                         AudioReading(options, *layout, speedNotes, audioWithoutCorrection), host);
-    if (options.report && !rescue) report.AudioTracksWritten(audio);
-  }
   if (Scanned(outcome)) {
     const auto told = options.hashSource ? std::optional(sourceSha256.value_or("")) : std::nullopt;
-    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed.count(), told,
+    RunSummary summary = Summarise(run, options.names ? &named : nullptr, elapsed->count(), told,
                                    sourceDigests, *layout, audio);
     // Through an image, what the medium still owes is the image's to tell: its bad and
     // untried sectors, earlier runs' included.

@@ -54,6 +54,12 @@ void ConsoleHost::AddLogLine(std::string_view line) {
                std::strerror(errno));
 }
 
+void ConsoleHost::ScanEnded(bool completed) {
+  if (afterScan_) afterScan_(completed);
+  // A stop asked for meanwhile ends the run as stopped.
+  if (InterruptRequested()) StopFlag = true;
+}
+
 void ConsoleHost::ShowRunEnd(std::string_view text) {
   if (!showRunEnd_) return;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);

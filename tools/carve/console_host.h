@@ -35,6 +35,11 @@ class ConsoleHost final : public RunHost {
   // since this one), for what must be kept on disk as the run goes.
   void CallEvery(std::chrono::milliseconds every, std::function<void()> task);
 
+  // Calls `work` once the scan is over, before the run's closing words: what is read beside
+  // the scan (retries of the sectors still missing, the disc's music) is done before the
+  // user is told that the run is done. `completed` when the scan ran to the end.
+  void AfterScan(std::function<void(bool completed)> work) { afterScan_ = std::move(work); }
+
   bool ShowedError() const { return showedError_; }
 
   // A line on stderr about the run that is no error (the drive's speed lowered).
@@ -59,6 +64,7 @@ class ConsoleHost final : public RunHost {
   void ClearLog() override {}
   void AddLogLine(std::string_view line) override;
   void SetTitle(std::string_view) override {}
+  void ScanEnded(bool completed) override;
   void ShowRunEnd(std::string_view text) override;
   void OpenOutputFolder() override {}
   void FileError(const std::string& path, int errnum) override;
@@ -87,6 +93,7 @@ class ConsoleHost final : public RunHost {
   bool byKind_ = false;
   static constexpr std::chrono::milliseconds kLookEvery{50};
   std::chrono::steady_clock::time_point nextLook_;
+  std::function<void(bool)> afterScan_;
   std::function<void()> task_;
   std::chrono::milliseconds taskEvery_{0};
   std::chrono::steady_clock::time_point taskDue_;

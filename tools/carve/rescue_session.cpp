@@ -58,10 +58,9 @@ bool RescueSession::Begin(const SectorLayout& layout, VolumeSource& drives) {
   return rescue_.Open(layout, drives);
 }
 
-bool RescueSession::Finish(RunOutcome outcome, const CarveRules& rules) {
-  rescue_.TakeInScan(outcome != RunOutcome::kCompleted);
-  if (outcome == RunOutcome::kCompleted && options_.retries > 0 && Retry() > 0 &&
-      !InterruptRequested()) {
+bool RescueSession::Finish(bool completed, const CarveRules& rules) {
+  rescue_.TakeInScan(!completed);
+  if (completed && options_.retries > 0 && Retry() > 0 && !InterruptRequested()) {
     CarveAgain(rules);
   }
   return rescue_.Keep();

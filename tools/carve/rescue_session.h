@@ -38,10 +38,10 @@ class RescueSession final : private RescueMessages {
   bool Staging() const { return rescue_.Staging(); }
   CarveObserver& Recorder() { return rescue_.Recorder(); }
 
-  // After the scan: takes its files in; when it completed, goes over the sectors still not
+  // After the scan: takes its files in; when it `completed`, goes over the sectors still not
   // read `retries` times and carves again when they gave any; then keeps the record and
   // the mapfile. False when something could not be written.
-  bool Finish(RunOutcome outcome, const CarveRules& rules);
+  bool Finish(bool completed, const CarveRules& rules);
 
   // Writes the report of every file of the output folder, in place of an earlier one, and
   // of the disc's audio tracks written by this run (`audio`, by track number).
