@@ -17,6 +17,10 @@ namespace orlenta {
 namespace {
 constexpr int kMaxRootNumber = 1000;
 
+// The fewest sectors after its first that a piece needs to be taken straight from the
+// volume: below that, the calls it costs outweigh the bytes they save reading.
+constexpr uint64_t kLeastTakeable = 16;
+
 // Where each file of the listing goes under the root, one after another in one text; `ends`
 // gets where each ends. The tree of names taken is let go before the files are planned, so
 // that a disc of many files never holds both at once.
@@ -134,7 +138,7 @@ void NamedRecovery::PlanTakeable() {
     const uint64_t last = LastSectorOf(piece);
     const bool shared =
         first < reachedBefore || (i + 1 < pieces_.size() && FirstSectorOf(pieces_[i + 1]) <= last);
-    if (!shared && last > first && !listing_.files[piece.target].suspect) {
+    if (!shared && last - first >= kLeastTakeable && !listing_.files[piece.target].suspect) {
       takeable_.push_back(static_cast<uint32_t>(i));
     }
     reachedBefore = std::max(reachedBefore, last + 1);
