@@ -18,6 +18,10 @@ namespace orlenta {
 namespace {
 constexpr int kMaxRootNumber = 1000;
 
+// The fewest sectors after its first that a piece needs to be taken straight from the
+// volume: below that, the calls it costs outweigh the bytes they save reading.
+constexpr uint64_t kLeastTakeable = 16;
+
 // Where the files of a listing go under the root: each folder once, and each file's folder
 // and own name. A disc of many files in few folders would otherwise hold each folder's path
 // once for every file in it.
@@ -147,7 +151,7 @@ void NamedRecovery::PlanTakeable() {
     const uint64_t last = LastSectorOf(piece);
     const bool shared =
         first < reachedBefore || (i + 1 < pieces_.size() && FirstSectorOf(pieces_[i + 1]) <= last);
-    if (!shared && last > first && !listing_.files[piece.target].suspect) {
+    if (!shared && last - first >= kLeastTakeable && !listing_.files[piece.target].suspect) {
       takeable_.push_back(static_cast<uint32_t>(i));
     }
     reachedBefore = std::max(reachedBefore, last + 1);

@@ -155,8 +155,8 @@ class NamedRecovery final : public ListedFiles {
   };
   std::vector<SectorSpan> spans_;
   // The pieces (by place in pieces_) whose sectors after the first may go from the volume
-  // straight to the file: at least two sectors of plain 2,048-byte data, of a trusted file,
-  // no sector shared with another piece.
+  // straight to the file: plain 2,048-byte data, enough sectors to be worth the calls, of a
+  // trusted file, no sector shared with another piece.
   std::vector<uint32_t> takeable_;
   uint64_t sectorsSeen_ = 0;
   std::unordered_set<std::string> folders_;

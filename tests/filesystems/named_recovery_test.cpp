@@ -36,6 +36,7 @@ std::string Album() {
 
 DiscTree HolidayTree() {
   return {{"Holiday 2004/IMG_0042.JPG", Sample("photo1.jpg")},
+          {"Holiday 2004/clip.avi", Sample("clip.avi")},
           {"Holiday 2004/chart.png", Sample("chart.png")},
           {"docs/notes.txt", Sample("notes.txt")},
           {"docs/album.dat", Album()},
@@ -165,25 +166,25 @@ TEST_F(NamedRunTest, ExtentsThatCannotBeRightHideNothingFromCarving) {
 }
 
 // Listed files side by side: a photo ending inside its last sector with a PNG inside it, a
-// photo right after it, a file of no kind we recover with a photo inside, an interleaved
+// video right after it, a file of no kind we recover with a photo inside, an interleaved
 // photo, two entries sharing a photo's sectors, and a photo no directory lists.
 std::vector<uint8_t> SideBySideDisc() {
-  HandMadeIso iso(100);
+  HandMadeIso iso(200);
   iso.Describe(20, 1);
   iso.Folder(20, 1, 20,
-             {{30, 10 * 2048 - 100, 0, "A.JPG;1"},
-              {40, 10463, 0, "B.JPG;1"},
-              {50, 6 * 2048, 0, "C.DAT;1"},
-              {60, 6 * 2048, 0, "I.JPG;1", "", 2, 1},
-              {72, 8192, 0, "ONE.JPG;1"},
-              {73, 8192, 0, "TWO.JPG;1"}});
+             {{30, 40 * 2048 - 100, 0, "A.JPG;1"},
+              {70, 57830, 0, "B.AVI;1"},
+              {100, 6 * 2048, 0, "C.DAT;1"},
+              {110, 6 * 2048, 0, "I.JPG;1", "", 2, 1},
+              {130, 8192, 0, "ONE.JPG;1"},
+              {131, 8192, 0, "TWO.JPG;1"}});
   iso.Put(30, Sample("photo1.jpg"));
   iso.Put(35, Sample("chart.png"));
-  iso.Put(40, Sample("photo2-exif.jpg"));
-  iso.Put(51, Sample("photo1.jpg"));
-  iso.Put(60, Sample("photo1.jpg"));
-  iso.Put(72, Sample("photo2-exif.jpg"));
-  iso.Put(85, Sample("photo2-exif.jpg"));
+  iso.Put(70, Sample("clip.avi"));
+  iso.Put(101, Sample("photo1.jpg"));
+  iso.Put(110, Sample("photo1.jpg"));
+  iso.Put(130, Sample("photo2-exif.jpg"));
+  iso.Put(150, Sample("photo2-exif.jpg"));
   return iso.Bytes();
 }
 
@@ -208,14 +209,14 @@ TEST(NamedRun, FilesTakenStraightFromTheVolumeComeOutAsIfRead) {
   };
   const std::vector<uint8_t> holiday = HolidayDisc();
   const std::vector<uint8_t> sideBySide = SideBySideDisc();
-  const uint64_t photo = SectorOf(holiday, Sample("photo1.jpg"));
+  const uint64_t video = SectorOf(holiday, Sample("clip.avi"));
   const std::vector<Case> cases = {
       {"holiday disc", holiday, UINT64_MAX, {}},
       {"copies stopping inside a sector", holiday, 3000, {}},
-      {"a bad sector inside a photo", holiday, UINT64_MAX, {photo + 2}},
+      {"a bad sector inside a video", holiday, UINT64_MAX, {video + 20}},
       {"files side by side", sideBySide, UINT64_MAX, {}},
       {"files side by side, short copies", sideBySide, 5000, {}},
-      {"files side by side, a bad sector", sideBySide, UINT64_MAX, {33, 42}},
+      {"files side by side, bad sectors", sideBySide, UINT64_MAX, {50, 80}},
   };
   const ChosenRules rules(true, true);
   for (const Case& c : cases) {
