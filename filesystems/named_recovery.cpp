@@ -48,8 +48,9 @@ void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
   host_ = &host;
   sectorSize_ = volume.SectorSize();
   BlockReader blocks(volume);
+  // (The listing's room for more files is left as it is: pages never written cost nothing,
+  // while a copy to fit would hold the listing twice for a moment.)
   listing_ = ReadDiscListing(blocks, limits_);
-  listing_.files.shrink_to_fit();
   directoryBytes_ = blocks.BytesRead();
   const std::optional<std::string> folder = host.OutputFolderForNextFile();
   if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;

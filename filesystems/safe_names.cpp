@@ -103,13 +103,6 @@ char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// A file's key in its tree: its folder's number and its name, case folded.
-uint64_t FileHash(uint32_t folder, std::string_view name) {
-  uint64_t hash = 14695981039346656037u ^ folder;
-  for (const char c : name) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211u;
-  return hash ^ (hash >> 29);
-}
-
 bool SameFolded(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return Lower(x) == Lower(y); });
@@ -159,36 +152,20 @@ bool NamedTree::Taken(const Folder& folder, const std::string& folded) const {
 }
 
 std::size_t NamedTree::FindFile(uint32_t folder, std::string_view folded) const {
-  const std::size_t none = placed_.nameEnds.size();
-  if (slots_.empty()) return none;
-  const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = FileHash(folder, folded) & mask; slots_[at] != 0; at = (at + 1) & mask) {
-    const std::size_t file = slots_[at] - 1;
-    if (placed_.folderOf[file] == folder && SameFolded(placed_.Name(file), folded)) return file;
-  }
-  return none;
-}
-
-void NamedTree::GrowSlots() {
-  std::vector<uint32_t> slots(std::max<std::size_t>(1024, slots_.size() * 2), 0);
-  const std::size_t mask = slots.size() - 1;
-  for (std::size_t file = 0; file < placed_.nameEnds.size(); ++file) {
-    std::size_t at = FileHash(placed_.folderOf[file], placed_.Name(file)) & mask;
-    while (slots[at] != 0) at = (at + 1) & mask;
-    slots[at] = static_cast<uint32_t>(file + 1);
-  }
-  slots_ = std::move(slots);
+  return files_
+      .Find(FoldedHash(folded, folder),
+            [&](uint32_t file) {
+              return placed_.folderOf[file] == folder && SameFolded(placed_.Name(file), folded);
+            })
+      .value_or(placed_.nameEnds.size());
 }
 
 void NamedTree::AddFile(uint32_t folder, const std::string& name) {
-  if ((placed_.nameEnds.size() + 1) * 2 > slots_.size()) GrowSlots();
   placed_.names += name;
   placed_.nameEnds.push_back(static_cast<uint32_t>(placed_.names.size()));
   placed_.folderOf.push_back(folder);
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = FileHash(folder, name) & mask;
-  while (slots_[at] != 0) at = (at + 1) & mask;
-  slots_[at] = static_cast<uint32_t>(placed_.nameEnds.size());
+  files_.Add(static_cast<uint32_t>(placed_.nameEnds.size() - 1), FoldedHash(name, folder),
+             [&](uint32_t file) { return FoldedHash(placed_.Name(file), placed_.folderOf[file]); });
 }
 
 // `wanted`, or the first free numbered form of it.
@@ -246,7 +223,7 @@ PlacedNames NamedTree::TakePlaced() {
   placed_ = PlacedNames{};
   placed_.folders.emplace_back();
   root_ = std::make_unique<Folder>();
-  std::vector<uint32_t>().swap(slots_);
+  files_ = IndexTable();
   return placed;
 }
 

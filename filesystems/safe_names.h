@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "index_table.h"
 #include "listed_path.h"
 
 namespace orlenta {
@@ -71,13 +72,11 @@ class NamedTree {
   bool Taken(const Folder& folder, const std::string& folded) const;
   std::size_t FindFile(uint32_t folder, std::string_view folded) const;
   void AddFile(uint32_t folder, const std::string& name);
-  void GrowSlots();
 
   std::unique_ptr<Folder> root_;
   PlacedNames placed_;
-  // The files placed, by the hash of their folder and folded name: open addressing, each
-  // slot a file's number + 1, or 0 when free.
-  std::vector<uint32_t> slots_;
+  // The files placed, by their folder and folded name.
+  IndexTable files_;
 };
 
 }  // namespace orlenta
