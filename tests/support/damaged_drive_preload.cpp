@@ -2,7 +2,8 @@
 // Makes one image file behave like a disc in a worn drive, for the programs as users run
 // them: loaded with LD_PRELOAD, it slows every read of that file down to a drive's rate and
 // makes reads that touch chosen sectors fail with EIO after a delay, as a scratched disc
-// does. Nothing else the program reads is touched.
+// does. Copies out of the file inside the kernel (copy_file_range, sendfile) are reads of
+// it too. Nothing else the program reads is touched.
 //
 //   ORLENTA_DAMAGED_IMAGE  the image file (required)
 //   ORLENTA_DAMAGED_RATE   bytes per second of a good read (default: no limit)
@@ -179,18 +180,65 @@ ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t
   return got;
 }
 
-PreadFunction Next(const char* name) {
-  return reinterpret_cast<PreadFunction>(::dlsym(RTLD_NEXT, name));
+template <typename Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+// A copy of `length` bytes from byte `offset` of `fd` into another file, made by `copy`
+// when the damage lets it: as a read of those bytes, it fails whole, or takes its time.
+template <typename Copy>
+ssize_t DamagedCopy(int fd, off_t offset, size_t length, Copy copy) {
+  if (!IsTheImage(fd)) return copy();
+  const Damage& damage = TheDamage();
+  ++counts.reads;
+  if (ReadFails(static_cast<uint64_t>(offset), length)) {
+    ++counts.failed;
+    SleepThrough(damage.failSeconds);
+    errno = EIO;
+    return -1;
+  }
+  const ssize_t got = copy();
+  if (got > 0 && damage.bytesPerSecond > 0) {
+    SleepThrough(static_cast<double>(got) / damage.bytesPerSecond);
+  }
+  return got;
+}
+
+off_t OffsetOf(int fd, const off_t* given) {
+  return given ? *given : ::lseek(fd, 0, SEEK_CUR);
 }
 
 }  // namespace
 
 extern "C" ssize_t pread(int fd, void* into, size_t length, off_t offset) {
-  static const PreadFunction next = Next("pread");
+  static const auto next = Next<PreadFunction>("pread");
   return DamagedRead(next, fd, into, length, offset);
 }
 
 extern "C" ssize_t pread64(int fd, void* into, size_t length, off_t offset) {
-  static const PreadFunction next = Next("pread64");
+  static const auto next = Next<PreadFunction>("pread64");
   return DamagedRead(next, fd, into, length, offset);
+}
+
+extern "C" ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset,
+                                   size_t length, unsigned int flags) {
+  using Function = ssize_t (*)(int, off_t*, int, off_t*, size_t, unsigned int);
+  static const auto next = Next<Function>("copy_file_range");
+  return DamagedCopy(in, OffsetOf(in, inOffset), length,
+                     [&] { return next(in, inOffset, out, outOffset, length, flags); });
+}
+
+extern "C" ssize_t sendfile(int out, int in, off_t* offset, size_t length) {
+  using Function = ssize_t (*)(int, int, off_t*, size_t);
+  static const auto next = Next<Function>("sendfile");
+  return DamagedCopy(in, OffsetOf(in, offset), length,
+                     [&] { return next(out, in, offset, length); });
+}
+
+extern "C" ssize_t sendfile64(int out, int in, off_t* offset, size_t length) {
+  using Function = ssize_t (*)(int, int, off_t*, size_t);
+  static const auto next = Next<Function>("sendfile64");
+  return DamagedCopy(in, OffsetOf(in, offset), length,
+                     [&] { return next(out, in, offset, length); });
 }
