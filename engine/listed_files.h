@@ -33,8 +33,28 @@ class ListedFiles {
   // the scan itself looks at (kind kNoHeader when it holds none), in order.
   virtual bool HidesHeader(uint64_t sector, FileKind kind) = 0;
 
+  // The first sector from `sector` on where a stretch of sectors begins that a listed file
+  // could take straight from the volume (see TakeFromVolume), kNoStretch when none does: the
+  // scan reads ahead no further than that sector, so that what is taken is never read.
+  virtual uint64_t NextTakeableStart(uint64_t sector) const {
+    (void)sector;
+    return kNoStretch;
+  }
+
+  // Every sector up to `sector` has been told, none after it, and the scan found no file to
+  // carve in them: a listed file written by name whose header is hidden holds the sectors
+  // after it. Copies at most `most` of those that it alone holds straight from `volume`
+  // into its file, without their bytes passing through the program. Returns how many sectors
+  // were taken: they count as told, and the scan goes on after them. 0 when none was.
+  virtual uint64_t TakeFromVolume(uint64_t sector, Volume& volume, uint64_t most) {
+    (void)sector, (void)volume, (void)most;
+    return 0;
+  }
+
   // The scan has ended (completed or stopped): every file is closed.
   virtual void Finish() = 0;
+
+  static constexpr uint64_t kNoStretch = UINT64_MAX;
 };
 
 }  // namespace orlenta

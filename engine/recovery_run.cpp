@@ -83,7 +83,12 @@ void RecoveryRun::Scan() {
     if (StopFlag) break;
     host_.SetProgress(ProgressPercent(members_.CurrentSector, TotalSectors));
     const FileKind kind = carver_.Rules().Detect(SectorBuffer.data(), DriveGeometry.bytesPerSector);
-    if (listed_ && listed_->HidesHeader(i, kind)) continue;
+    if (listed_ && listed_->HidesHeader(i, kind)) {
+      // The rest of a file written by name holds nothing to carve: where the volume can,
+      // it goes to its file without being read here.
+      i += reader_.HandOverToListedFile(i);
+      continue;
+    }
     if (kind == kNoHeader) continue;
     const int32_t result = carver_.CarveFile(kind);
     if (result == kCarveToHeader || result == kCarveOneSector) {

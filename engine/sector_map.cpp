@@ -3,12 +3,13 @@
 
 namespace orlenta {
 
-void SectorMap::Append(SectorState state) {
+void SectorMap::Append(SectorState state, uint64_t count) {
+  if (count == 0) return;
   if (!runs_.empty() && runs_.back().state == state) {
-    ++runs_.back().count;
+    runs_.back().count += count;
     return;
   }
-  runs_.push_back({Sectors(), 1, state});
+  runs_.push_back({Sectors(), count, state});
 }
 
 }  // namespace orlenta

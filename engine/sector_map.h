@@ -24,8 +24,8 @@ class SectorMap {
   };
 
   void Clear() { runs_.clear(); }
-  // Notes the state of the next sector, the one after those noted so far.
-  void Append(SectorState state);
+  // Notes the state of the next `count` sectors, those after the ones noted so far.
+  void Append(SectorState state, uint64_t count = 1);
   // The sectors noted so far: sectors 0 to this number minus one.
   uint64_t Sectors() const { return runs_.empty() ? 0 : runs_.back().first + runs_.back().count; }
   const std::vector<Run>& Runs() const { return runs_; }

@@ -39,6 +39,36 @@ int SectorReader::ReadSectors(char driveLetter, uint64_t firstSector, int32_t co
   return 1;
 }
 
+uint64_t SectorReader::HandOverToListedFile(uint64_t sector) {
+  // Only from the end of what was read: a block already holding the sectors after `sector`
+  // has told them to the listed files.
+  if (!HandsOver() || blockSectors_ == 0 || reached_ != sector + 1 ||
+      blockFirst_ + blockSectors_ != sector + 1) {
+    return 0;
+  }
+  const uint64_t most = std::max<uint64_t>(1, kHandOverBytes / blockSectorSize_);
+  uint64_t taken = 0;
+  for (;;) {
+    const uint64_t step = listed_->TakeFromVolume(sector + taken, *volume_, most);
+    CountTaken(step);
+    taken += step;
+    if (step < most) return taken;
+    pump_.PumpOneMessage();
+    if (StopFlag) return taken;
+  }
+}
+
+bool SectorReader::HandsOver() const {
+  return listed_ && !readObserver_ && volume_ && volume_->CopiesToFiles();
+}
+
+void SectorReader::CountTaken(uint64_t count) {
+  map_.Append(SectorState::kRead, count);
+  reached_ += count;
+  read_ += count;
+  readable_ += count;
+}
+
 void SectorReader::BeginRun() {
   Close();
   unreadable_ = 0;
@@ -110,6 +140,12 @@ void SectorReader::LoadBlock(uint64_t firstSector, uint32_t bytesPerSector) {
   const uint64_t capacity = std::max<uint64_t>(1, kReadAheadBytes / bytesPerSector);
   blockFirst_ = firstSector;
   blockSectors_ = std::min(capacity, volumeSectors - firstSector);
+  if (HandsOver()) {
+    // Up to the first sector of what a listed file may take, that sector included: it tells
+    // whether the file is taken, and the rest of it is then never read.
+    const uint64_t takeable = listed_->NextTakeableStart(firstSector);
+    if (takeable - firstSector < blockSectors_) blockSectors_ = takeable - firstSector + 1;
+  }
   blockSectorSize_ = bytesPerSector;
   partialBytes_ = 0;
   block_.resize(blockSectors_ * bytesPerSector);

@@ -55,6 +55,13 @@ class SectorReader {
   // run ends as aborted. Returns 1.
   int ReadSectors(char driveLetter, uint64_t firstSector, int32_t count);
 
+  // The scan found at `sector` the header of a listed file that is written by name and not
+  // carved (see ListedFiles::HidesHeader): lets that file take the sectors after it that it
+  // alone holds straight from the volume, never read into memory, where the volume can copy
+  // and no observer wants every byte. Returns how many sectors after `sector` it took; they
+  // count as read, and the scan goes on after them. Stop is heard between large copies.
+  uint64_t HandOverToListedFile(uint64_t sector);
+
   // Starts the counts of a new run afresh.
   void BeginRun();
 
@@ -106,6 +113,9 @@ class SectorReader {
 
   static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
+  // The most a listed file takes in one copy between two looks at Stop.
+  static constexpr std::size_t kHandOverBytes = std::size_t{8} << 20;
+
   // How long one read of the volume may take before the next one is made smaller: a stop
   // is heard between reads, so a slow drive reads a few sectors at a time, a fast one
   // whole read-ahead blocks.
@@ -113,6 +123,10 @@ class SectorReader {
 
  private:
   bool EnsureOpen(char driveLetter);
+  // True when listed files may take sectors straight from the open volume.
+  bool HandsOver() const;
+  // Counts `count` sectors from reached_ on as read, as CopySector counts what it reads.
+  void CountTaken(uint64_t count);
   void CopySector(uint64_t sector, uint8_t* into, uint32_t bytesPerSector);
   void LoadBlock(uint64_t firstSector, uint32_t bytesPerSector);
   // Reads the block, in steps of several sectors where they read.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <span>
 #include <vector>
@@ -44,6 +45,21 @@ class Volume {
   // longer what was opened: shorter than it was (an image cut short), or gone (a disc
   // taken out).
   virtual int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) = 0;
+
+  // Copies `length` bytes from byte `offset` into `file` at its byte `fileOffset`, without
+  // bringing them into the program's memory, where the volume can: an image file read as it
+  // stands, into a file of the same system. Returns how many bytes, from the first, were
+  // copied: 0 where the volume cannot copy, fewer than asked where the copy stopped part-way
+  // (a bad sector, the image cut short); the rest is then read as any other sector.
+  // Where the stream stands afterwards is not told: it is to be placed before it is written.
+  virtual uint64_t CopyToFile(uint64_t offset, uint64_t length, std::FILE* file,
+                              uint64_t fileOffset) {
+    (void)offset, (void)length, (void)file, (void)fileOffset;
+    return 0;
+  }
+
+  // True when CopyToFile can be tried at all.
+  virtual bool CopiesToFiles() const { return false; }
 
   // The tracks of the medium, in order, audio tracks too; empty for a volume that is one
   // stretch of sectors (an image, a hard disk).

@@ -17,6 +17,10 @@ namespace orlenta {
 namespace {
 constexpr int kMaxRootNumber = 1000;
 
+// The fewest sectors after its first that a piece needs to be taken straight from the
+// volume: below that, the calls it costs outweigh the bytes they save reading.
+constexpr uint64_t kLeastTakeable = 16;
+
 // Where each file of the listing goes under the root, one after another in one text; `ends`
 // gets where each ends. The tree of names taken is let go before the files are planned, so
 // that a disc of many files never holds both at once.
@@ -122,6 +126,24 @@ void NamedRecovery::PlanFiles() {
   std::stable_sort(pieces_.begin(), pieces_.end(), byBegin);
   std::sort(spans_.begin(), spans_.end(),
             [](const SectorSpan& a, const SectorSpan& b) { return a.first < b.first; });
+  PlanTakeable();
+}
+
+void NamedRecovery::PlanTakeable() {
+  if (LogicalBytesPerSector(sectorSize_) != sectorSize_ || pieces_.size() > UINT32_MAX) return;
+  uint64_t reachedBefore = 0;  // one past the last sector of the pieces before
+  for (std::size_t i = 0; i < pieces_.size(); ++i) {
+    const Piece& piece = pieces_[i];
+    const uint64_t first = FirstSectorOf(piece);
+    const uint64_t last = LastSectorOf(piece);
+    const bool shared =
+        first < reachedBefore || (i + 1 < pieces_.size() && FirstSectorOf(pieces_[i + 1]) <= last);
+    if (!shared && last - first >= kLeastTakeable && !listing_.files[piece.target].suspect) {
+      takeable_.push_back(static_cast<uint32_t>(i));
+    }
+    reachedBefore = std::max(reachedBefore, last + 1);
+  }
+  takeable_.shrink_to_fit();
 }
 
 void NamedRecovery::SectorsRead(uint64_t firstSector, uint32_t bytesPerSector,
@@ -165,6 +187,10 @@ void NamedRecovery::SectorRunRead(uint64_t first, uint64_t stop, std::span<const
     const uint64_t to = std::min(piece.end, end);
     if (from < to) Deliver(piece, data.subspan(from - begin, to - from), unreadable, from);
   }
+  EndPiecesBy(end);
+}
+
+void NamedRecovery::EndPiecesBy(uint64_t end) {
   std::erase_if(active_, [&](std::size_t index) {
     const Piece& piece = pieces_[index];
     if (piece.end > end) return false;
@@ -188,11 +214,53 @@ void NamedRecovery::Deliver(Piece& piece, std::span<const uint8_t> data, bool un
     Conclude(target);
     return;
   }
-  if (observer_) AddRun(target, {fileOffset, logicalOffset, data.size(), unreadable});
-  target.delivered += data.size();
   target.position = fileOffset + data.size();
-  if (unreadable) target.unreadable += data.size();
+  NoteDelivered(target, fileOffset, logicalOffset, data.size(), unreadable);
+}
+
+void NamedRecovery::NoteDelivered(Target& target, uint64_t fileOffset, uint64_t logicalOffset,
+                                  uint64_t length, bool unreadable) {
+  if (observer_) AddRun(target, {fileOffset, logicalOffset, length, unreadable});
+  target.delivered += length;
+  if (unreadable) target.unreadable += length;
   if (target.delivered >= target.toDeliver) Conclude(target);
+}
+
+uint64_t NamedRecovery::NextTakeableStart(uint64_t sector) const {
+  const auto next = std::lower_bound(
+      takeable_.begin(), takeable_.end(), sector,
+      [this](uint32_t piece, uint64_t s) { return FirstSectorOf(pieces_[piece]) < s; });
+  return next == takeable_.end() ? kNoStretch : FirstSectorOf(pieces_[*next]);
+}
+
+NamedRecovery::Piece* NamedRecovery::TakeableHolding(uint64_t sector) {
+  const auto after = std::upper_bound(
+      takeable_.begin(), takeable_.end(), sector,
+      [this](uint64_t s, uint32_t piece) { return s < FirstSectorOf(pieces_[piece]); });
+  if (after == takeable_.begin()) return nullptr;
+  Piece& piece = pieces_[*std::prev(after)];
+  return FirstSectorOf(piece) < sector && sector <= LastSectorOf(piece) ? &piece : nullptr;
+}
+
+uint64_t NamedRecovery::TakeFromVolume(uint64_t sector, Volume& volume, uint64_t most) {
+  if (finished_ || most == 0 || sectorsSeen_ != sector + 1) return 0;
+  Piece* piece = TakeableHolding(sector + 1);
+  if (!piece) return 0;
+  Target& target = targets_[piece->target];
+  if (!target.hides || target.failed || target.concluded || !Open(target)) return 0;
+  const uint64_t begin = (sector + 1) * sectorSize_;
+  const uint64_t wanted = std::min(piece->end - begin, most * sectorSize_);
+  const uint64_t fileOffset = piece->fileOffset + (begin - piece->begin);
+  uint64_t copied = volume.CopyToFile(begin, wanted, target.stream, fileOffset);
+  // Whatever the copy left of a sector is read as usual, and written again then.
+  if (copied < wanted) copied -= copied % sectorSize_;
+  if (copied == 0) return 0;
+  const uint64_t sectors = (copied + sectorSize_ - 1) / sectorSize_;
+  target.position = kPositionUnknown;
+  sectorsSeen_ = sector + 1 + sectors;
+  NoteDelivered(target, fileOffset, begin, copied, false);
+  EndPiecesBy(sectorsSeen_ * sectorSize_);
+  return sectors;
 }
 
 void NamedRecovery::AddRun(Target& target, const NamedRun& run) {

@@ -57,6 +57,8 @@ class NamedRecovery final : public ListedFiles {
   void SectorsRead(uint64_t firstSector, uint32_t bytesPerSector, std::span<const uint8_t> bytes,
                    std::span<const SectorState> states) override;
   bool HidesHeader(uint64_t sector, FileKind kind) override;
+  uint64_t NextTakeableStart(uint64_t sector) const override;
+  uint64_t TakeFromVolume(uint64_t sector, Volume& volume, uint64_t most) override;
   void Finish() override;
 
   // Tells `observer` (none when nullptr) of each file once written.
@@ -91,13 +93,15 @@ class NamedRecovery final : public ListedFiles {
     uint64_t toDeliver = 0;  // the bytes its extents hold
     uint64_t delivered = 0;
     uint64_t unreadable = 0;
-    uint64_t position = 0;  // of the open stream
+    uint64_t position = 0;  // of the open stream; kPositionUnknown: placed at the next write
     std::vector<NamedRun> runs;
     bool created = false;
     bool failed = false;
     bool concluded = false;
     bool hides = false;  // its first sector holds a header the run recovers
   };
+
+  static constexpr uint64_t kPositionUnknown = UINT64_MAX;
 
   struct Piece {
     uint64_t begin = 0;  // logical bytes of the volume
@@ -106,6 +110,17 @@ class NamedRecovery final : public ListedFiles {
     uint64_t fileOffset = 0;
   };
   void PlanFiles();
+  void PlanTakeable();
+  uint64_t FirstSectorOf(const Piece& piece) const { return piece.begin / sectorSize_; }
+  uint64_t LastSectorOf(const Piece& piece) const { return (piece.end - 1) / sectorSize_; }
+  // The piece of takeable_ whose sectors after its first hold `sector`, or nullptr.
+  Piece* TakeableHolding(uint64_t sector);
+  // Notes `length` bytes of the target's file at `fileOffset`, from the volume's logical
+  // byte `logicalOffset`, as written (zeros for unreadable sectors).
+  void NoteDelivered(Target& target, uint64_t fileOffset, uint64_t logicalOffset, uint64_t length,
+                     bool unreadable);
+  // Lets go of the pieces that end by the volume's logical byte `end`.
+  void EndPiecesBy(uint64_t end);
   std::vector<std::size_t> KeepVolumePaths();
   std::string Slice(const std::string& texts, const Target& target, std::size_t Target::*end) const;
   std::string PathOf(const Target& target) const;
@@ -140,6 +155,10 @@ class NamedRecovery final : public ListedFiles {
     std::size_t target;
   };
   std::vector<SectorSpan> spans_;
+  // The pieces (by place in pieces_) whose sectors after the first may go from the volume
+  // straight to the file: plain 2,048-byte data, enough sectors to be worth the calls, of a
+  // trusted file, no sector shared with another piece.
+  std::vector<uint32_t> takeable_;
   uint64_t sectorsSeen_ = 0;
   std::unordered_set<std::string> folders_;
   uint64_t whole_ = 0;

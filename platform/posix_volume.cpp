@@ -16,6 +16,7 @@
 #include "drives/drive_toc.h"
 #include "drives/speed_lowering.h"
 #include "ewf_volume.h"
+#include "file_copy.h"
 #include "image_layout.h"
 #include "raw_volume.h"
 #include "read_fully.h"
@@ -26,8 +27,10 @@ namespace {
 
 class PosixVolume final : public Volume {
  public:
-  PosixVolume(int fd, uint32_t sectorSize, uint64_t sectorCount)
-      : fd_(fd), sectorSize_(sectorSize), sectorCount_(sectorCount) {}
+  // `imageFile`: `fd` is a regular file, read as it stands, whose bytes can be copied
+  // into other files inside the kernel.
+  PosixVolume(int fd, uint32_t sectorSize, uint64_t sectorCount, bool imageFile = false)
+      : fd_(fd), sectorSize_(sectorSize), sectorCount_(sectorCount), imageFile_(imageFile) {}
   ~PosixVolume() override { ::close(fd_); }
   PosixVolume(const PosixVolume&) = delete;
   PosixVolume& operator=(const PosixVolume&) = delete;
@@ -46,10 +49,21 @@ class PosixVolume final : public Volume {
     return MediumEndsBefore(fd_, end, errno) ? kMediumGone : -1;
   }
 
+  uint64_t CopyToFile(uint64_t offset, uint64_t length, std::FILE* file,
+                      uint64_t fileOffset) override {
+    const uint64_t volumeEnd = sectorCount_ * sectorSize_;
+    if (!imageFile_ || offset >= volumeEnd || std::fflush(file) != 0) return 0;
+    return CopyInKernel(fd_, offset, ::fileno(file), fileOffset,
+                        std::min(length, volumeEnd - offset));
+  }
+
+  bool CopiesToFiles() const override { return imageFile_; }
+
  private:
   int fd_;
   uint32_t sectorSize_;
   uint64_t sectorCount_;
+  bool imageFile_;
 };
 
 bool DeviceGeometry(int fd, uint32_t& sectorSize, uint64_t& bytes) {
@@ -233,7 +247,9 @@ std::unique_ptr<Volume> OpenPosixVolume(const std::string& path, VolumeOpenError
         std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount), speedFd,
         how.speed, how.speedLowered);
   }
-  return std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount);
+  struct stat info {};
+  const bool imageFile = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  return std::make_unique<PosixVolume>(fd, layout->sectorSize, layout->sectorCount, imageFile);
 }
 
 }  // namespace orlenta

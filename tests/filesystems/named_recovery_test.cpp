@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "engine/chosen_rules.h"
 #include "engine/recovery_run.h"
@@ -35,6 +36,7 @@ std::string Album() {
 
 DiscTree HolidayTree() {
   return {{"Holiday 2004/IMG_0042.JPG", Sample("photo1.jpg")},
+          {"Holiday 2004/clip.avi", Sample("clip.avi")},
           {"Holiday 2004/chart.png", Sample("chart.png")},
           {"docs/notes.txt", Sample("notes.txt")},
           {"docs/album.dat", Album()},
@@ -67,9 +69,11 @@ class NamedRunTest : public ::testing::Test {
   void TestBody() override {}
 
   // Runs a recovery by name of `image` with `rules`, sectors `failing` unreadable.
+  // With `mostPerCopy`, the volume copies into files that many bytes at a time.
   RunOutcome Run(const std::vector<uint8_t>& image, const CarveRules& rules,
-                 const std::vector<uint64_t>& failing = {}) {
+                 const std::vector<uint64_t>& failing = {}, uint64_t mostPerCopy = 0) {
     volume = source.Assign('E', std::make_shared<MemoryVolume>(image));
+    if (mostPerCopy != 0) volume->CopyIntoFiles(mostPerCopy);
     for (const uint64_t sector : failing) volume->FailSector(sector);
     run.SetRules(rules);
     run.SetListedFiles(&named);
@@ -159,6 +163,87 @@ TEST_F(NamedRunTest, ExtentsThatCannotBeRightHideNothingFromCarving) {
   EXPECT_EQ(Named("BIG.JPG").size(), 10u * 2048);
   EXPECT_THAT(named.FilesDamaged(), Contains(HasSubstr("BIG.JPG")));
   EXPECT_THAT(named.Listing().problems, Contains(HasSubstr("past the end")));
+}
+
+// Listed files side by side: a photo ending inside its last sector with a PNG inside it, a
+// video right after it, a file of no kind we recover with a photo inside, an interleaved
+// photo, two entries sharing a photo's sectors, and a photo no directory lists.
+std::vector<uint8_t> SideBySideDisc() {
+  HandMadeIso iso(200);
+  iso.Describe(20, 1);
+  iso.Folder(20, 1, 20,
+             {{30, 40 * 2048 - 100, 0, "A.JPG;1"},
+              {70, 57830, 0, "B.AVI;1"},
+              {100, 6 * 2048, 0, "C.DAT;1"},
+              {110, 6 * 2048, 0, "I.JPG;1", "", 2, 1},
+              {130, 8192, 0, "ONE.JPG;1"},
+              {131, 8192, 0, "TWO.JPG;1"}});
+  iso.Put(30, Sample("photo1.jpg"));
+  iso.Put(35, Sample("chart.png"));
+  iso.Put(70, Sample("clip.avi"));
+  iso.Put(101, Sample("photo1.jpg"));
+  iso.Put(110, Sample("photo1.jpg"));
+  iso.Put(130, Sample("photo2-exif.jpg"));
+  iso.Put(150, Sample("photo2-exif.jpg"));
+  return iso.Bytes();
+}
+
+// Every file a run wrote, by its path under the output folder.
+std::map<std::string, std::string> Written(const TempDir& out) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(out.Folder())) {
+    if (!entry.is_regular_file()) continue;
+    const std::vector<uint8_t> bytes = ReadFileBytes(entry.path());
+    files[std::filesystem::relative(entry.path(), out.Folder()).string()] = {bytes.begin(),
+                                                                             bytes.end()};
+  }
+  return files;
+}
+
+TEST(NamedRun, FilesTakenStraightFromTheVolumeComeOutAsIfRead) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> image;
+    uint64_t mostPerCopy;
+    std::vector<uint64_t> failing;
+  };
+  const std::vector<uint8_t> holiday = HolidayDisc();
+  const std::vector<uint8_t> sideBySide = SideBySideDisc();
+  const uint64_t video = SectorOf(holiday, Sample("clip.avi"));
+  const std::vector<Case> cases = {
+      {"holiday disc", holiday, UINT64_MAX, {}},
+      {"copies stopping inside a sector", holiday, 3000, {}},
+      {"a bad sector inside a video", holiday, UINT64_MAX, {video + 20}},
+      {"files side by side", sideBySide, UINT64_MAX, {}},
+      {"files side by side, short copies", sideBySide, 5000, {}},
+      {"files side by side, bad sectors", sideBySide, UINT64_MAX, {50, 80}},
+  };
+  const ChosenRules rules(true, true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NamedRunTest read;
+    read.SetUp();
+    ASSERT_EQ(read.Run(c.image, rules, c.failing), RunOutcome::kCompleted);
+    NamedRunTest taken;
+    taken.SetUp();
+    ASSERT_EQ(taken.Run(c.image, rules, c.failing, c.mostPerCopy), RunOutcome::kCompleted);
+    EXPECT_GT(taken.volume->BytesCopied(), 0u);
+    EXPECT_TRUE(Written(taken.out) == Written(read.out));
+    EXPECT_EQ(taken.named.FilesWhole(), read.named.FilesWhole());
+    EXPECT_EQ(taken.named.FilesDamaged().size(), read.named.FilesDamaged().size());
+    EXPECT_EQ(taken.run.Carver().FilesWrittenWhole(), read.run.Carver().FilesWrittenWhole());
+    const SectorReader& readReader = read.run.Reader();
+    const SectorReader& takenReader = taken.run.Reader();
+    EXPECT_EQ(takenReader.SectorsRead(), readReader.SectorsRead());
+    EXPECT_EQ(takenReader.ReadableSectors(), readReader.ReadableSectors());
+    EXPECT_EQ(takenReader.UnreadableSectors(), readReader.UnreadableSectors());
+    EXPECT_EQ(takenReader.Map().Runs().size(), readReader.Map().Runs().size());
+    // What was copied was never read as well; a copy stopping inside a sector leaves the rest
+    // of that sector to be read.
+    if (c.mostPerCopy == UINT64_MAX) {
+      EXPECT_LE(taken.volume->BytesRead() + taken.volume->BytesCopied(), read.volume->BytesRead());
+    }
+  }
 }
 
 TEST_F(NamedRunTest, FilesOfAnOlderSessionComeBackBesideTheirNewerVersions) {

@@ -51,6 +51,51 @@ TEST(PosixVolume, ImageOfWholeSectorsTailIgnored) {
   EXPECT_EQ(volume->ReadAt(3 * 2048, across), Volume::kMediumGone);
 }
 
+TEST(PosixVolume, AnImageFileCopiesIntoFilesHereAndOnOtherFileSystems) {
+  TempDir dir;
+  const std::vector<uint8_t> bytes = BuildVolume(8, {{2, kJpeg}, {5, kPng}});
+  ASSERT_TRUE(WriteFileBytes(dir.File("disc.iso"), bytes));
+  // Into the image's own file system, and into memory's where there is one of its own: the
+  // kernel copies between file systems of different kinds another way.
+  std::vector<std::string> folders = {dir.Folder()};
+  std::unique_ptr<TempDir> shm;
+  if (std::filesystem::is_directory("/dev/shm")) {
+    shm = std::make_unique<TempDir>("/dev/shm");
+    folders.push_back(shm->Folder());
+  }
+  struct Case {
+    uint64_t offset, length, fileOffset, copied;
+  };
+  // Whole sectors into the file's start; a stretch into its middle; a stretch running past
+  // the volume's end, copied only up to it.
+  const std::vector<Case> cases = {{2 * 2048, 3 * 2048, 0, 3 * 2048},
+                                   {5 * 2048 + 7, 1000, 3000, 1000},
+                                   {7 * 2048, 3 * 2048, 0, 2048}};
+  for (const std::string& folder : folders) {
+    const auto volume = OpenPosixVolume(dir.File("disc.iso"));
+    ASSERT_TRUE(volume && volume->CopiesToFiles());
+    for (const Case& c : cases) {
+      SCOPED_TRACE(folder + " from " + std::to_string(c.offset));
+      const std::string path = folder + "copy";
+      std::FILE* file = std::fopen(path.c_str(), "wb");
+      ASSERT_NE(file, nullptr);
+      std::fputs("buffered", file);  // written first, never lost to the copy
+      EXPECT_EQ(volume->CopyToFile(c.offset, c.length, file, c.fileOffset), c.copied);
+      std::fclose(file);
+      const std::vector<uint8_t> got = ReadFileBytes(path);
+      ASSERT_EQ(got.size(), std::max<uint64_t>(8, c.fileOffset + c.copied));
+      EXPECT_TRUE(std::equal(got.begin() + static_cast<long>(c.fileOffset), got.end(),
+                             bytes.begin() + static_cast<long>(c.offset)));
+      if (c.fileOffset >= 8) {
+        EXPECT_EQ(std::string(got.begin(), got.begin() + 8), "buffered");
+      }
+    }
+  }
+  std::FILE* file = std::fopen(dir.File("past the end").c_str(), "wb");
+  EXPECT_EQ(OpenPosixVolume(dir.File("disc.iso"))->CopyToFile(8 * 2048, 2048, file, 0), 0u);
+  std::fclose(file);
+}
+
 TEST(PosixVolume, ReadsBeyond4GiBThroughTheSectorReader) {
   TempDir dir;
   const std::string path = dir.File("dvd.iso");

@@ -19,6 +19,11 @@ class VolumeHandle final : public Volume {
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override {
     return volume_->ReadAt(offset, into);
   }
+  bool CopiesToFiles() const override { return volume_->CopiesToFiles(); }
+  uint64_t CopyToFile(uint64_t offset, uint64_t length, std::FILE* file,
+                      uint64_t fileOffset) override {
+    return volume_->CopyToFile(offset, length, file, fileOffset);
+  }
 
  private:
   std::shared_ptr<MemoryVolume> volume_;
@@ -54,7 +59,24 @@ int64_t MemoryVolume::ReadAt(uint64_t offset, std::span<uint8_t> into) {
   const auto length = static_cast<std::size_t>(end - offset);
   if (length == 0) return -1;
   std::memcpy(into.data(), bytes_.data() + offset, length);
+  bytesRead_ += length;
   return static_cast<int64_t>(length);
+}
+
+uint64_t MemoryVolume::CopyToFile(uint64_t offset, uint64_t length, std::FILE* file,
+                                  uint64_t fileOffset) {
+  if (!copies_ || offset >= bytes_.size()) return 0;
+  uint64_t end = std::min<uint64_t>(bytes_.size(), offset + std::min(length, mostPerCopy_));
+  const auto failing = failing_.lower_bound(offset / sectorSize_);
+  if (failing != failing_.end())
+    end = std::min(end, std::max(offset, failing->first * sectorSize_));
+  const auto count = static_cast<std::size_t>(end - offset);
+  if (count == 0 || std::fseek(file, static_cast<long>(fileOffset), SEEK_SET) != 0 ||
+      std::fwrite(bytes_.data() + offset, 1, count, file) != count) {
+    return 0;
+  }
+  bytesCopied_ += count;
+  return count;
 }
 
 std::shared_ptr<MemoryVolume> MemoryVolumeSource::Assign(char letter,

@@ -45,6 +45,20 @@ class MemoryVolume final : public Volume {
   // Bytes it did not read are scribbled over (0xEE), so that a caller relying on them shows.
   int64_t ReadAt(uint64_t offset, std::span<uint8_t> into) override;
 
+  // Lets the volume copy into files, as an image file does, at most `mostPerCopy` bytes a
+  // copy (a copy that stops part-way, not even at a sector's end); a copy also stops before
+  // a failing sector.
+  void CopyIntoFiles(uint64_t mostPerCopy = UINT64_MAX) {
+    copies_ = true;
+    mostPerCopy_ = mostPerCopy;
+  }
+  bool CopiesToFiles() const override { return copies_; }
+  uint64_t CopyToFile(uint64_t offset, uint64_t length, std::FILE* file,
+                      uint64_t fileOffset) override;
+  // The bytes CopyToFile copied, and the bytes ReadAt read, over the volume's life.
+  uint64_t BytesCopied() const { return bytesCopied_; }
+  uint64_t BytesRead() const { return bytesRead_; }
+
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
   int ReadCalls() const { return readCalls_; }
   // Reads that met a failing sector.
@@ -59,6 +73,10 @@ class MemoryVolume final : public Volume {
   std::map<uint64_t, uint32_t> dataBytes_;
   std::vector<MediumTrack> tracks_;
   bool shrunk_ = false;
+  bool copies_ = false;
+  uint64_t mostPerCopy_ = 0;
+  uint64_t bytesCopied_ = 0;
+  uint64_t bytesRead_ = 0;
   int readCalls_ = 0;
   int failedReads_ = 0;
   std::size_t largestRead_ = 0;

@@ -11,8 +11,8 @@
 
 namespace orlenta {
 
-TempDir::TempDir() {
-  std::string pattern = "/tmp/orlenta-test-XXXXXX";
+TempDir::TempDir(const std::string& parent) {
+  std::string pattern = parent + "/orlenta-test-XXXXXX";
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }

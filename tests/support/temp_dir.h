@@ -8,10 +8,10 @@
 
 namespace orlenta {
 
-// A fresh folder under /tmp, removed with everything in it when the object goes.
+// A fresh folder under /tmp (or `parent`), removed with everything in it when the object goes.
 class TempDir {
  public:
-  TempDir();
+  explicit TempDir(const std::string& parent = "/tmp");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
