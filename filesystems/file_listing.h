@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "listed_path.h"
+
 namespace orlenta {
 
 // A run of a file's bytes on the volume, in the volume's logical bytes (see BlockReader).
@@ -24,7 +26,7 @@ enum class NameSource : uint8_t {
 
 // One regular file a disc's directory lists.
 struct ListedFile {
-  std::vector<std::string> path;  // the names from the disc's root, as the disc spells them
+  ListedPath path;  // the names from the disc's root, as the disc spells them
   uint64_t size = 0;
   std::vector<FileExtent> extents;  // in file order; together `size` bytes (or fewer, see cut)
   std::optional<int64_t> mtime;     // seconds since 1970-01-01 UTC
@@ -41,7 +43,7 @@ struct ListedFile {
 
 // A symbolic link a disc records: noted, never followed or created.
 struct ListedLink {
-  std::vector<std::string> path;
+  ListedPath path;
   std::string target;
 };
 
@@ -54,8 +56,5 @@ struct FileListing {
   // What could not be read or was refused, one line each, for the user.
   std::vector<std::string> problems;
 };
-
-// `path` as one text, its names joined by '/', for messages.
-std::string PathText(const std::vector<std::string>& path);
 
 }  // namespace orlenta

@@ -19,12 +19,10 @@ constexpr uint32_t kModeRegular = 0100000;
 constexpr uint32_t kModeLink = 0120000;
 constexpr uint32_t kModeDirectory = 0040000;
 
-using Path = std::vector<std::string>;
-
 struct PendingDirectory {
   uint64_t extent = 0;
   uint32_t size = 0;
-  Path path;
+  FolderRef folder;
 };
 
 class IsoWalk {
@@ -40,7 +38,7 @@ class IsoWalk {
     copy_ = copy;
     rockRidgeSkip_ = tree.joliet ? std::nullopt : RootRockRidgeSkip(tree);
     visited_.clear();
-    Walk({tree.rootExtent, tree.rootSize, {}});
+    Walk({tree.rootExtent, tree.rootSize, RootFolder()});
     ReadPathTable(tree);
   }
 
@@ -67,7 +65,7 @@ class IsoWalk {
       PendingDirectory directory = std::move(pending.back());
       pending.pop_back();
       // A folder met twice (a loop, or two entries naming one folder) is read once.
-      if (!visited_.try_emplace(directory.extent, directory.path).second) continue;
+      if (!visited_.try_emplace(directory.extent, directory.folder).second) continue;
       ReadDirectory(directory, pending);
     }
   }
@@ -83,13 +81,13 @@ class IsoWalk {
     uint64_t blockCount =
         (uint64_t{directory.size} + BlockReader::kBlockBytes - 1) / BlockReader::kBlockBytes;
     if (blockCount > limits_.maxDirectoryBlocks) {
-      Problem(PathText(directory.path) + ": directory too large, cut");
+      Problem(PathText(*directory.folder) + ": directory too large, cut");
       blockCount = limits_.maxDirectoryBlocks;
     }
     for (uint64_t i = 0; i < blockCount && !OverEntries(); ++i) {
       const BlockReader::Block* read = blocks_.Read(directory.extent + i);
       if (!read) {
-        Problem(PathText(directory.path) + ": a directory sector cannot be read");
+        Problem(PathText(*directory.folder) + ": a directory sector cannot be read");
         FinishParts();
         continue;
       }
@@ -127,7 +125,7 @@ class IsoWalk {
     if (rock.childLink || record.IsDirectory() || type == kModeDirectory) {
       TakeDirectory(record, rock, directory, std::move(name), pending);
     } else if (rock.linkTarget || type == kModeLink) {
-      merge_.AddLink({Joined(directory.path, name), rock.linkTarget.value_or("")});
+      merge_.AddLink({{directory.folder, std::move(name)}, rock.linkTarget.value_or("")});
     } else if (type == 0 || type == kModeRegular) {
       TakeFilePart(record, rock, directory, std::move(name), source);
     }
@@ -136,17 +134,17 @@ class IsoWalk {
   void TakeDirectory(const IsoRecord& record, const RockRidgeEntry& rock,
                      const PendingDirectory& directory, std::string name,
                      std::vector<PendingDirectory>& pending) {
-    Path path = Joined(directory.path, std::move(name));
-    if (path.size() > limits_.maxDepth) {
-      Problem(PathText(path) + ": folders nested too deep; not read");
+    FolderRef folder = FolderIn(directory.folder, std::move(name));
+    if (folder->depth > limits_.maxDepth) {
+      Problem(PathText(*folder) + ": folders nested too deep; not read");
       return;
     }
     if (!rock.childLink) {
-      pending.push_back({record.extent, record.size, std::move(path)});
+      pending.push_back({record.extent, record.size, std::move(folder)});
       return;
     }
     if (const auto size = DirectorySizeAt(*rock.childLink)) {
-      pending.push_back({*rock.childLink, *size, std::move(path)});
+      pending.push_back({*rock.childLink, *size, std::move(folder)});
     }
   }
 
@@ -156,7 +154,7 @@ class IsoWalk {
     if (parts_ && parts_->path.back() != name) FinishParts();
     if (!parts_) {
       parts_ = ListedFile{};
-      parts_->path = Joined(directory.path, std::move(name));
+      parts_->path = ListedPath(directory.folder, std::move(name));
       parts_->nameSource = source;
     }
     parts_->mtime = rock.modified ? rock.modified : record.time;
@@ -204,7 +202,7 @@ class IsoWalk {
     const std::vector<uint8_t> table = ReadBytes(tree.pathTableBlock, tree.pathTableSize);
     // Entry 1 is the root; index 0 stands for no entry. A folder whose parent cannot be
     // placed has no path, nor have its own folders.
-    std::vector<std::optional<Path>> paths{std::nullopt};
+    std::vector<FolderRef> folders{nullptr};
     std::vector<PendingDirectory> unreached;
     for (std::size_t at = 0; at + 8 <= table.size() && !OverEntries();) {
       const uint8_t nameLength = table[at];
@@ -214,16 +212,16 @@ class IsoWalk {
       const std::span<const uint8_t> raw(table.data() + at + 8, nameLength);
       at += 8 + nameLength + (nameLength % 2);
       ++entries_;
-      std::optional<Path> path;
+      FolderRef folder;
       if (const auto found = visited_.find(extent); found != visited_.end()) {
-        path = found->second;
-      } else if (paths.size() == 1) {
-        path = Path{};
-      } else if (parent >= 1 && parent < paths.size() && paths[parent]) {
-        path = Joined(*paths[parent], PathTableName(raw, tree));
-        if (path->size() <= limits_.maxDepth) unreached.push_back({extent, 0, *path});
+        folder = found->second;
+      } else if (folders.size() == 1) {
+        folder = RootFolder();
+      } else if (parent >= 1 && parent < folders.size() && folders[parent]) {
+        folder = FolderIn(folders[parent], PathTableName(raw, tree));
+        if (folder->depth <= limits_.maxDepth) unreached.push_back({extent, 0, folder});
       }
-      paths.push_back(std::move(path));
+      folders.push_back(std::move(folder));
     }
     for (PendingDirectory& directory : unreached) {
       if (visited_.contains(directory.extent)) continue;
@@ -254,12 +252,6 @@ class IsoWalk {
 
   void Problem(const std::string& text) { problems_.push_back(problemPrefix_ + text); }
 
-  static Path Joined(const Path& path, std::string name) {
-    Path joined = path;
-    joined.push_back(std::move(name));
-    return joined;
-  }
-
   BlockReader& blocks_;
   const DirectoryLimits& limits_;
   std::vector<std::string>& problems_;
@@ -267,7 +259,7 @@ class IsoWalk {
   const IsoTree* tree_ = nullptr;
   int copy_ = 0;
   std::optional<uint32_t> rockRidgeSkip_;
-  std::unordered_map<uint64_t, Path> visited_;
+  std::unordered_map<uint64_t, FolderRef> visited_;
   std::optional<ListedFile> parts_;
   uint64_t entries_ = 0;
   bool toldEntries_ = false;

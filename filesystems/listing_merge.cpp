@@ -5,16 +5,7 @@
 
 namespace orlenta {
 
-std::string PathText(const std::vector<std::string>& path) {
-  std::string text;
-  for (const std::string& name : path) {
-    if (!text.empty()) text += '/';
-    text += name;
-  }
-  return text;
-}
-
-std::string ListingMerge::FoldedPath(const std::vector<std::string>& path) {
+std::string ListingMerge::FoldedPath(const ListedPath& path) {
   std::string folded = PathText(path);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

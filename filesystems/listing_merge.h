@@ -57,7 +57,7 @@ class ListingMerge {
     }
   };
   void CutAtVolumeEnd(ListedFile& file);
-  static std::string FoldedPath(const std::vector<std::string>& path);
+  static std::string FoldedPath(const ListedPath& path);
 
   FileListing& listing_;
   std::unordered_map<Key, std::size_t, KeyHash> byData_;

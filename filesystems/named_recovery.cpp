@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <unordered_map>
 
 #include "block_reader.h"
 #include "disc_listing.h"
@@ -21,19 +22,40 @@ constexpr int kMaxRootNumber = 1000;
 // volume: below that, the calls it costs outweigh the bytes they save reading.
 constexpr uint64_t kLeastTakeable = 16;
 
-// Where each file of the listing goes under the root, one after another in one text; `ends`
-// gets where each ends. The tree of names taken is let go before the files are planned, so
-// that a disc of many files never holds both at once.
-std::string PlacedPaths(const FileListing& listing, std::vector<std::size_t>& ends) {
+// Where the files of a listing go under the root: each folder once, and each file's folder
+// and own name. A disc of many files in few folders would otherwise hold each folder's path
+// once for every file in it.
+struct PlacedFiles {
+  std::vector<std::string> folders;  // paths under the root, ending in '/' ("" for the root)
+  std::vector<uint32_t> folderOf;    // each file's, by its place in the listing
+  std::string names;                 // each file's own name, one after another
+  std::vector<std::size_t> nameEnds;
+};
+
+// The tree of names taken is let go before the files are planned, so that a disc of many
+// files never holds both at once.
+PlacedFiles PlaceFiles(const FileListing& listing) {
   NamedTree tree;
-  std::string paths;
-  ends.reserve(listing.files.size());
+  PlacedFiles placed;
+  std::unordered_map<std::string, uint32_t> folderNumbers;
+  std::size_t nameBytes = 0;
+  for (const ListedFile& file : listing.files) nameBytes += file.path.back().size();
+  placed.names.reserve(nameBytes + nameBytes / 8);
+  placed.folderOf.reserve(listing.files.size());
+  placed.nameEnds.reserve(listing.files.size());
   for (const ListedFile& file : listing.files) {
-    paths += tree.Place(file.path, OlderSessionMark(file.olderSession) + DeletedMark(file.deleted));
-    ends.push_back(paths.size());
+    const std::string path =
+        tree.Place(file.path, OlderSessionMark(file.olderSession) + DeletedMark(file.deleted));
+    const std::size_t nameBegin = path.rfind('/') + 1;  // 0 when in the root
+    const auto [found, added] = folderNumbers.try_emplace(
+        path.substr(0, nameBegin), static_cast<uint32_t>(placed.folders.size()));
+    if (added) placed.folders.push_back(found->first);
+    placed.folderOf.push_back(found->second);
+    placed.names.append(path, nameBegin);
+    placed.nameEnds.push_back(placed.names.size());
   }
-  paths.shrink_to_fit();
-  return paths;
+  placed.names.shrink_to_fit();
+  return placed;
 }
 
 }  // namespace
@@ -73,27 +95,18 @@ bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
   return false;
 }
 
-std::vector<std::size_t> NamedRecovery::KeepVolumePaths() {
-  std::size_t total = 0;
-  for (const ListedFile& file : listing_.files) total += PathText(file.path).size();
-  volumePaths_.reserve(total);
-  std::vector<std::size_t> ends;
-  ends.reserve(listing_.files.size());
-  for (ListedFile& file : listing_.files) {
-    volumePaths_ += PathText(file.path);
-    ends.push_back(volumePaths_.size());
-    std::vector<std::string>().swap(file.path);
-  }
-  return ends;
-}
-
 void NamedRecovery::PlanFiles() {
   std::vector<std::size_t> placedEnds;
-  placedPaths_ = PlacedPaths(listing_, placedEnds);
-  // The disc's paths are kept as one text, and the extents as pieces, before the targets are
-  // made: a disc of many files would otherwise hold a list of names and of extents for each
-  // beside them.
-  const std::vector<std::size_t> volumeEnds = KeepVolumePaths();
+  std::vector<uint32_t> folderOf;
+  {
+    PlacedFiles placed = PlaceFiles(listing_);
+    placedFolders_ = std::move(placed.folders);
+    placedNames_ = std::move(placed.names);
+    placedEnds = std::move(placed.nameEnds);
+    folderOf = std::move(placed.folderOf);
+  }
+  // The extents are kept as pieces before the targets are made: a disc of many files would
+  // otherwise hold a list of extents for each beside them.
   targets_.reserve(listing_.files.size());
   pieces_.reserve(listing_.files.size());
   spans_.reserve(listing_.files.size());
@@ -101,7 +114,7 @@ void NamedRecovery::PlanFiles() {
     ListedFile& file = listing_.files[i];
     Target target;
     target.placedEnd = placedEnds[i];
-    target.volumeEnd = volumeEnds[i];
+    target.folder = folderOf[i];
     const std::size_t index = targets_.size();
     uint64_t offset = 0;
     for (const FileExtent& extent : file.extents) {
@@ -282,7 +295,7 @@ std::string NamedRecovery::Slice(const std::string& texts, const Target& target,
 }
 
 std::string NamedRecovery::PathOf(const Target& target) const {
-  return root_ + Slice(placedPaths_, target, &Target::placedEnd);
+  return root_ + placedFolders_[target.folder] + Slice(placedNames_, target, &Target::placedEnd);
 }
 
 bool NamedRecovery::Open(Target& target) {
@@ -341,7 +354,7 @@ void NamedRecovery::Conclude(Target& target) {
   }
   NamedFileResult result;
   result.path = path;
-  result.volumePath = Slice(volumePaths_, target, &Target::volumeEnd);
+  result.volumePath = PathText(file.path);
   result.size = file.size;
   result.mtime = file.mtime;
   result.runs = std::move(target.runs);

@@ -64,8 +64,8 @@ class NamedRecovery final : public ListedFiles {
   // Tells `observer` (none when nullptr) of each file once written.
   void SetObserver(NamedFileObserver* observer) { observer_ = observer; }
 
-  // What the directories said; once the files are planned, each file's path and extents
-  // are let go (a file's result carries its path and runs).
+  // What the directories said; once the files are planned, each file's extents are let go
+  // (a file's result carries its runs).
   const FileListing& Listing() const { return listing_; }
   // The folder the named tree went to ("" when there was nothing to write).
   const std::string& Root() const { return root_; }
@@ -85,10 +85,10 @@ class NamedRecovery final : public ListedFiles {
   struct Target {
     // Its place in targets_ is the file's in the listing.
     uint64_t firstSector = 0;  // where its data begins
-    // Where its path under the root and its path on the disc end in placedPaths_ and
-    // volumePaths_ (each begins where the previous target's ends).
+    // Its folder under the root, in placedFolders_, and where its own name ends in
+    // placedNames_ (it begins where the previous target's ends).
     std::size_t placedEnd = 0;
-    std::size_t volumeEnd = 0;
+    uint32_t folder = 0;
     std::FILE* stream = nullptr;
     uint64_t toDeliver = 0;  // the bytes its extents hold
     uint64_t delivered = 0;
@@ -121,7 +121,6 @@ class NamedRecovery final : public ListedFiles {
                      bool unreadable);
   // Lets go of the pieces that end by the volume's logical byte `end`.
   void EndPiecesBy(uint64_t end);
-  std::vector<std::size_t> KeepVolumePaths();
   std::string Slice(const std::string& texts, const Target& target, std::size_t Target::*end) const;
   std::string PathOf(const Target& target) const;
   static void AddRun(Target& target, const NamedRun& run);
@@ -143,8 +142,8 @@ class NamedRecovery final : public ListedFiles {
   uint32_t sectorSize_ = 0;
   uint64_t directoryBytes_ = 0;
   std::vector<Target> targets_;
-  std::string placedPaths_;
-  std::string volumePaths_;
+  std::vector<std::string> placedFolders_;
+  std::string placedNames_;
   std::vector<Piece> pieces_;  // every extent, by volume offset
   std::size_t nextPiece_ = 0;
   std::vector<std::size_t> active_;  // pieces begun and not yet ended

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safe_names.h"
 
+#include <unordered_set>
+
 namespace orlenta {
 namespace {
 
@@ -95,21 +97,39 @@ std::string SafeName(std::string_view raw) {
 }
 
 struct NamedTree::Folder {
-  struct Entry {
-    std::string spelling;            // as first taken
-    std::unique_ptr<Folder> folder;  // none for a file
-  };
-  // Each name taken in the folder, by its folded form.
-  std::unordered_map<std::string, Entry> names;
+  std::string spelling;  // as first taken
+  // The folders and the files taken in it, by their folded names. A file keeps no more than
+  // its folded name: a disc may list a hundred thousand of them.
+  std::unordered_map<std::string, std::unique_ptr<Folder>> folders;
+  std::unordered_set<std::string> files;
+  // For each name wanted more than once, by its folded form, the next number to try: a
+  // folder of thousands of files of one name takes them in one step each, not thousands.
+  std::unordered_map<std::string, int> nextNumber;
+
+  bool Taken(const std::string& folded) const {
+    return files.contains(folded) || folders.contains(folded);
+  }
 
   // The name `wanted` or the first free numbered form of it, taken for a file (or a new
   // folder when `folder`).
   std::string Take(const std::string& wanted, Folder** folder) {
     std::string name = wanted;
-    for (int n = 2; names.contains(Folded(name)); ++n) name = Numbered(wanted, n);
-    Entry& entry = names[Folded(name)];
-    entry.spelling = name;
-    if (folder) *folder = (entry.folder = std::make_unique<Folder>()).get();
+    std::string folded = Folded(name);
+    if (Taken(folded)) {
+      int& next = nextNumber.try_emplace(std::move(folded), 2).first->second;
+      do {
+        name = Numbered(wanted, next++);
+        folded = Folded(name);
+      } while (Taken(folded));
+    }
+    if (!folder) {
+      files.insert(std::move(folded));
+      return name;
+    }
+    auto made = std::make_unique<Folder>();
+    made->spelling = name;
+    *folder = made.get();
+    folders.emplace(std::move(folded), std::move(made));
     return name;
   }
 };
@@ -127,16 +147,20 @@ std::string NamedTree::Place(const std::vector<std::string>& path, std::string_v
       placed += folder->Take(mark.empty() ? name : Suffixed(name, mark), nullptr);
       break;
     }
-    const auto found = folder->names.find(Folded(name));
-    if (found != folder->names.end() && found->second.folder) {
+    const auto found = folder->folders.find(Folded(name));
+    if (found != folder->folders.end()) {
       // The same folder again: the spelling it was first taken under stays.
-      placed += found->second.spelling;
-      folder = found->second.folder.get();
+      placed += found->second->spelling;
+      folder = found->second.get();
       continue;
     }
     placed += folder->Take(name, &folder);
   }
   return placed;
+}
+
+std::string NamedTree::Place(const ListedPath& path, std::string_view mark) {
+  return Place(path.Names(), mark);
 }
 
 }  // namespace orlenta

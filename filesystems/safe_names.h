@@ -9,6 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "listed_path.h"
+
 namespace orlenta {
 
 // The longest name a file or folder of ours takes from a disc, in bytes: room is left for
@@ -40,6 +42,7 @@ class NamedTree {
   // Folders met again are the same folders. A `mark` of ours (" (session 1)") goes into the
   // file's name before its extension.
   std::string Place(const std::vector<std::string>& path, std::string_view mark = {});
+  std::string Place(const ListedPath& path, std::string_view mark = {});
 
  private:
   struct Folder;

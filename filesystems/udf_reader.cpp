@@ -13,8 +13,6 @@
 namespace orlenta {
 namespace {
 
-using Path = std::vector<std::string>;
-
 constexpr std::size_t kIdentifierHead = 38;
 constexpr uint8_t kDeleted = 0x04;
 constexpr uint8_t kParent = 0x08;
@@ -28,7 +26,7 @@ constexpr uint64_t kOlderTablesBytesFloor = uint64_t{16} << 20;
 
 struct PendingFolder {
   UdfAddress at;
-  Path path;
+  FolderRef folder;
   bool deleted = false;
 };
 
@@ -83,7 +81,7 @@ class UdfWalk {
         problemPrefix_(std::move(problemPrefix)) {}
 
   void Walk(UdfAddress root) {
-    std::vector<PendingFolder> pending{{root, {}, false}};
+    std::vector<PendingFolder> pending{{root, RootFolder(), false}};
     while (!pending.empty() && !OverEntries() && !space_.Spent()) {
       PendingFolder folder = std::move(pending.back());
       pending.pop_back();
@@ -93,7 +91,7 @@ class UdfWalk {
       const std::optional<UdfEntry> entry =
           ReadUdfEntry(space_, folder.at, limits_.maxExtentsPerFile);
       if (!entry || entry->type != UdfEntry::kDirectory) {
-        if (!folder.deleted) Problem(FolderText(folder.path) + ": its entry cannot be read");
+        if (!folder.deleted) Problem(FolderText(*folder.folder) + ": its entry cannot be read");
         continue;
       }
       for (const Identifier& identifier : ReadIdentifiers(*entry, folder)) {
@@ -112,11 +110,11 @@ class UdfWalk {
 
   std::vector<Identifier> ReadIdentifiers(const UdfEntry& entry, const PendingFolder& folder) {
     const uint64_t most = uint64_t{limits_.maxDirectoryBlocks} * BlockReader::kBlockBytes;
-    if (entry.size > most) Problem(FolderText(folder.path) + ": directory too large, cut");
+    if (entry.size > most) Problem(FolderText(*folder.folder) + ": directory too large, cut");
     uint32_t unreadable = 0;
     const std::vector<uint8_t> data = ReadUdfData(space_, entry, most, unreadable);
     if (unreadable != 0 && !folder.deleted) {
-      Problem(FolderText(folder.path) + ": a directory sector cannot be read");
+      Problem(FolderText(*folder.folder) + ": a directory sector cannot be read");
     }
     std::vector<Identifier> identifiers;
     const std::span<const uint8_t> bytes(data);
@@ -145,8 +143,7 @@ class UdfWalk {
             std::vector<PendingFolder>& pending) {
     if ((identifier.characteristics & kParent) != 0) return;
     const bool deleted = folder.deleted || (identifier.characteristics & kDeleted) != 0;
-    Path path = folder.path;
-    path.push_back(identifier.name);
+    ListedPath path(folder.folder, identifier.name);
     const std::optional<UdfEntry> entry =
         ReadUdfEntry(space_, identifier.at, limits_.maxExtentsPerFile);
     if (!entry) {
@@ -163,7 +160,7 @@ class UdfWalk {
         if (path.size() > limits_.maxDepth) {
           Problem(PathText(path) + ": folders nested too deep; not read");
         } else {
-          pending.push_back({identifier.at, std::move(path), deleted});
+          pending.push_back({identifier.at, FolderIn(folder.folder, identifier.name), deleted});
         }
         return;
       case UdfEntry::kLink:
@@ -179,13 +176,13 @@ class UdfWalk {
     }
   }
 
-  void TakeLink(const UdfEntry& entry, Path path) {
+  void TakeLink(const UdfEntry& entry, ListedPath path) {
     uint32_t unreadable = 0;
     const std::vector<uint8_t> data = ReadUdfData(space_, entry, kMaxLinkBytes, unreadable);
     merge_.AddLink({std::move(path), LinkTarget(data)});
   }
 
-  void TakeFile(const UdfEntry& entry, Path path, bool deleted) {
+  void TakeFile(const UdfEntry& entry, ListedPath path, bool deleted) {
     UdfExtents placed = UdfDataExtents(space_, entry, limits_.maxExtentsPerFile);
     ListedFile file;
     file.path = std::move(path);
@@ -209,7 +206,9 @@ class UdfWalk {
     }
   }
 
-  static std::string FolderText(const Path& path) { return path.empty() ? "/" : PathText(path); }
+  static std::string FolderText(const ListedFolder& folder) {
+    return folder.depth == 0 ? "/" : PathText(folder);
+  }
 
   void Problem(const std::string& text) {
     read_.whole = false;

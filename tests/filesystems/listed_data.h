@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,19 @@ inline std::string DataOf(const ListedFile& file, const std::vector<uint8_t>& im
     data.append(reinterpret_cast<const char*>(image.data() + extent.offset), extent.length);
   }
   return data.substr(0, file.size);
+}
+
+// The folders of the listing's files that are held more than once (their paths): each
+// folder is to be held once, however many files it holds.
+inline std::vector<std::string> FoldersHeldTwice(const FileListing& listing) {
+  std::map<std::string, const ListedFolder*> held;
+  std::vector<std::string> twice;
+  for (const ListedFile& file : listing.files) {
+    const ListedFolder* folder = file.path.Folder().get();
+    const std::string text = folder ? PathText(*folder) : "";
+    if (held.try_emplace(text, folder).first->second != folder) twice.push_back(text);
+  }
+  return twice;
 }
 
 }  // namespace orlenta

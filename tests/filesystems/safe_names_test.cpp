@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 namespace orlenta {
 namespace {
 
@@ -47,6 +49,54 @@ TEST(NamedTree, ClashingNamesGetDistinctPlacesAndFoldersAreShared) {
   EXPECT_EQ(tree.Place({"notes", "c.txt"}), "notes (2)/c.txt");
   EXPECT_EQ(tree.Place({"..", "x"}), "_../x");
   EXPECT_EQ(tree.Place({"a/b", "c"}), "a_b/c");
+  // A numbered name a disc lists itself is skipped, before and after the numbering passed it.
+  EXPECT_EQ(tree.Place({"Photos", "a (4).jpg"}), "Photos/a (4).jpg");
+  EXPECT_EQ(tree.Place({"Photos", "a.jpg"}), "Photos/a (5).jpg");
+  EXPECT_EQ(tree.Place({"Photos", "a (6).jpg"}), "Photos/a (6).jpg");
+  EXPECT_EQ(tree.Place({"Photos", "A.jpg"}), "Photos/A (7).jpg");
+  // Paths as the listing holds them, a folder shared by its files, are placed the same way.
+  const FolderRef photos = FolderIn(RootFolder(), "Photos");
+  EXPECT_EQ(tree.Place(ListedPath(photos, "b.jpg")), "Photos/b (2).jpg");
+  EXPECT_EQ(tree.Place(ListedPath(FolderIn(photos, "2004"), "c.jpg"), " (session 1)"),
+            "Photos/2004/c (session 1).jpg");
+}
+
+TEST(NamedTree, AFolderOfThousandsOfOneNameIsPlacedInLinearTime) {
+  // A hostile directory may list a million entries of one name: trying " (2)", " (3)", ...
+  // afresh for each would take hours.
+  NamedTree tree;
+  constexpr int kCount = 20000;
+  const auto start = std::chrono::steady_clock::now();
+  std::string last;
+  for (int i = 0; i < kCount; ++i) last = tree.Place({"DCIM", "IMG.JPG"});
+  EXPECT_EQ(last, "DCIM/IMG (" + std::to_string(kCount) + ").JPG");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(ListedPath, ReadsAsItsNamesFromTheRoot) {
+  const FolderRef root = RootFolder();
+  const FolderRef holiday = FolderIn(root, "Holiday 2004");
+  const FolderRef day = FolderIn(holiday, "Day 1");
+  struct Case {
+    ListedPath path;
+    std::vector<std::string> names;
+  };
+  for (const Case& c : std::vector<Case>{
+           {ListedPath(), {}},
+           {ListedPath(root, "a.jpg"), {"a.jpg"}},
+           {ListedPath(day, "IMG_0042.JPG"), {"Holiday 2004", "Day 1", "IMG_0042.JPG"}},
+           {ListedPath(std::vector<std::string>{"x", "y", "z"}), {"x", "y", "z"}},
+           {ListedPath(std::vector<std::string>{""}), {""}},
+       }) {
+    EXPECT_EQ(c.path.Names(), c.names);
+    EXPECT_EQ(c.path.size(), c.names.size());
+    EXPECT_EQ(PathText(c.path), PathText(c.names));
+    if (!c.names.empty()) {
+      EXPECT_EQ(c.path.back(), c.names.back());
+    }
+  }
+  EXPECT_EQ(PathText(*day), "Holiday 2004/Day 1");
+  EXPECT_EQ(PathText(*root), "");
 }
 
 }  // namespace

@@ -110,6 +110,7 @@ TEST(UdfReader, ABridgeDiscGivesEveryFileOnceByItsUdfPathFromAnyCopyOfItsDescrip
       EXPECT_EQ(file.mtime, kTime);
       EXPECT_FALSE(file.suspect);
     }
+    EXPECT_EQ(FoldersHeldTwice(listing), std::vector<std::string>());
   }
 }
 
