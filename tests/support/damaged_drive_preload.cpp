@@ -163,33 +163,17 @@ bool ReadFails(uint64_t offset, std::size_t length) {
 
 using PreadFunction = ssize_t (*)(int, void*, size_t, off_t);
 
-ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
-  if (!IsTheImage(fd)) return next(fd, into, length, offset);
-  const Damage& damage = TheDamage();
-  ++counts.reads;
-  if (ReadFails(static_cast<uint64_t>(offset), length)) {
-    ++counts.failed;
-    SleepThrough(damage.failSeconds);
-    errno = EIO;
-    return -1;
-  }
-  const ssize_t got = next(fd, into, length, offset);
-  if (got > 0 && damage.bytesPerSecond > 0) {
-    SleepThrough(static_cast<double>(got) / damage.bytesPerSecond);
-  }
-  return got;
-}
-
 template <typename Function>
 Function Next(const char* name) {
   return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
 }
 
-// A copy of `length` bytes from byte `offset` of `fd` into another file, made by `copy`
-// when the damage lets it: as a read of those bytes, it fails whole, or takes its time.
-template <typename Copy>
-ssize_t DamagedCopy(int fd, off_t offset, size_t length, Copy copy) {
-  if (!IsTheImage(fd)) return copy();
+// A read of `length` bytes from byte `offset` of `fd`, made by `read` when the damage lets
+// it: it fails whole when it touches a bad sector, and takes its time. A copy out of the
+// file into another inside the kernel is such a read too.
+template <typename Read>
+ssize_t Damaged(int fd, off_t offset, size_t length, Read read) {
+  if (!IsTheImage(fd)) return read();
   const Damage& damage = TheDamage();
   ++counts.reads;
   if (ReadFails(static_cast<uint64_t>(offset), length)) {
@@ -198,11 +182,15 @@ ssize_t DamagedCopy(int fd, off_t offset, size_t length, Copy copy) {
     errno = EIO;
     return -1;
   }
-  const ssize_t got = copy();
+  const ssize_t got = read();
   if (got > 0 && damage.bytesPerSecond > 0) {
     SleepThrough(static_cast<double>(got) / damage.bytesPerSecond);
   }
   return got;
+}
+
+ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
+  return Damaged(fd, offset, length, [&] { return next(fd, into, length, offset); });
 }
 
 off_t OffsetOf(int fd, const off_t* given) {
@@ -225,20 +213,18 @@ extern "C" ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outO
                                    size_t length, unsigned int flags) {
   using Function = ssize_t (*)(int, off_t*, int, off_t*, size_t, unsigned int);
   static const auto next = Next<Function>("copy_file_range");
-  return DamagedCopy(in, OffsetOf(in, inOffset), length,
-                     [&] { return next(in, inOffset, out, outOffset, length, flags); });
+  return Damaged(in, OffsetOf(in, inOffset), length,
+                 [&] { return next(in, inOffset, out, outOffset, length, flags); });
 }
 
 extern "C" ssize_t sendfile(int out, int in, off_t* offset, size_t length) {
   using Function = ssize_t (*)(int, int, off_t*, size_t);
   static const auto next = Next<Function>("sendfile");
-  return DamagedCopy(in, OffsetOf(in, offset), length,
-                     [&] { return next(out, in, offset, length); });
+  return Damaged(in, OffsetOf(in, offset), length, [&] { return next(out, in, offset, length); });
 }
 
 extern "C" ssize_t sendfile64(int out, int in, off_t* offset, size_t length) {
   using Function = ssize_t (*)(int, int, off_t*, size_t);
   static const auto next = Next<Function>("sendfile64");
-  return DamagedCopy(in, OffsetOf(in, offset), length,
-                     [&] { return next(out, in, offset, length); });
+  return Damaged(in, OffsetOf(in, offset), length, [&] { return next(out, in, offset, length); });
 }
