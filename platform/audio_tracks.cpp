@@ -2,6 +2,7 @@
 #include "audio_tracks.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -159,25 +160,41 @@ int WriteAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
   return 0;
 }
 
+// Copies the whole file open as `from` into the file open as `to`; 0, or the errno of what
+// failed.
+int CopyWhole(int from, int to) {
+  std::vector<uint8_t> piece(std::size_t{1} << 20);
+  for (uint64_t at = 0;;) {
+    errno = 0;
+    const std::size_t got = ReadFully(from, at, piece);
+    if (got == 0) return errno;
+    if (const int failed = WriteAt(to, at, std::span(piece).first(got)); failed != 0) return failed;
+    at += got;
+  }
+}
+
 // Puts `frames` (the track's frame, with its samples) into a copy of the WAV file at `path`
 // made beside it, and renames the copy over it. 0, or the errno of what failed, the file
-// untouched.
+// untouched and no copy left.
 int ReplaceFrames(const std::string& path,
                   const std::map<uint64_t, std::pair<FrameState, std::vector<uint8_t>>>& frames) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::path target = fs::canonical(path, error);
   if (error) return error.value();
+  struct stat info {};
+  const OpenFile from(target.string());
+  if (from.fd < 0 || ::fstat(from.fd, &info) != 0) return errno;
   const fs::path copy = target.string() + ".mending-" + std::to_string(::getpid());
-  if (!fs::copy_file(target, copy, error)) return error ? error.value() : EEXIST;
-  int failed = 0;
-  const int fd = ::open(copy.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) failed = errno;
+  const int to =
+      ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+  if (to < 0) return errno;
+  int failed = CopyWhole(from.fd, to);
   for (auto frame = frames.begin(); failed == 0 && frame != frames.end(); ++frame) {
-    failed = WriteAt(fd, AudioTrackResult::FileOffset(frame->first), frame->second.second);
+    failed = WriteAt(to, AudioTrackResult::FileOffset(frame->first), frame->second.second);
   }
-  if (failed == 0 && ::fsync(fd) != 0) failed = errno;
-  if (fd >= 0 && ::close(fd) != 0 && failed == 0) failed = errno;
+  if (failed == 0 && ::fsync(to) != 0) failed = errno;
+  if (::close(to) != 0 && failed == 0) failed = errno;
   if (failed == 0 && ::rename(copy.c_str(), target.c_str()) != 0) failed = errno;
   if (failed != 0) fs::remove(copy, error);
   return failed;
