@@ -81,13 +81,14 @@ bool ImageRescue::OpenRecord() {
   if (!in) return true;
   std::ostringstream text;
   text << in.rdbuf();
-  std::optional<std::vector<RecordedFile>> files = ParseRescueRecord(text.str());
-  if (!files) {
+  std::optional<RescueRecord> record = ParseRescueRecord(text.str());
+  if (!record) {
     messages_.Problem(plan_.record +
                       ": is not a record of recovered files; move it away to start afresh");
     return false;
   }
-  record_ = std::move(*files);
+  record_ = std::move(record->files);
+  tracks_ = std::move(record->tracks);
   recordFound_ = true;
   return true;
 }
@@ -147,13 +148,23 @@ void ImageRescue::TakeIn(const std::vector<RecordedFile>& files, bool stopped) {
 }
 
 bool ImageRescue::WriteRecord(const std::vector<RecordedFile>& record) {
-  const std::string text = FormatRescueRecord(record);
+  const std::string text = FormatRescueRecord({record, tracks_});
   if (ReplaceFileContents(plan_.record,
                           {reinterpret_cast<const uint8_t*>(text.data()), text.size()})) {
     return true;
   }
   messages_.Problem(plan_.record + ": the record could not be written");
   return false;
+}
+
+void ImageRescue::RecordTrack(RecordedTrack track) {
+  for (RecordedTrack& recorded : tracks_) {
+    if (recorded.number == track.number) {
+      recorded = std::move(track);
+      return;
+    }
+  }
+  tracks_.push_back(std::move(track));
 }
 
 bool ImageRescue::SaveImage() {

@@ -90,6 +90,10 @@ class ImageRescue {
   // Saves the mapfile when it has not been saved for a while.
   void SaveFromTimeToTime() { image_.SaveFromTimeToTime(About()); }
   const std::vector<RecordedFile>& Record() const { return record_; }
+  // The disc's audio tracks written as WAV files, as the record keeps them.
+  const std::vector<RecordedTrack>& Tracks() const { return tracks_; }
+  // Keeps `track` in the record, in place of what it held of the same track.
+  void RecordTrack(RecordedTrack track);
   const MendingOutcome& Taken() const { return taken_; }
   const RescuePlan& Plan() const { return plan_; }
 
@@ -112,6 +116,7 @@ class ImageRescue {
   VolumeSource* drives_ = nullptr;
   RescueRecorder recorder_;
   std::vector<RecordedFile> record_;
+  std::vector<RecordedTrack> tracks_;
   bool recordFound_ = false;
   std::string carveFolder_;
   std::string stagingFolder_;

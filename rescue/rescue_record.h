@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/carve_observer.h"
+#include "platform/audio_tracks.h"
 #include "platform/sha256.h"
 
 namespace orlenta {
@@ -28,11 +29,32 @@ struct RecordedFile {
   bool operator==(const RecordedFile&) const = default;
 };
 
+// One audio track of the disc as the rescue record keeps it: the WAV file written of it,
+// and its frames that did not read clean.
+struct RecordedTrack {
+  int number = 0;
+  std::string name;  // in the output folder
+  std::string sha256;
+  uint64_t frames = 0;
+  std::vector<FrameStretch> damaged;  // in order; every other frame read clean
+
+  bool operator==(const RecordedTrack&) const = default;
+};
+
+// What the runs with an image made in their output folder.
+struct RescueRecord {
+  std::vector<RecordedFile> files;
+  std::vector<RecordedTrack> tracks;
+
+  bool operator==(const RescueRecord&) const = default;
+};
+
 // The record a run with an image keeps in its output folder, so that a later run on the
-// same image knows the files it made: one line per file, tab-separated.
-std::string FormatRescueRecord(const std::vector<RecordedFile>& files);
+// same image knows the files it made: one line per file, tab-separated, and one per audio
+// track, which begins with "audio".
+std::string FormatRescueRecord(const RescueRecord& record);
 // nullopt when `text` is not a record; a name that is not a plain file name makes it none.
-std::optional<std::vector<RecordedFile>> ParseRescueRecord(const std::string& text);
+std::optional<RescueRecord> ParseRescueRecord(const std::string& text);
 
 inline constexpr const char* kRescueRecordName = "rescue-record.tsv";
 

@@ -192,7 +192,7 @@ TEST_F(WindowDriveRescue, StartingAfreshKeepsEverythingAnEarlierRunWrote) {
 
 TEST_F(WindowDriveRescue, ExitDuringARunKeepsTheRecordAndMapOfWhatWasWritten) {
   std::size_t filesAtExit = 0;
-  std::optional<std::vector<RecordedFile>> recordAtExit;
+  std::optional<RescueRecord> recordAtExit;
   std::vector<uint64_t> keptAtExit;
   ExitWatchingShell desktop([&] {
     filesAtExit = Files(OutputFolder()).size();
@@ -208,7 +208,7 @@ TEST_F(WindowDriveRescue, ExitDuringARunKeepsTheRecordAndMapOfWhatWasWritten) {
   // Every file but the one being written then is recorded; that one stays as it was written.
   EXPECT_EQ(filesAtExit, 3u);
   ASSERT_TRUE(recordAtExit);
-  EXPECT_EQ(recordAtExit->size(), 2u);
+  EXPECT_EQ(recordAtExit->files.size(), 2u);
   EXPECT_FALSE(keptAtExit.empty());
   window.reset();
 }

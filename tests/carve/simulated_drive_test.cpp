@@ -93,15 +93,17 @@ class SimulatedDriveTest : public ::testing::Test {
   }
 
   // A music CD in the drive, with `music` as its three tracks of kFrames frames, and a
-  // scratch over frames 30 and 31 of the second (disc sectors 90 and 91). Returns the drive.
-  // The drive file ends with the lines `extra`.
-  std::string MusicCd(const std::vector<uint8_t>& music, const std::string& extra = "") {
+  // scratch over frames 30 and 31 of the second (disc sectors 90 and 91) unless `scratched`
+  // is false. Returns the drive. The drive file ends with the lines `extra`.
+  std::string MusicCd(const std::vector<uint8_t>& music, const std::string& extra = "",
+                      bool scratched = true) {
     image_ = dir_.File("music.raw");
     Place(0, music);
     const std::string drive = dir_.File("music-drive");
     std::ofstream(drive) << "image " << image_ << "\n"
                          << "track 1 1 audio 0 60\ntrack 2 1 audio 60 60\ntrack 3 1 audio 120 60\n"
-                         << "fail 90-91\nfail_ms 0\nstats " << dir_.File("stats.txt") << "\n"
+                         << (scratched ? "fail 90-91\n" : "") << "fail_ms 0\nstats "
+                         << dir_.File("stats.txt") << "\n"
                          << extra;
     return drive;
   }
@@ -408,6 +410,126 @@ TEST_F(SimulatedDriveTest, TheRunSaysItIsDoneOnlyOnceItsRetriesAndItsMusicAreRea
     EXPECT_EQ(err.find("Process completed!") == std::string::npos, c.status != 0) << c.what << err;
     EXPECT_GT(err.find("Sectors scanned:"), closing) << c.what << err;
     EXPECT_EQ(CarvedFiles(Out(label)).count("Track 01.wav"), c.music ? 1u : 0u) << c.what;
+  }
+}
+
+TEST_F(SimulatedDriveTest, ARescueThatGoesOnWritesNoTrackTwiceAndMendsTheDamagedOnes) {
+  const std::vector<uint8_t> music = Noise(3 * kFrames * 2352, 4);
+  // The samples of track `number`; of the second as the scratch left it with `damaged`.
+  const auto samples = [&music](int number, bool damaged = false) {
+    const auto from = music.begin() + static_cast<std::ptrdiff_t>((number - 1) * kFrames * 2352);
+    std::string bytes(from, from + static_cast<std::ptrdiff_t>(kFrames * 2352));
+    if (damaged) std::fill_n(bytes.begin() + 30 * 2352, 2 * 2352, '\0');
+    return bytes;
+  };
+  const std::string edited = "edited since";
+  struct Case {
+    const char* what;
+    bool scratchReadsNow;           // on the second run
+    std::vector<std::string> args;  // of the second run
+    const char* editedFile;         // changed by the user between the runs
+    // The WAV files after the second run: the track each holds ("2!" damaged), or "edited".
+    std::map<std::string, std::string> wavs;
+    std::string told;                     // in the summary
+    std::map<int, std::string> reported;  // the report's file of each track
+    const char* unrepaired;               // the report's count of track 2's
+  };
+  const std::map<int, std::string> all = {
+      {1, "Track 01.wav"}, {2, "Track 02.wav"}, {3, "Track 03.wav"}};
+  const Case cases[] = {
+      {"the scratch still fails",
+       false,
+       {},
+       nullptr,
+       {{"Track 01.wav", "1"}, {"Track 02.wav", "2!"}, {"Track 03.wav", "3"}},
+       "Track 01.wav, kept from an earlier run\n  Track 2: audio, sectors 60-119 (session 1), "
+       "Track 02.wav, read again, no frame better, 2 frames could not be repaired",
+       all,
+       "2"},
+      {"the scratch reads now",
+       true,
+       {},
+       nullptr,
+       {{"Track 01.wav", "1"}, {"Track 02.wav", "2"}, {"Track 03.wav", "3"}},
+       "Track 02.wav, mended\n",
+       all,
+       "0"},
+      {"the damaged track's file changed since",
+       true,
+       {},
+       "Track 02.wav",
+       {{"Track 01.wav", "1"},
+        {"Track 02.wav", "edited"},
+        {"Track 02.mended.wav", "2"},
+        {"Track 03.wav", "3"}},
+       "Track 02.mended.wav, mended beside the file changed since\n",
+       {{1, "Track 01.wav"}, {2, "Track 02.mended.wav"}, {3, "Track 03.wav"}},
+       "0"},
+      {"a whole track's file changed since",
+       false,
+       {},
+       "Track 01.wav",
+       {{"Track 01.wav", "edited"}, {"Track 02.wav", "2!"}, {"Track 03.wav", "3"}},
+       "Track 01.wav, changed since an earlier run wrote it, left as it is\n",
+       {{2, "Track 02.wav"}, {3, "Track 03.wav"}},
+       "2"},
+      {"no music asked for the second time",
+       true,
+       {"--no-audio"},
+       nullptr,
+       {{"Track 01.wav", "1"}, {"Track 02.wav", "2!"}, {"Track 03.wav", "3"}},
+       "Track 2: audio, sectors 60-119 (session 1), not written",
+       all,
+       "2"},
+  };
+  int run = 0;
+  for (const Case& c : cases) {
+    const std::string label = "goes-on" + std::to_string(++run);
+    const std::string reportPath = dir_.File(label + ".xml");
+    const std::vector<std::string> rescue{"--image", dir_.File(label + ".img"), "--report",
+                                          reportPath};
+    const std::string scratched = MusicCd(music);
+    ASSERT_EQ(Carve(scratched, label, scratched, rescue), 0) << c.what << Err();
+    const uint64_t firstReads = Stats()["packet_reads"];
+    if (c.editedFile) std::ofstream(Out(label) + "/" + c.editedFile, std::ios::binary) << edited;
+    const std::string drive = MusicCd(music, "", !c.scratchReadsNow);
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--image", dir_.File(label + ".img"), "--report", reportPath});
+    ASSERT_EQ(WaitForCarve(Start(drive, label, drive, args)), 0) << c.what << Err();
+    const std::string err = Err();
+    EXPECT_NE(err.find(c.told), std::string::npos) << c.what << err;
+    // Only what did not read clean is read again, not three tracks: one clean track takes
+    // 15 reads, the scratch's failing frames hundreds as the error correction tries them.
+    EXPECT_LT(Stats()["packet_reads"], c.scratchReadsNow ? 20 : firstReads / 2) << c.what;
+    // Each file by what it holds.
+    std::map<std::string, std::string> wavs = CarvedFiles(Out(label));
+    wavs.erase("rescue-record.tsv");
+    for (auto& [name, bytes] : wavs) {
+      std::string holds = bytes == edited ? "edited" : "other";
+      for (const char* track : {"1", "2", "2!", "3"}) {
+        if (bytes.size() > 44 && bytes.substr(44) == samples(track[0] - '0', track[1] == '!')) {
+          holds = track;
+        }
+      }
+      bytes = holds;
+    }
+    EXPECT_EQ(wavs, c.wavs) << c.what;
+    // The report tells every track as its file now holds it, earlier runs' included.
+    const Report report(reportPath);
+    ASSERT_TRUE(report.Parsed()) << c.what;
+    EXPECT_EQ(SchemaProblems(reportPath), "") << c.what;
+    EXPECT_EQ(report.All("//d:fileobject/x:audio_track").size(), c.reported.size()) << c.what;
+    for (const auto& [number, name] : c.reported) {
+      const std::string object =
+          "//d:fileobject[x:audio_track/@number='" + std::to_string(number) + "']";
+      EXPECT_EQ(report.One(object + "/d:filename"), "out-" + label + "/" + name) << c.what;
+      EXPECT_TRUE(BytesOfRuns(report, object, FileText(image_), kBytesBeforeSamples) ==
+                  FileText(Out(label) + "/" + name).substr(44))
+          << c.what << ", " << name;
+    }
+    EXPECT_EQ(report.One("//d:fileobject/x:audio_track[@number='2']/@frames_unrepaired"),
+              c.unrepaired)
+        << c.what;
   }
 }
 

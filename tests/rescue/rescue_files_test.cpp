@@ -59,8 +59,22 @@ TEST(RescueRecordTest, RoundTripsAndRefusesNamesOutsideTheFolder) {
       {"1REC.jpg", kJpeg, 0, 4096, std::string(64, 'a'), false, {{1, 2}, {5, 1}}},
       {"1REC.gif", kGif, 9, 10, std::string(64, 'b'), true, {}},
   };
-  EXPECT_EQ(ParseRescueRecord(FormatRescueRecord(files)), files);
-  const std::string good = FormatRescueRecord({files[1]});
+  const std::vector<RecordedTrack> tracks = {
+      {1, "Track 01.wav", std::string(64, 'c'), 60, {}},
+      {2,
+       "Track 02 - Song.wav",
+       std::string(64, 'd'),
+       60,
+       {{3, 2, FrameState::kUnrepaired},
+        {5, 1, FrameState::kSilence},
+        {59, 1, FrameState::kUnread}}},
+  };
+  EXPECT_EQ(ParseRescueRecord(FormatRescueRecord({files, tracks})), (RescueRecord{files, tracks}));
+  // A record written before audio tracks were kept is still read.
+  std::string first = FormatRescueRecord({files, {}});
+  first.replace(first.find("record 2"), 8, "record 1");
+  EXPECT_EQ(ParseRescueRecord(first), (RescueRecord{files, {}}));
+  const std::string good = FormatRescueRecord({{files[1]}, {tracks[1]}});
   for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
            {"1REC.gif\t", "../x.gif\t"},
            {"1REC.gif\t", "sub/x.gif\t"},
@@ -68,9 +82,19 @@ TEST(RescueRecordTest, RoundTripsAndRefusesNamesOutsideTheFolder) {
            {"\t2\t", "\t0\t"},
            {"\t1\t-", "\t2\t-"},
            {"\t9\t", "\t-9\t"},
-           {"# orlenta-carve rescue record 1", "# something else"},
+           {"# orlenta-carve rescue record 2", "# something else"},
+           {"Track 02 - Song.wav", "../Track 02.wav"},
+           {"audio\t2\t", "audio\t0\t"},
+           {"audio\t2\t", "audio\t100\t"},
+           {"\t60\t", "\tsixty\t"},
+           {"3+2u", "3+2q"},            // a state the record has no letter for
+           {"3+2u", "3+0u"},            // an empty stretch
+           {"3+2u,5+1s", "5+1s,3+2u"},  // stretches out of order
+           {"59+1x", "59+2x"},          // past the track's end
+           {"3+2u", "3+2"},             // no state at all
        }) {
     std::string text = good;
+    ASSERT_NE(text.find(from), std::string::npos) << from;
     text.replace(text.find(from), from.size(), to);
     EXPECT_FALSE(ParseRescueRecord(text)) << to;
   }

@@ -12,7 +12,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -284,19 +286,34 @@ DriveAudioReading AudioReading(const CarveOptions& options, const SectorLayout& 
   return how;
 }
 
+// The reader `open` makes, made at the first read: a track that is not read again (a rescue
+// that goes on, whose earlier run wrote it whole) does not open the drive for it.
+AudioFrameReader OpenedAtFirstRead(std::function<AudioFrameReader()> open) {
+  auto opened = std::make_shared<AudioFrameReader>();
+  return [open = std::move(open), opened](uint64_t first, uint32_t count, std::span<uint8_t> into,
+                                          std::span<FrameState> states) {
+    if (!*opened) *opened = open();
+    return *opened && (*opened)(first, count, into, states);
+  };
+}
+
 // Writes each audio track of the disc as a WAV file in `folder`, by track number, read as
-// `how` says. Returns what became of each, by track number; a track not written whole is
-// told as a file error.
+// `how` says; with a `rescue`, as a run that goes on from earlier ones. Returns what became of
+// each, by track number; a track not written whole is told as a file error.
 std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
                                                  const std::string& folder,
-                                                 const DriveAudioReading& how, RunHost& host) {
+                                                 const DriveAudioReading& how, RunHost& host,
+                                                 RescueSession* rescue) {
   std::map<int, AudioTrackResult> written;
   for (const DiscTrack& track : layout.tracks) {
     if (track.kind != TrackKind::kAudio) continue;
     // A stop is heard between tracks: a track is never left half written.
     if (InterruptRequested()) break;
-    AudioTrackResult result = WriteAudioTrack(folder, track.number, track.title, track.sectorCount,
-                                              AudioReaderFor(layout, track, how));
+    const AudioFrameReader read =
+        OpenedAtFirstRead([&] { return AudioReaderFor(layout, track, how); });
+    AudioTrackResult result =
+        rescue ? rescue->WriteAudioTrack(track, read)
+               : WriteAudioTrack(folder, track.number, track.title, track.sectorCount, read);
     if (result.errnum != 0) {
       host.FileError(result.path.empty() ? folder + AudioTrackFileName(track.number, track.title)
                                          : result.path,
@@ -305,6 +322,26 @@ std::map<int, AudioTrackResult> WriteAudioTracks(const SectorLayout& layout,
     written[track.number] = std::move(result);
   }
   return written;
+}
+
+// What a run that goes on did with an earlier run's file of a track, as the summary says it.
+const char* EarlierTrackWords(AudioTrackResult::Earlier earlier) {
+  using Earlier = AudioTrackResult::Earlier;
+  switch (earlier) {
+    case Earlier::kNone:
+      return "";
+    case Earlier::kKept:
+      return ", kept from an earlier run";
+    case Earlier::kMended:
+      return ", mended";
+    case Earlier::kNoBetter:
+      return ", read again, no frame better";
+    case Earlier::kMendedBeside:
+      return ", mended beside the file changed since";
+    case Earlier::kChanged:
+      return ", changed since an earlier run wrote it, left as it is";
+  }
+  return "";
 }
 
 // A track's line in the summary: where it lies, and for an audio track what became of it.
@@ -316,6 +353,7 @@ std::string TrackLine(const DiscTrack& track, const std::map<int, AudioTrackResu
   const AudioTrackResult& result = found->second;
   if (result.errnum != 0) return line + ", could not be written whole";
   line += ", " + std::filesystem::path(result.path).filename().string();
+  line += EarlierTrackWords(result.earlier);
   if (result.framesUnread > 0) {
     line += ", " + std::to_string(result.framesUnread) + " frames unreadable (silence)";
   }
@@ -571,10 +609,11 @@ int RunCarveJob(const CarveOptions& options, ConsoleStreams streams, bool showPr
     if (rescue) rescueKept = rescue->Finish(completed, rules);
     elapsed = std::chrono::steady_clock::now() - start;
     if (!completed || InterruptRequested() || !AudioWanted(options) || options.reportOnly) return;
-    audio =
-        WriteAudioTracks(*layout, WithTrailingSeparator(folder),
-                         AudioReading(options, *layout, speedNotes, audioWithoutCorrection), host);
+    audio = WriteAudioTracks(*layout, WithTrailingSeparator(folder),
+                             AudioReading(options, *layout, speedNotes, audioWithoutCorrection),
+                             host, rescue.get());
     if (options.report && !rescue) report.AudioTracksWritten(audio);
+    if (rescue && !rescue->KeepRecord()) rescueKept = false;
   });
   const RunOutcome outcome = run.RunRecovery();
   if (!elapsed) {

@@ -412,7 +412,7 @@ void DfxmlReport::WriteAudioRuns(const DiscTrack& track, const std::vector<Frame
   for (const FrameStretch& stretch : frames) {
     ByteRun run{AudioTrackResult::FileOffset(stretch.first),
                 track.layout.ImageOffset(stretch.first), stretch.count * kAudioFrameBytes,
-                stretch.state == FrameState::kSilence};
+                stretch.state == FrameState::kSilence || stretch.state == FrameState::kUnread};
     run.swapped = !run.fill && track.bigEndianAudio;
     run.unrepaired = stretch.state == FrameState::kUnrepaired;
     WriteByteRun(run);

@@ -123,7 +123,16 @@ bool RescueSession::WriteReport(const ReportSource& source, std::time_t start, R
     if (file.verified) report.FileEndVerified();
     report.FileEnded(!in.bad());
   }
-  report.AudioTracksWritten(audio);
+  // A track whose file changed since an earlier run wrote it is no longer what it was.
+  std::map<int, AudioTrackResult> tracks = RecordedAudioTracks(rescue_);
+  for (const auto& [number, track] : audio) {
+    if (track.earlier == AudioTrackResult::Earlier::kChanged) {
+      tracks.erase(number);
+    } else {
+      tracks[number] = track;
+    }
+  }
+  report.AudioTracksWritten(tracks);
   end.sectorsUnreadable = rescue_.Image().Count(SectorState::kBad);
   end.sectorsSkipped = rescue_.Image().Count(SectorState::kSkipped);
   const bool whole = report.Finish(end);

@@ -12,6 +12,7 @@
 #include "engine/carve_rules.h"
 #include "engine/recovery_run.h"
 #include "rescue/image_rescue.h"
+#include "rescue/rescue_audio.h"
 
 namespace orlenta {
 
@@ -43,8 +44,19 @@ class RescueSession final : private RescueMessages {
   // the mapfile. False when something could not be written.
   bool Finish(bool completed, const CarveRules& rules);
 
+  // Writes the disc's audio track `track` as a run that goes on writes it: not again when
+  // an earlier run wrote it whole, its frames that did not read clean read again when it
+  // did not (see RescueAudioTrack).
+  AudioTrackResult WriteAudioTrack(const DiscTrack& track, const AudioFrameReader& read) {
+    return RescueAudioTrack(rescue_, track, read);
+  }
+  // Keeps the record again, with the audio tracks written since Finish. False when it could
+  // not be written.
+  bool KeepRecord() { return rescue_.Keep(); }
+
   // Writes the report of every file of the output folder, in place of an earlier one, and
-  // of the disc's audio tracks written by this run (`audio`, by track number).
+  // of the disc's audio tracks: as this run left them (`audio`, by track number), and those
+  // earlier runs wrote that it did not look at.
   bool WriteReport(const ReportSource& source, std::time_t start, ReportRunEnd end,
                    const std::map<int, AudioTrackResult>& audio);
 
