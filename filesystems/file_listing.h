@@ -6,15 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "file_extents.h"
 #include "listed_path.h"
 
 namespace orlenta {
-
-// A run of a file's bytes on the volume, in the volume's logical bytes (see BlockReader).
-struct FileExtent {
-  uint64_t offset = 0;
-  uint64_t length = 0;
-};
 
 // How faithful a name is: a longer, truer name wins over a shorter copy of the same entry.
 enum class NameSource : uint8_t {
@@ -28,8 +23,8 @@ enum class NameSource : uint8_t {
 struct ListedFile {
   ListedPath path;  // the names from the disc's root, as the disc spells them
   uint64_t size = 0;
-  std::vector<FileExtent> extents;  // in file order; together `size` bytes (or fewer, see cut)
-  std::optional<int64_t> mtime;     // seconds since 1970-01-01 UTC
+  FileExtents extents;           // in file order; together `size` bytes (or fewer, see cut)
+  std::optional<int64_t> mtime;  // seconds since 1970-01-01 UTC
   // The number of the older session whose directory alone lists it (the file was removed or
   // replaced in a later session); 0 when the disc's last session lists it.
   uint32_t olderSession = 0;

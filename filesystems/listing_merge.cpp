@@ -25,7 +25,7 @@ void ListingMerge::CutAtVolumeEnd(ListedFile& file) {
     }
   }
   if (!cut) return;
-  std::erase_if(file.extents, [](const FileExtent& extent) { return extent.length == 0; });
+  file.extents.EraseIf([](const FileExtent& extent) { return extent.length == 0; });
   file.suspect = true;
   listing_.problems.push_back(PathText(file.path) +
                               ": its data runs past the end of the volume; cut");
@@ -79,7 +79,7 @@ void ListingMerge::Add(ListedFile file, int copy) {
   const std::optional<uint32_t> same = FindSame(file);
   if (same) {
     // A newer session lists this data already, under the name it has now.
-    if (sessionOf_[*same] != session_) return;
+    if (listing_.files[*same].olderSession != session_) return;
     if (copyOf_[*same] != copy) {
       ListedFile& kept = listing_.files[*same];
       if (file.nameSource > kept.nameSource) {
@@ -92,7 +92,6 @@ void ListingMerge::Add(ListedFile file, int copy) {
   const auto index = static_cast<uint32_t>(listing_.files.size());
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(copy);
-  sessionOf_.push_back(session_);
   // Of several files of one key in one copy (hard links), the first stands for them.
   if (!same) Remember(index);
 }
@@ -104,7 +103,6 @@ void ListingMerge::AddIfUnlisted(ListedFile file) {
   const auto index = static_cast<uint32_t>(listing_.files.size());
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(-1);
-  sessionOf_.push_back(session_);
   Remember(index);
 }
 

@@ -61,7 +61,6 @@ class ListingMerge {
   IndexTable emptyByPath_;
   std::unordered_set<std::string> links_;
   std::vector<int> copyOf_;
-  std::vector<uint32_t> sessionOf_;
   uint32_t session_ = 0;
   uint64_t volumeBytes_ = UINT64_MAX;
   bool skipEmpty_ = false;

@@ -47,11 +47,14 @@ NamedRecovery::~NamedRecovery() {
 void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
   host_ = &host;
   sectorSize_ = volume.SectorSize();
-  BlockReader blocks(volume);
-  // (The listing's room for more files is left as it is: pages never written cost nothing,
-  // while a copy to fit would hold the listing twice for a moment.)
-  listing_ = ReadDiscListing(blocks, limits_);
-  directoryBytes_ = blocks.BytesRead();
+  {
+    // The blocks kept for reading the directories are let go before the files are planned.
+    BlockReader blocks(volume);
+    // (The listing's room for more files is left as it is: pages never written cost
+    // nothing, while a copy to fit would hold the listing twice for a moment.)
+    listing_ = ReadDiscListing(blocks, limits_);
+    directoryBytes_ = blocks.BytesRead();
+  }
   const std::optional<std::string> folder = host.OutputFolderForNextFile();
   if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;
   PlanFiles();
@@ -111,7 +114,7 @@ void NamedRecovery::PlanFiles() {
     if (!file.extents.empty()) {
       target.firstSector = PlaceOfLogicalByte(file.extents.front().offset, sectorSize_).sector;
     }
-    std::vector<FileExtent>().swap(file.extents);
+    file.extents.clear();
     targets_.push_back(std::move(target));
   }
   auto byBegin = [](const Piece& a, const Piece& b) { return a.begin < b.begin; };
@@ -267,7 +270,7 @@ void NamedRecovery::AddRun(Target& target, const NamedRun& run) {
 }
 
 std::string NamedRecovery::Slice(const std::string& texts, const Target& target,
-                                 std::size_t Target::*end) const {
+                                 uint32_t Target::*end) const {
   const auto index = static_cast<std::size_t>(&target - targets_.data());
   const std::size_t begin = index == 0 ? 0 : targets_[index - 1].*end;
   return texts.substr(begin, target.*end - begin);

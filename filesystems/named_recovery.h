@@ -87,7 +87,7 @@ class NamedRecovery final : public ListedFiles {
     uint64_t firstSector = 0;  // where its data begins
     // Its folder under the root, in placedFolders_, and where its own name ends in
     // placedNames_ (it begins where the previous target's ends).
-    std::size_t placedEnd = 0;
+    uint32_t placedEnd = 0;
     uint32_t folder = 0;
     std::FILE* stream = nullptr;
     uint64_t toDeliver = 0;  // the bytes its extents hold
@@ -121,7 +121,7 @@ class NamedRecovery final : public ListedFiles {
                      bool unreadable);
   // Lets go of the pieces that end by the volume's logical byte `end`.
   void EndPiecesBy(uint64_t end);
-  std::string Slice(const std::string& texts, const Target& target, std::size_t Target::*end) const;
+  std::string Slice(const std::string& texts, const Target& target, uint32_t Target::*end) const;
   std::string PathOf(const Target& target) const;
   static void AddRun(Target& target, const NamedRun& run);
   bool MakeRoot(const std::string& outputFolder);
