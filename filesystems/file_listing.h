@@ -30,15 +30,16 @@ struct ListedFile {
   uint64_t size = 0;
   std::vector<FileExtent> extents;  // in file order; together `size` bytes (or fewer, see cut)
   std::optional<int64_t> mtime;     // seconds since 1970-01-01 UTC
+  // The number of the older session whose directory alone lists it (the file was removed or
+  // replaced in a later session); 0 when the disc's last session lists it.
+  uint32_t olderSession = 0;
   NameSource nameSource = NameSource::kIso9660;
   // The directory entry cannot be right everywhere (its extents ran past the volume's end
   // and were cut, or overlap another file's): its sectors hide no header from carving.
   bool suspect = false;
-  // The number of the older session whose directory alone lists it (the file was removed or
-  // replaced in a later session); 0 when the disc's last session lists it.
-  uint32_t olderSession = 0;
   // The disc's directory marks the entry as deleted; its data may since have been reused.
   bool deleted = false;
+  // (The members are in this order so that a disc's many files take no padding.)
 };
 
 // A symbolic link a disc records: noted, never followed or created.

@@ -37,47 +37,75 @@ void ListingMerge::AddLink(ListedLink link) {
   listing_.links.push_back(std::move(link));
 }
 
+uint64_t ListingMerge::DataHash(const ListedFile& file) {
+  return file.extents.front().offset * 1000003u ^ file.size;
+}
+
+bool ListingMerge::SameData(const ListedFile& a, const ListedFile& b) {
+  return !a.extents.empty() && !b.extents.empty() &&
+         a.extents.front().offset == b.extents.front().offset && a.size == b.size;
+}
+
+std::optional<uint32_t> ListingMerge::FindSame(const ListedFile& file) const {
+  if (!file.extents.empty()) {
+    return byData_.Find(DataHash(file),
+                        [&](uint32_t index) { return SameData(listing_.files[index], file); });
+  }
+  const std::string folded = FoldedPath(file.path);
+  return emptyByPath_.Find(FoldedHash(folded), [&](uint32_t index) {
+    const ListedFile& listed = listing_.files[index];
+    return listed.extents.empty() && FoldedPath(listed.path) == folded;
+  });
+}
+
+void ListingMerge::Remember(uint32_t index) {
+  const ListedFile& file = listing_.files[index];
+  if (!file.extents.empty()) {
+    byData_.Add(index, DataHash(file),
+                [&](uint32_t other) { return DataHash(listing_.files[other]); });
+  } else {
+    emptyByPath_.Add(index, FoldedHash(FoldedPath(file.path)), [&](uint32_t other) {
+      return FoldedHash(FoldedPath(listing_.files[other].path));
+    });
+  }
+}
+
 void ListingMerge::Add(ListedFile file, int copy) {
   // A copy without Rock Ridge shows a link as an empty file.
   if (file.extents.empty() && (skipEmpty_ || links_.contains(FoldedPath(file.path)))) return;
   CutAtVolumeEnd(file);
   file.olderSession = session_;
   // An empty file has no data to know it by; its copies share its path, in any case.
-  const std::size_t next = listing_.files.size();
-  const auto [index, added] =
-      file.extents.empty()
-          ? [&] {
-              const auto [found, isNew] = emptyByPath_.try_emplace(FoldedPath(file.path), next);
-              return std::pair(found->second, isNew);
-            }()
-          : [&] {
-              const auto [found, isNew] =
-                  byData_.try_emplace(Key{file.extents.front().offset, file.size}, next);
-              return std::pair(found->second, isNew);
-            }();
-  // A newer session lists this data already, under the name it has now.
-  if (!added && sessionOf_[index] != session_) return;
-  if (!added && copyOf_[index] != copy) {
-    ListedFile& kept = listing_.files[index];
-    if (file.nameSource > kept.nameSource) {
-      file.suspect = file.suspect || kept.suspect;
-      kept = std::move(file);
+  const std::optional<uint32_t> same = FindSame(file);
+  if (same) {
+    // A newer session lists this data already, under the name it has now.
+    if (sessionOf_[*same] != session_) return;
+    if (copyOf_[*same] != copy) {
+      ListedFile& kept = listing_.files[*same];
+      if (file.nameSource > kept.nameSource) {
+        file.suspect = file.suspect || kept.suspect;
+        kept = std::move(file);
+      }
+      return;
     }
-    return;
   }
+  const auto index = static_cast<uint32_t>(listing_.files.size());
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(copy);
   sessionOf_.push_back(session_);
+  // Of several files of one key in one copy (hard links), the first stands for them.
+  if (!same) Remember(index);
 }
 
 void ListingMerge::AddIfUnlisted(ListedFile file) {
   CutAtVolumeEnd(file);
-  if (file.extents.empty() || byData_.contains(Key{file.extents.front().offset, file.size})) return;
+  if (file.extents.empty() || FindSame(file)) return;
   file.olderSession = session_;
-  byData_.emplace(Key{file.extents.front().offset, file.size}, listing_.files.size());
+  const auto index = static_cast<uint32_t>(listing_.files.size());
   listing_.files.push_back(std::move(file));
   copyOf_.push_back(-1);
   sessionOf_.push_back(session_);
+  Remember(index);
 }
 
 void ListingMerge::MarkOverlaps() {

@@ -2,12 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "file_listing.h"
+#include "index_table.h"
 
 namespace orlenta {
 
@@ -46,22 +47,18 @@ class ListingMerge {
   void SetVolumeBytes(uint64_t bytes) { volumeBytes_ = bytes; }
 
  private:
-  struct Key {
-    uint64_t offset;
-    uint64_t size;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    std::size_t operator()(const Key& key) const {
-      return std::hash<uint64_t>()(key.offset * 1000003u ^ key.size);
-    }
-  };
+  // The file listed so far with the same data (its first extent and size), or with the same
+  // path when it has no data; files hold the keys, the tables only their numbers.
+  std::optional<uint32_t> FindSame(const ListedFile& file) const;
+  void Remember(uint32_t index);
+  static uint64_t DataHash(const ListedFile& file);
+  static bool SameData(const ListedFile& a, const ListedFile& b);
   void CutAtVolumeEnd(ListedFile& file);
   static std::string FoldedPath(const ListedPath& path);
 
   FileListing& listing_;
-  std::unordered_map<Key, std::size_t, KeyHash> byData_;
-  std::unordered_map<std::string, std::size_t> emptyByPath_;
+  IndexTable byData_;
+  IndexTable emptyByPath_;
   std::unordered_set<std::string> links_;
   std::vector<int> copyOf_;
   std::vector<uint32_t> sessionOf_;

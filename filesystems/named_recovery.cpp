@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <unordered_map>
 
 #include "block_reader.h"
 #include "disc_listing.h"
@@ -22,38 +21,17 @@ constexpr int kMaxRootNumber = 1000;
 // volume: below that, the calls it costs outweigh the bytes they save reading.
 constexpr uint64_t kLeastTakeable = 16;
 
-// Where the files of a listing go under the root: each folder once, and each file's folder
-// and own name. A disc of many files in few folders would otherwise hold each folder's path
-// once for every file in it.
-struct PlacedFiles {
-  std::vector<std::string> folders;  // paths under the root, ending in '/' ("" for the root)
-  std::vector<uint32_t> folderOf;    // each file's, by its place in the listing
-  std::string names;                 // each file's own name, one after another
-  std::vector<std::size_t> nameEnds;
-};
-
-// The tree of names taken is let go before the files are planned, so that a disc of many
-// files never holds both at once.
-PlacedFiles PlaceFiles(const FileListing& listing) {
+// Where the files of a listing go under the root. The tree of names taken is let go before
+// the files are planned, so that a disc of many files never holds both at once.
+PlacedNames PlaceFiles(const FileListing& listing) {
   NamedTree tree;
-  PlacedFiles placed;
-  std::unordered_map<std::string, uint32_t> folderNumbers;
   std::size_t nameBytes = 0;
   for (const ListedFile& file : listing.files) nameBytes += file.path.back().size();
-  placed.names.reserve(nameBytes + nameBytes / 8);
-  placed.folderOf.reserve(listing.files.size());
-  placed.nameEnds.reserve(listing.files.size());
+  tree.Reserve(listing.files.size(), nameBytes + nameBytes / 8);
   for (const ListedFile& file : listing.files) {
-    const std::string path =
-        tree.Place(file.path, OlderSessionMark(file.olderSession) + DeletedMark(file.deleted));
-    const std::size_t nameBegin = path.rfind('/') + 1;  // 0 when in the root
-    const auto [found, added] = folderNumbers.try_emplace(
-        path.substr(0, nameBegin), static_cast<uint32_t>(placed.folders.size()));
-    if (added) placed.folders.push_back(found->first);
-    placed.folderOf.push_back(found->second);
-    placed.names.append(path, nameBegin);
-    placed.nameEnds.push_back(placed.names.size());
+    tree.Place(file.path, OlderSessionMark(file.olderSession) + DeletedMark(file.deleted));
   }
+  PlacedNames placed = tree.TakePlaced();
   placed.names.shrink_to_fit();
   return placed;
 }
@@ -70,8 +48,9 @@ void NamedRecovery::Prepare(Volume& volume, RunHost& host) {
   host_ = &host;
   sectorSize_ = volume.SectorSize();
   BlockReader blocks(volume);
+  // (The listing's room for more files is left as it is: pages never written cost nothing,
+  // while a copy to fit would hold the listing twice for a moment.)
   listing_ = ReadDiscListing(blocks, limits_);
-  listing_.files.shrink_to_fit();
   directoryBytes_ = blocks.BytesRead();
   const std::optional<std::string> folder = host.OutputFolderForNextFile();
   if (listing_.files.empty() || !folder || !MakeRoot(*folder)) return;
@@ -96,10 +75,10 @@ bool NamedRecovery::MakeRoot(const std::string& outputFolder) {
 }
 
 void NamedRecovery::PlanFiles() {
-  std::vector<std::size_t> placedEnds;
+  std::vector<uint32_t> placedEnds;
   std::vector<uint32_t> folderOf;
   {
-    PlacedFiles placed = PlaceFiles(listing_);
+    PlacedNames placed = PlaceFiles(listing_);
     placedFolders_ = std::move(placed.folders);
     placedNames_ = std::move(placed.names);
     placedEnds = std::move(placed.nameEnds);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "safe_names.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace orlenta {
@@ -96,71 +97,134 @@ std::string SafeName(std::string_view raw) {
   return Shortened(safe);
 }
 
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameFolded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+// Numbers tried for one wanted name before the next one to try is remembered: a folder of
+// thousands of files of one name then takes them in one step each, while names that clash
+// only a few times cost no memory.
+constexpr int kTriesBeforeRemembering = 8;
+
+}  // namespace
+
+std::string_view PlacedNames::Name(std::size_t file) const {
+  const std::size_t begin = file == 0 ? 0 : nameEnds[file - 1];
+  return std::string_view(names).substr(begin, nameEnds[file] - begin);
+}
+
+std::string PlacedNames::Path(std::size_t file) const {
+  return folders[folderOf[file]] + std::string(Name(file));
+}
+
 struct NamedTree::Folder {
-  std::string spelling;  // as first taken
-  // The folders and the files taken in it, by their folded names. A file keeps no more than
-  // its folded name: a disc may list a hundred thousand of them.
+  uint32_t number = 0;
+  // The folders in it, by the folded name the disc gives them (which they may not have
+  // taken, when a file took it first).
   std::unordered_map<std::string, std::unique_ptr<Folder>> folders;
-  std::unordered_set<std::string> files;
-  // For each name wanted more than once, by its folded form, the next number to try: a
-  // folder of thousands of files of one name takes them in one step each, not thousands.
+  // The folded names its folders took.
+  std::unordered_set<std::string> folderNames;
+  // For a name wanted many times, by its folded form, the next number to try.
   std::unordered_map<std::string, int> nextNumber;
-
-  bool Taken(const std::string& folded) const {
-    return files.contains(folded) || folders.contains(folded);
-  }
-
-  // The name `wanted` or the first free numbered form of it, taken for a file (or a new
-  // folder when `folder`).
-  std::string Take(const std::string& wanted, Folder** folder) {
-    std::string name = wanted;
-    std::string folded = Folded(name);
-    if (Taken(folded)) {
-      int& next = nextNumber.try_emplace(std::move(folded), 2).first->second;
-      do {
-        name = Numbered(wanted, next++);
-        folded = Folded(name);
-      } while (Taken(folded));
-    }
-    if (!folder) {
-      files.insert(std::move(folded));
-      return name;
-    }
-    auto made = std::make_unique<Folder>();
-    made->spelling = name;
-    *folder = made.get();
-    folders.emplace(std::move(folded), std::move(made));
-    return name;
-  }
 };
 
-NamedTree::NamedTree() : root_(std::make_unique<Folder>()) {}
+NamedTree::NamedTree() : root_(std::make_unique<Folder>()) {
+  placed_.folders.emplace_back();
+}
 NamedTree::~NamedTree() = default;
 
-std::string NamedTree::Place(const std::vector<std::string>& path, std::string_view mark) {
-  std::string placed;
-  Folder* folder = root_.get();
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    const std::string name = SafeName(path[i]);
-    if (!placed.empty()) placed += '/';
-    if (i + 1 == path.size()) {
-      placed += folder->Take(mark.empty() ? name : Suffixed(name, mark), nullptr);
-      break;
-    }
-    const auto found = folder->folders.find(Folded(name));
-    if (found != folder->folders.end()) {
-      // The same folder again: the spelling it was first taken under stays.
-      placed += found->second->spelling;
-      folder = found->second.get();
-      continue;
-    }
-    placed += folder->Take(name, &folder);
+void NamedTree::Reserve(std::size_t files, std::size_t nameBytes) {
+  placed_.names.reserve(nameBytes);
+  placed_.nameEnds.reserve(files);
+  placed_.folderOf.reserve(files);
+}
+
+bool NamedTree::Taken(const Folder& folder, const std::string& folded) const {
+  return folder.folderNames.contains(folded) ||
+         FindFile(folder.number, folded) != placed_.nameEnds.size();
+}
+
+std::size_t NamedTree::FindFile(uint32_t folder, std::string_view folded) const {
+  return files_
+      .Find(FoldedHash(folded, folder),
+            [&](uint32_t file) {
+              return placed_.folderOf[file] == folder && SameFolded(placed_.Name(file), folded);
+            })
+      .value_or(placed_.nameEnds.size());
+}
+
+void NamedTree::AddFile(uint32_t folder, const std::string& name) {
+  placed_.names += name;
+  placed_.nameEnds.push_back(static_cast<uint32_t>(placed_.names.size()));
+  placed_.folderOf.push_back(folder);
+  files_.Add(static_cast<uint32_t>(placed_.nameEnds.size() - 1), FoldedHash(name, folder),
+             [&](uint32_t file) { return FoldedHash(placed_.Name(file), placed_.folderOf[file]); });
+}
+
+// `wanted`, or the first free numbered form of it.
+std::string NamedTree::FreeName(Folder& folder, const std::string& wanted) {
+  const std::string folded = Folded(wanted);
+  if (!Taken(folder, folded)) return wanted;
+  auto& nextNumber = folder.nextNumber;
+  const auto remembered = nextNumber.find(folded);
+  int next = remembered == nextNumber.end() ? 2 : remembered->second;
+  std::string name;
+  int tries = 0;
+  do {
+    name = Numbered(wanted, next++);
+    ++tries;
+  } while (Taken(folder, Folded(name)));
+  if (remembered != nextNumber.end()) {
+    remembered->second = next;
+  } else if (tries >= kTriesBeforeRemembering) {
+    nextNumber.emplace(folded, next);
   }
-  return placed;
+  return name;
+}
+
+NamedTree::Folder& NamedTree::FolderOf(const std::vector<std::string>& path) {
+  Folder* folder = root_.get();
+  for (std::size_t i = 0; i + 1 < path.size(); ++i) {
+    const std::string name = SafeName(path[i]);
+    auto& child = folder->folders[Folded(name)];
+    if (!child) {
+      const std::string taken = FreeName(*folder, name);
+      folder->folderNames.insert(Folded(taken));
+      child = std::make_unique<Folder>();
+      child->number = static_cast<uint32_t>(placed_.folders.size());
+      placed_.folders.push_back(placed_.folders[folder->number] + taken + "/");
+    }
+    folder = child.get();
+  }
+  return *folder;
+}
+
+std::string NamedTree::Place(const std::vector<std::string>& path, std::string_view mark) {
+  Folder& folder = FolderOf(path);
+  const std::string name = SafeName(path.empty() ? std::string_view() : path.back());
+  const std::string taken = FreeName(folder, mark.empty() ? name : Suffixed(name, mark));
+  AddFile(folder.number, taken);
+  return placed_.folders[folder.number] + taken;
 }
 
 std::string NamedTree::Place(const ListedPath& path, std::string_view mark) {
   return Place(path.Names(), mark);
+}
+
+PlacedNames NamedTree::TakePlaced() {
+  PlacedNames placed = std::move(placed_);
+  placed_ = PlacedNames{};
+  placed_.folders.emplace_back();
+  root_ = std::make_unique<Folder>();
+  files_ = IndexTable();
+  return placed;
 }
 
 }  // namespace orlenta

@@ -119,25 +119,37 @@ TEST_F(NamesCarveTest, ARawImageGivesEveryFileByNameByteForByte) {
   }
 }
 
+// A bad sector in a photo, and one in a song long enough to go from the image to its file
+// without being read by the carver: both come back named, with zeros for the sector.
 TEST_F(NamesCarveTest, AFileOverAnUnreadableSectorComesBackNamedInTheSummary) {
   const std::string image = FamilyDisc();
   const std::string disc = FileText(image);
   const std::size_t photo = disc.find(Sample("photo1.jpg"));
+  const std::size_t song = disc.find(Sample("song.mp3"));
   ASSERT_NE(photo, std::string::npos);
-  const std::string bad = std::to_string(photo / 2048 + 1);
+  ASSERT_NE(song, std::string::npos);
+  const std::string badPhoto = std::to_string(photo / 2048 + 1);
+  const std::string badSong = std::to_string(song / 2048 + 9);
   const CarveOutcome outcome =
       Run({"--names", "--report", Folder("report.xml").string(), image, Out()},
-          {DamagedDrive(image, 0, bad + "-" + bad, 1)});
+          {DamagedDrive(image, 0, badPhoto + "-" + badPhoto + "," + badSong + "-" + badSong, 1)});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  const std::string damaged = Out() + "/Family/Été 2004/IMG_0042.JPG";
-  EXPECT_TRUE(
-      Contains(outcome.err, "with unreadable sectors (zeros) or cut short: 1\n    " + damaged))
+  const std::string damagedPhoto = Out() + "/Family/Été 2004/IMG_0042.JPG";
+  const std::string damagedSong = Out() + "/Family/music/song.mp3";
+  EXPECT_TRUE(Contains(outcome.err, "with unreadable sectors (zeros) or cut short: 2\n"))
       << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "    " + damagedPhoto + "\n")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "    " + damagedSong + "\n")) << outcome.err;
   std::string expected = Sample("photo1.jpg");
   std::fill_n(expected.begin() + 2048, 2048, '\0');
-  EXPECT_TRUE(FileText(damaged) == expected);
+  EXPECT_TRUE(FileText(damagedPhoto) == expected);
+  expected = Sample("song.mp3");
+  std::fill_n(expected.begin() + 9 * 2048, 2048, '\0');
+  EXPECT_TRUE(FileText(damagedSong) == expected);
   const std::string report = FileText(Folder("report.xml"));
   EXPECT_TRUE(Contains(report, "<byte_run file_offset=\"2048\" fill=\"0\" len=\"2048\"/>"))
+      << report;
+  EXPECT_TRUE(Contains(report, "<byte_run file_offset=\"18432\" fill=\"0\" len=\"2048\"/>"))
       << report;
 }
 

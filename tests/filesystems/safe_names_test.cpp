@@ -47,6 +47,9 @@ TEST(NamedTree, ClashingNamesGetDistinctPlacesAndFoldersAreShared) {
   // A file and a folder of one name.
   EXPECT_EQ(tree.Place({"notes"}), "notes");
   EXPECT_EQ(tree.Place({"notes", "c.txt"}), "notes (2)/c.txt");
+  // The folder's other files follow it there, not into a folder each.
+  EXPECT_EQ(tree.Place({"Notes", "d.txt"}), "notes (2)/d.txt");
+  EXPECT_EQ(tree.Place({"NOTES (2)"}), "NOTES (2) (2)");
   EXPECT_EQ(tree.Place({"..", "x"}), "_../x");
   EXPECT_EQ(tree.Place({"a/b", "c"}), "a_b/c");
   // A numbered name a disc lists itself is skipped, before and after the numbering passed it.
@@ -59,6 +62,21 @@ TEST(NamedTree, ClashingNamesGetDistinctPlacesAndFoldersAreShared) {
   EXPECT_EQ(tree.Place(ListedPath(photos, "b.jpg")), "Photos/b (2).jpg");
   EXPECT_EQ(tree.Place(ListedPath(FolderIn(photos, "2004"), "c.jpg"), " (session 1)"),
             "Photos/2004/c (session 1).jpg");
+}
+
+TEST(NamedTree, PlacesAreKeptAsEachFolderOnceAndEachFileName) {
+  NamedTree tree;
+  const std::vector<std::vector<std::string>> paths = {
+      {"top.txt"}, {"A", "B", "one.jpg"}, {"a", "b", "ONE.JPG"}, {"A", "two.jpg"}};
+  std::vector<std::string> given;
+  for (const auto& path : paths) given.push_back(tree.Place(path));
+  const PlacedNames placed = tree.TakePlaced();
+  EXPECT_EQ(placed.folders, (std::vector<std::string>{"", "A/", "A/B/"}));
+  ASSERT_EQ(placed.nameEnds.size(), paths.size());
+  for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(placed.Path(i), given[i]);
+  EXPECT_EQ(placed.Name(2), "ONE (2).JPG");
+  // The tree starts afresh.
+  EXPECT_EQ(tree.Place({"A", "two.jpg"}), "A/two.jpg");
 }
 
 TEST(NamedTree, AFolderOfThousandsOfOneNameIsPlacedInLinearTime) {

@@ -2,7 +2,8 @@
 // Makes one image file behave like a disc in a worn drive, for the programs as users run
 // them: loaded with LD_PRELOAD, it slows every read of that file down to a drive's rate and
 // makes reads that touch chosen sectors fail with EIO after a delay, as a scratched disc
-// does. Nothing else the program reads is touched.
+// does. Copies out of the file inside the kernel (copy_file_range, sendfile) are reads of
+// it too. Nothing else the program reads is touched.
 //
 //   ORLENTA_DAMAGED_IMAGE  the image file (required)
 //   ORLENTA_DAMAGED_RATE   bytes per second of a good read (default: no limit)
@@ -162,8 +163,17 @@ bool ReadFails(uint64_t offset, std::size_t length) {
 
 using PreadFunction = ssize_t (*)(int, void*, size_t, off_t);
 
-ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
-  if (!IsTheImage(fd)) return next(fd, into, length, offset);
+template <typename Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+// A read of `length` bytes from byte `offset` of `fd`, made by `read` when the damage lets
+// it: it fails whole when it touches a bad sector, and takes its time. A copy out of the
+// file into another inside the kernel is such a read too.
+template <typename Read>
+ssize_t Damaged(int fd, off_t offset, size_t length, Read read) {
+  if (!IsTheImage(fd)) return read();
   const Damage& damage = TheDamage();
   ++counts.reads;
   if (ReadFails(static_cast<uint64_t>(offset), length)) {
@@ -172,25 +182,49 @@ ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t
     errno = EIO;
     return -1;
   }
-  const ssize_t got = next(fd, into, length, offset);
+  const ssize_t got = read();
   if (got > 0 && damage.bytesPerSecond > 0) {
     SleepThrough(static_cast<double>(got) / damage.bytesPerSecond);
   }
   return got;
 }
 
-PreadFunction Next(const char* name) {
-  return reinterpret_cast<PreadFunction>(::dlsym(RTLD_NEXT, name));
+ssize_t DamagedRead(PreadFunction next, int fd, void* into, size_t length, off_t offset) {
+  return Damaged(fd, offset, length, [&] { return next(fd, into, length, offset); });
+}
+
+off_t OffsetOf(int fd, const off_t* given) {
+  return given ? *given : ::lseek(fd, 0, SEEK_CUR);
 }
 
 }  // namespace
 
 extern "C" ssize_t pread(int fd, void* into, size_t length, off_t offset) {
-  static const PreadFunction next = Next("pread");
+  static const auto next = Next<PreadFunction>("pread");
   return DamagedRead(next, fd, into, length, offset);
 }
 
 extern "C" ssize_t pread64(int fd, void* into, size_t length, off_t offset) {
-  static const PreadFunction next = Next("pread64");
+  static const auto next = Next<PreadFunction>("pread64");
   return DamagedRead(next, fd, into, length, offset);
+}
+
+extern "C" ssize_t copy_file_range(int in, off_t* inOffset, int out, off_t* outOffset,
+                                   size_t length, unsigned int flags) {
+  using Function = ssize_t (*)(int, off_t*, int, off_t*, size_t, unsigned int);
+  static const auto next = Next<Function>("copy_file_range");
+  return Damaged(in, OffsetOf(in, inOffset), length,
+                 [&] { return next(in, inOffset, out, outOffset, length, flags); });
+}
+
+extern "C" ssize_t sendfile(int out, int in, off_t* offset, size_t length) {
+  using Function = ssize_t (*)(int, int, off_t*, size_t);
+  static const auto next = Next<Function>("sendfile");
+  return Damaged(in, OffsetOf(in, offset), length, [&] { return next(out, in, offset, length); });
+}
+
+extern "C" ssize_t sendfile64(int out, int in, off_t* offset, size_t length) {
+  using Function = ssize_t (*)(int, int, off_t*, size_t);
+  static const auto next = Next<Function>("sendfile64");
+  return Damaged(in, OffsetOf(in, offset), length, [&] { return next(out, in, offset, length); });
 }
