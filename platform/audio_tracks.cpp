@@ -21,7 +21,6 @@ namespace {
 
 constexpr uint32_t kFramesPerBatch = 75;  // one second of sound
 constexpr std::size_t kWavHeaderBytes = 44;
-constexpr uint64_t kFramesBeforeMending = 8;
 
 // Adds frame `frame`, which holds `state`, to the end of `frames`.
 void AddFrame(std::vector<FrameStretch>& frames, uint64_t frame, FrameState state) {
@@ -256,20 +255,19 @@ AudioTrackResult MendAudioTrack(const AudioTrackResult& earlier, const AudioFram
   std::map<uint64_t, std::pair<FrameState, std::vector<uint8_t>>> better;
   std::vector<uint8_t> batch;
   std::vector<FrameState> now;
+  // From the track's first frame on, as the track was read when it was written: the error
+  // correction, put down inside a stretch it cannot read, may never come back from it.
+  uint64_t end = 0;
   for (const FrameStretch& stretch : earlier.frames) {
-    if (stretch.state == FrameState::kRead) continue;
-    // From a few frames before: the error correction lines its reads up by the samples
-    // around them, and cannot start inside a scratch.
-    const uint64_t from = stretch.first - std::min<uint64_t>(stretch.first, kFramesBeforeMending);
-    for (uint64_t at = from; at < stretch.first + stretch.count; at += kFramesPerBatch) {
-      const auto count = static_cast<uint32_t>(
-          std::min<uint64_t>(kFramesPerBatch, stretch.first + stretch.count - at));
-      ReadFrames(read, at, count, batch, now);
-      for (uint32_t i = 0; i < count; ++i) {
-        if (Rank(now[i]) <= Rank(states[at + i])) continue;
-        const auto samples = batch.begin() + static_cast<std::ptrdiff_t>(i * kAudioFrameBytes);
-        better[at + i] = {now[i], {samples, samples + kAudioFrameBytes}};
-      }
+    if (stretch.state != FrameState::kRead) end = stretch.first + stretch.count;
+  }
+  for (uint64_t at = 0; at < end; at += kFramesPerBatch) {
+    const auto count = static_cast<uint32_t>(std::min<uint64_t>(kFramesPerBatch, end - at));
+    ReadFrames(read, at, count, batch, now);
+    for (uint32_t i = 0; i < count; ++i) {
+      if (Rank(now[i]) <= Rank(states[at + i])) continue;
+      const auto samples = batch.begin() + static_cast<std::ptrdiff_t>(i * kAudioFrameBytes);
+      better[at + i] = {now[i], {samples, samples + kAudioFrameBytes}};
     }
   }
   AudioTrackResult result = earlier;
