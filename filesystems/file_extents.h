@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace orlenta {
@@ -27,12 +28,16 @@ class FileExtents {
     Assign(extents.data(), extents.data() + extents.size());
   }
   FileExtents(const FileExtents& other) { Assign(other.begin(), other.end()); }
-  FileExtents(FileExtents&&) noexcept = default;
+  // What is moved from is left empty.
+  FileExtents(FileExtents&& other) noexcept { Swap(other); }
   FileExtents& operator=(const FileExtents& other) {
     if (this != &other) FileExtents(other).Swap(*this);
     return *this;
   }
-  FileExtents& operator=(FileExtents&&) noexcept = default;
+  FileExtents& operator=(FileExtents&& other) noexcept {
+    FileExtents(std::move(other)).Swap(*this);
+    return *this;
+  }
   FileExtents& operator=(const std::vector<FileExtent>& extents) {
     FileExtents(extents).Swap(*this);
     return *this;

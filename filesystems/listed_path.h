@@ -31,7 +31,7 @@ class ListedPath {
   ListedPath() = default;
   ListedPath(FolderRef folder, std::string name);
   // The path of these names from the root (tests and messages).
-  ListedPath(const std::vector<std::string>& names);  // NOLINT: reads as its names
+  ListedPath(const std::vector<std::string>& names);  // not explicit: a path reads as its names
 
   // The number of names from the root; 0 for the root itself.
   std::size_t size() const { return name_.empty() && !folder_ ? 0 : Depth(folder_) + 1; }

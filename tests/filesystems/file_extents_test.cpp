@@ -41,6 +41,12 @@ TEST(FileExtents, HoldsNoneOneOrManyLikeAVector) {
     if (count != 0) copy[0].length = 1;
     EXPECT_EQ(Runs(assigned), Runs(wanted));
     FileExtents moved = std::move(assigned);
+    EXPECT_TRUE(assigned.empty());  // what is moved from is left empty, not half there
+    EXPECT_EQ(assigned.begin(), assigned.end());
+    FileExtents movedAgain;
+    movedAgain = std::move(moved);
+    EXPECT_TRUE(moved.empty());
+    moved = std::move(movedAgain);
     EXPECT_EQ(Runs(moved), Runs(wanted));
     EXPECT_EQ(Runs(FileExtents(wanted)), Runs(wanted));
     // Taking out the empty ones keeps the others in order.
