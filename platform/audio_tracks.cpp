@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "file_copy.h"
 #include "read_fully.h"
 
 namespace orlenta {
@@ -159,19 +160,6 @@ int WriteAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
   return 0;
 }
 
-// Copies the whole file open as `from` into the file open as `to`; 0, or the errno of what
-// failed.
-int CopyWhole(int from, int to) {
-  std::vector<uint8_t> piece(std::size_t{1} << 20);
-  for (uint64_t at = 0;;) {
-    errno = 0;
-    const std::size_t got = ReadFully(from, at, piece);
-    if (got == 0) return errno;
-    if (const int failed = WriteAt(to, at, std::span(piece).first(got)); failed != 0) return failed;
-    at += got;
-  }
-}
-
 // Puts `frames` (the track's frame, with its samples) into a copy of the WAV file at `path`
 // made beside it, and renames the copy over it. 0, or the errno of what failed, the file
 // untouched and no copy left.
@@ -188,7 +176,9 @@ int ReplaceFrames(const std::string& path,
   const int to =
       ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
   if (to < 0) return errno;
-  int failed = CopyWhole(from.fd, to);
+  const auto size = static_cast<uint64_t>(info.st_size);
+  errno = 0;
+  int failed = CopyInKernel(from.fd, 0, to, 0, size) == size ? 0 : (errno != 0 ? errno : EIO);
   for (auto frame = frames.begin(); failed == 0 && frame != frames.end(); ++frame) {
     failed = WriteAt(to, AudioTrackResult::FileOffset(frame->first), frame->second.second);
   }
